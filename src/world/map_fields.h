@@ -1,0 +1,30 @@
+// Scanning the fields of a directive line, by the rules of the two formats
+// "%*s %u" (#helyiseg) and "%*s %c %u %c" (#irany): the keyword is skipped;
+// a number is an optional sign and decimal digits, taken modulo 2^32; a
+// letter is the next byte that is not white space. Scanning stops at the
+// first field that cannot be read, and the count of fields read is returned.
+// Pure functions of the text: locale-independent, never printing or exiting.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+/// "%*s %u": stores the room number and returns 1, or returns 0 and leaves
+/// `room` unchanged when no number follows the keyword.
+int scanRoomNumber(const char* text, std::size_t length, std::uint32_t* room);
+
+struct ExitFields {
+    char kindLetter;
+    std::uint32_t target;
+    char key;
+};
+
+/// "%*s %c %u %c": fills the fields in order and returns how many were read
+/// (0 to 3); fields not read keep their values.
+int scanExitFields(const char* text, std::size_t length, ExitFields* fields);
+
+/// Reads a number at `*position`: white space, an optional + or -, then
+/// digits. Returns false, with `*position` unspecified, when there is no
+/// digit. Exposed for tools that explain a field.
+bool scanNumber(const char* text, std::size_t length, std::size_t* position,
+                std::uint32_t* value);

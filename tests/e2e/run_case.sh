@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Runs one end-to-end case through the real executable and compares its
+# standard output byte for byte, its exit status and its (empty) standard error.
+#
+#   run_case.sh KALAND CASE_DIR [WRAPPER...]
+#
+# A case is a folder:
+#   args    the command-line arguments, one per line (default: "map");
+#           an empty file means no argument at all
+#   input   standard input (default: empty)
+#   output  expected standard output (default: empty)
+#   status  expected exit status (default: 0)
+# Every other file or folder in it (the map, usually "map") is copied into an
+# empty scratch folder, which becomes the current directory of the run.
+# WRAPPER, when given, is a command the executable runs under (valgrind).
+set -u
+kaland=$(realpath "$1")
+case_dir=$(realpath "$2")
+shift 2
+wrapper=("$@")
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+mkdir "$scratch/work" "$scratch/result"
+for item in "$case_dir"/*; do
+  case $(basename "$item") in
+    args|input|output|status) ;;
+    *) cp -R "$item" "$scratch/work/" ;;
+  esac
+done
+
+args=(map)
+[[ -f $case_dir/args ]] && mapfile -t args <"$case_dir/args"
+input=/dev/null
+[[ -f $case_dir/input ]] && input=$case_dir/input
+expected_output=/dev/null
+[[ -f $case_dir/output ]] && expected_output=$case_dir/output
+expected_status=0
+[[ -f $case_dir/status ]] && expected_status=$(tr -d '[:space:]' <"$case_dir/status")
+
+(cd "$scratch/work" && timeout 60 "${wrapper[@]}" "$kaland" "${args[@]}" \
+   <"$input" >"$scratch/result/stdout" 2>"$scratch/result/stderr")
+status=$?
+
+failed=0
+if ! cmp -s "$expected_output" "$scratch/result/stdout"; then
+  echo "standard output differs (expected, then actual, with control bytes shown):"
+  cat -A "$expected_output"; echo "<<<"
+  cat -A "$scratch/result/stdout"; echo "<<<"
+  failed=1
+fi
+if [[ $status != "$expected_status" ]]; then
+  echo "exit status $status, expected $expected_status"
+  failed=1
+fi
+if [[ -s $scratch/result/stderr ]]; then
+  echo "standard error is not empty:"
+  cat "$scratch/result/stderr"
+  failed=1
+fi
+exit $failed

@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "child_process.h"
+#include "map_loader.h"
+
+namespace {
+
+// Loads a map from memory into the process-wide table.
+int loadFromText(const std::string& map) {
+    static MapLineReader reader;
+    startMapLinesInMemory(&reader, map.data(), map.size());
+    return loadMapFrom(&reader);
+}
+
+class MapLoader : public ::testing::Test {
+protected:
+    void TearDown() override { freeRooms(); }
+};
+
+TEST_F(MapLoader, FilesLinesExitsAndKinds) {
+    ASSERT_EQ(0, loadFromText("#helyiseg 1\n"
+                              "A dark corridor.\n"
+                              "  indented\n"
+                              "\n"
+                              "#irany N 2 E\n"
+                              "#irany N 3 w\n"
+                              "#helyiseg 2\n"
+                              "A door.\n"
+                              "#irany E 1\n"
+                              "#helyiseg 3\n"
+                              "A pit.\n"
+                              "#gameover\n"));
+    ASSERT_EQ(4u, roomCount);
+    EXPECT_FALSE(isDescribed(rooms[0]));
+    EXPECT_STREQ("A dark corridor.\n", rooms[1].lines[0]);
+    EXPECT_STREQ("  indented\n", rooms[1].lines[1]);
+    EXPECT_EQ(nullptr, rooms[1].lines[2]);
+    EXPECT_EQ(Navigate, rooms[1].kind);
+    EXPECT_EQ(2u, rooms[1].exits[0].target);
+    EXPECT_EQ('e', rooms[1].exits[0].key);
+    EXPECT_EQ('w', rooms[1].exits[1].key);
+    EXPECT_EQ(WaitForEnter, rooms[2].kind);
+    EXPECT_EQ(1u, rooms[2].exits[0].target);
+    EXPECT_EQ(1, rooms[2].exits[0].key);
+    EXPECT_EQ(GameOver, rooms[3].kind);
+}
+
+TEST_F(MapLoader, IgnoresLinesOutsideADescription) {
+    ASSERT_EQ(0, loadFromText("before any room\n"
+                              "#irany A 2\n"
+                              "#helyiseg 2\n"
+                              "kept\n"
+                              "# a comment neither ends nor joins it\n"
+                              "kept too\n"
+                              "#gameover\n"
+                              "ignored\n"));
+    EXPECT_EQ(Automatic, rooms[0].kind);  // directives before any #helyiseg act on room 0
+    EXPECT_EQ(2u, rooms[0].exits[0].target);
+    EXPECT_FALSE(isDescribed(rooms[0]));
+    EXPECT_STREQ("kept\n", rooms[2].lines[0]);
+    EXPECT_STREQ("kept too\n", rooms[2].lines[1]);
+    EXPECT_EQ(nullptr, rooms[2].lines[2]);
+}
+
+TEST_F(MapLoader, LastExitLineSetsTheKindAndExitsStayInFileOrder) {
+    ASSERT_EQ(0, loadFromText("#helyiseg 1\nx\n#irany A 5\n#irany N 6 k\n#irany E 7\n"));
+    EXPECT_EQ(WaitForEnter, rooms[1].kind);
+    EXPECT_EQ(5u, rooms[1].exits[0].target);
+    EXPECT_EQ(1, rooms[1].exits[0].key);
+    EXPECT_EQ('k', rooms[1].exits[1].key);
+    EXPECT_EQ(7u, rooms[1].exits[2].target);
+}
+
+TEST_F(MapLoader, UndescribedRoomMayBeNamedAgain) {
+    ASSERT_EQ(0, loadFromText("#helyiseg 3\n#irany N 1 a\n#irany N 2 b\n#gameover\n"
+                              "#helyiseg 3\n#irany N 9 c\nnot stored\n"));
+    EXPECT_EQ(Navigate, rooms[3].kind);
+    EXPECT_EQ(9u, rooms[3].exits[0].target);  // slot 0 overwritten
+    EXPECT_EQ('b', rooms[3].exits[1].key);    // slot 1 kept
+    EXPECT_FALSE(isDescribed(rooms[3]));
+}
+
+TEST_F(MapLoader, HeadingWithoutNumberKeepsTheRoom) {
+    ASSERT_EQ(0, loadFromText("#helyiseg\nroom zero\n#helyiseg 1\none\n"));
+    EXPECT_STREQ("room zero\n", rooms[0].lines[0]);
+    EXPECT_STREQ("one\n", rooms[1].lines[0]);
+}
+
+TEST_F(MapLoader, StoresExitTargetsOutsideTheTable) {
+    ASSERT_EQ(0, loadFromText("#helyiseg 1\nx\n#irany N 4000000000 q\n"));
+    EXPECT_EQ(4000000000u, rooms[1].exits[0].target);
+}
+
+TEST_F(MapLoader, KeepsLongLinePiecesAndNulCutText) {
+    std::string map = "#helyiseg 1\n" + std::string(600, 'x') + "\n" + std::string("ab\0cd\n", 6);
+    ASSERT_EQ(0, loadFromText(map));
+    EXPECT_EQ(std::string(511, 'x'), rooms[1].lines[0]);
+    EXPECT_EQ(std::string(89, 'x') + "\n", rooms[1].lines[1]);
+    EXPECT_STREQ("ab", rooms[1].lines[2]);
+}
+
+TEST(MapLoaderFailures, NoRoomAboveZero) {
+    for (const char* map : {"", "no rooms here\n", "#helyiseg 0\nx\n", "#helyiseg\n"}) {
+        ChildResult result = runInChild([map] { std::exit(loadFromText(map)); });
+        EXPECT_EQ("Nincs helyiseg", result.output) << map;
+        EXPECT_EQ(1, result.status) << map;
+    }
+}
+
+TEST(MapLoaderFailures, HighestRoomWithoutATable) {
+    ChildResult result = runInChild([] { std::exit(loadFromText("#helyiseg 4294967295\n")); });
+    EXPECT_EQ("", result.output);
+    EXPECT_EQ(1, result.status);
+}
+
+TEST(MapLoaderFailures, MissingFileFailsQuietly) {
+    ChildResult result = runInChild([] { std::exit(loadMap("/nonexistent/kaland.map")); });
+    EXPECT_EQ("", result.output);
+    EXPECT_EQ(1, result.status);
+}
+
+struct DefectCase {
+    const char* map;
+    const char* output;
+};
+
+TEST(MapLoaderFailures, DefectsEndTheProcess) {
+    const DefectCase cases[] = {
+        {"#helyiseg 1\na\n#helyiseg 1\n", "Hibas terkep: 1 helysegnek tobb leirasa is van"},
+        {"#helyiseg 1\na\n#helyiseg\n", "Hibas terkep: 1 helysegnek tobb leirasa is van"},
+        {"#helyiseg 1\n#irany n 2 e\n", "Error: #irany: hibas parameterezes\n"},
+        {"#helyiseg 1\n#irany N 2\n", "Error: #irany: hibas parameterezes\n"},
+        {"#helyiseg 1\n#irany A 2 x\n", "Error: #irany: hibas parameterezes\n"},
+        {"#helyiseg 1\n#irany X 2\n", "Error: #irany: hibas parameterezes\n"},
+        {"#helyiseg 1\n#irany\n", "Error: #irany: hibas parameterezes\n"},
+        {"#helyiseg 1\n#irany N 21\n", "Error: #irany: hibas parameterezes\n"},
+    };
+    for (const DefectCase& defect : cases) {
+        std::string map = defect.map;
+        ChildResult result = runInChild([&map] { loadFromText(map); });
+        EXPECT_EQ(defect.output, result.output) << map;
+        EXPECT_EQ(255, result.status) << map;
+    }
+}
+
+TEST(MapLoaderFailures, KindLetterIsCheckedBeforeTheExitCount) {
+    std::string map = "#helyiseg 1\n";
+    for (int i = 0; i < 9; ++i) map += "#irany N 1 a\n";
+    ChildResult wrongLetter = runInChild([&map] { loadFromText(map + "#irany Q 1\n"); });
+    EXPECT_EQ("Error: #irany: hibas parameterezes\n", wrongLetter.output);
+    ChildResult tenth = runInChild([&map] { loadFromText(map + "#irany A 1\n"); });
+    EXPECT_EQ("Error: Tul sok irany (max. 9)\n", tenth.output);
+}
+
+}  // namespace
