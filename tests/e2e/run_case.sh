@@ -10,8 +10,8 @@
 #   input   standard input (default: empty)
 #   output  expected standard output (default: empty)
 #   status  expected exit status (default: 0)
-# Every other file or folder in it (the map, usually "map") is copied into an
-# empty scratch folder, which becomes the current directory of the run.
+# Every other file or folder in it (the map, usually "map"; links are followed)
+# is copied into an empty scratch folder, the current directory of the run.
 # WRAPPER, when given, is a command the executable runs under (valgrind).
 set -u
 kaland=$(realpath "$1")
@@ -25,7 +25,7 @@ mkdir "$scratch/work" "$scratch/result"
 for item in "$case_dir"/*; do
   case $(basename "$item") in
     args|input|output|status) ;;
-    *) cp -R "$item" "$scratch/work/" ;;
+    *) cp -RL "$item" "$scratch/work/" ;;
   esac
 done
 
