@@ -31,13 +31,6 @@ void startNewRound(ShownRooms* shown) {
     }
 }
 
-std::uint32_t findStartRoom() {
-    for (std::uint32_t number = 0; number < roomCount; ++number) {
-        if (isDescribed(rooms[number])) return number;
-    }
-    return roomCount;
-}
-
 void showRoom(const Room& room) {
     writeOutput("\n", 1);
     for (const char* line : room.lines) {
@@ -86,7 +79,7 @@ bool waitForKey(const Room& room, ShownRooms* shown, std::uint32_t* next) {
 }  // namespace
 
 void playGame() {
-    std::uint32_t current = findStartRoom();
+    std::uint32_t current = findFirstDescribedRoom();
     if (current == roomCount) return;
 
     ShownRooms shown = startShownRooms();

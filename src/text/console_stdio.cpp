@@ -1,28 +1,58 @@
-// The console binding of the real program: standard input and output through
-// stdio, and the process exit.
+// The console binding of the real program: standard input through stdio,
+// standard output through a buffer of our own, and the process exit.
 #include "console_text.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string.h>  // memccpy
 #include <unistd.h>
 
 namespace {
 
-enum class OutputMode { Unknown, Terminal, Redirected };
-OutputMode outputMode = OutputMode::Unknown;
+// Output is collected here and written in large pieces: a scripted game can
+// print hundreds of megabytes. A terminal gets everything before each read.
+constexpr std::size_t OUTPUT_BUFFER_SIZE = std::size_t{1} << 18;
 
-// A terminal gets stdio's line buffering and a flush before every read; a
-// file or pipe gets one large buffer, written out when full or at exit.
-OutputMode currentOutputMode() {
-    if (outputMode == OutputMode::Unknown) {
-        if (isatty(STDOUT_FILENO)) {
-            outputMode = OutputMode::Terminal;
-        } else {
-            outputMode = OutputMode::Redirected;
-            std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+struct OutputState {
+    bool started = false;
+    bool terminal = false;
+    bool failed = false;
+    std::size_t used = 0;
+    char buffer[OUTPUT_BUFFER_SIZE];
+};
+OutputState output;
+
+void writeAll(const char* bytes, std::size_t length) {
+    while (length > 0 && !output.failed) {
+        ssize_t written = write(STDOUT_FILENO, bytes, length);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            output.failed = true;
+            return;
         }
+        bytes += written;
+        length -= static_cast<std::size_t>(written);
     }
-    return outputMode;
+}
+
+void flushOutput() {
+    writeAll(output.buffer, output.used);
+    output.used = 0;
+}
+
+void flushAtExit() {
+    flushOutput();
+}
+
+// Learns on first use whether standard output is a terminal, and makes sure
+// whatever is buffered goes out however the process ends.
+void startOutput() {
+    if (output.started) return;
+    output.started = true;
+    output.terminal = isatty(STDOUT_FILENO) != 0;
+    std::atexit(flushAtExit);
 }
 
 }  // namespace
@@ -33,22 +63,42 @@ int consoleReadByte() {
 }
 
 void consolePrepareForInput() {
-    if (currentOutputMode() == OutputMode::Terminal) std::fflush(stdout);
+    startOutput();
+    if (output.terminal) flushOutput();
 }
 
 void writeOutput(const char* bytes, std::size_t length) {
-    currentOutputMode();
-#ifdef __GLIBC__
-    fwrite_unlocked(bytes, 1, length, stdout);
-#else
-    std::fwrite(bytes, 1, length, stdout);
-#endif
+    startOutput();
+    if (length > OUTPUT_BUFFER_SIZE - output.used) {
+        flushOutput();
+        if (length >= OUTPUT_BUFFER_SIZE) {
+            writeAll(bytes, length);
+            return;
+        }
+    }
+    std::memcpy(output.buffer + output.used, bytes, length);
+    output.used += length;
+}
+
+void writeText(const char* text) {
+    startOutput();
+    // Copies up to the terminator in one go; only a string longer than the
+    // free space takes the slower path.
+    std::size_t space = OUTPUT_BUFFER_SIZE - output.used;
+    char* end = static_cast<char*>(memccpy(output.buffer + output.used, text, '\0', space));
+    if (end != nullptr) {
+        output.used = static_cast<std::size_t>(end - output.buffer) - 1;
+        return;
+    }
+    writeOutput(text, std::strlen(text));
 }
 
 bool finishOutput() {
-    return std::fflush(stdout) == 0 && !std::ferror(stdout);
+    startOutput();
+    flushOutput();
+    return !output.failed;
 }
 
 void exitWithFailure() {
-    std::exit(-1);
+    std::exit(-1);  // the exit handler writes what is still buffered
 }

@@ -49,10 +49,6 @@ void lowercaseInPlace(char* text) {
     for (; *text != '\0'; ++text) *text = lowercaseByte(*text);
 }
 
-void writeText(const char* text) {
-    writeOutput(text, std::strlen(text));
-}
-
 void fatalError(const char* message) {
     writeText("Error: ");
     writeText(message);

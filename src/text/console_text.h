@@ -36,9 +36,6 @@ inline bool isWhitespaceByte(char byte) {
 /// Writes "Error: <message>\n" and ends the process with status -1.
 [[noreturn]] void fatalError(const char* message);
 
-/// Writes a terminated string to standard output, exactly as stored.
-void writeText(const char* text);
-
 // ---- The console binding: the only code that touches the process's streams
 // ---- and its exit. A fuzz build links its own version of these.
 
@@ -49,6 +46,8 @@ int consoleReadByte();
 void consolePrepareForInput();
 /// Writes bytes to standard output, exactly as given (buffered).
 void writeOutput(const char* bytes, std::size_t length);
+/// Writes a terminated string to standard output, exactly as stored.
+void writeText(const char* text);
 /// Pushes out what is still buffered; false when standard output failed.
 bool finishOutput();
 /// Ends the process with status -1 through the normal process exit, so that

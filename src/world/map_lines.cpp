@@ -56,6 +56,14 @@ std::size_t dropCarriageReturns(MapLineReader* reader, char* bytes, std::size_t 
     return kept;
 }
 
+// Whether `word` is `keyword` (given in small letters) once it is lowercased.
+bool isKeyword(const char* word, std::size_t length, const char* keyword) {
+    for (std::size_t i = 0; i < length; ++i) {
+        if (keyword[i] == '\0' || lowercaseByte(word[i]) != keyword[i]) return false;
+    }
+    return keyword[length] == '\0';
+}
+
 void findNextNul(MapLineReader* reader) {
     std::size_t pending = reader->end - reader->begin;
     const void* nul = std::memchr(reader->block + reader->begin, '\0', pending);
@@ -156,17 +164,18 @@ bool findFirstWord(const char* text, std::size_t length, std::size_t* wordBegin,
 }
 
 MapLineKind classifyMapLine(const MapLine& line) {
+    const char* text = line.bytes;
+    std::size_t length = line.textLength;
     std::size_t wordBegin = 0;
-    std::size_t wordLength = 0;
-    if (!findFirstWord(line.bytes, line.textLength, &wordBegin, &wordLength)) return BlankLine;
-    if (line.bytes[wordBegin] != '#') return DescriptionLine;
-
-    char word[LINE_BUFFER_SIZE];
-    std::memcpy(word, line.bytes + wordBegin, wordLength);
-    word[wordLength] = '\0';
-    lowercaseInPlace(word);
-    if (std::strcmp(word, "#helyiseg") == 0) return RoomDirective;
-    if (std::strcmp(word, "#irany") == 0) return ExitDirective;
-    if (std::strcmp(word, "#gameover") == 0) return GameOverDirective;
+    while (wordBegin < length && isWhitespaceByte(text[wordBegin])) ++wordBegin;
+    if (wordBegin == length) return BlankLine;
+    if (text[wordBegin] != '#') return DescriptionLine;  // most lines stop here
+    std::size_t wordEnd = wordBegin;
+    while (wordEnd < length && !isWhitespaceByte(text[wordEnd])) ++wordEnd;
+    const char* word = text + wordBegin;
+    std::size_t wordLength = wordEnd - wordBegin;
+    if (isKeyword(word, wordLength, "#helyiseg")) return RoomDirective;
+    if (isKeyword(word, wordLength, "#irany")) return ExitDirective;
+    if (isKeyword(word, wordLength, "#gameover")) return GameOverDirective;
     return OtherDirective;
 }

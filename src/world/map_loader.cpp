@@ -51,11 +51,10 @@ void storeDescriptionLine(LoaderCursor* cursor, const MapLine& line) {
     Room& room = rooms[cursor->room];
     if (cursor->lineIndex >= MAX_LINES) fatalError("Tul sok kiirando sor (max. 16)");
     if (room.lines[cursor->lineIndex] != nullptr) fatalError("Hasznalt Helysor");
-    char* copy = static_cast<char*>(std::malloc(line.textLength + 1));
-    if (copy == nullptr) exitWithFailure();
-    std::memcpy(copy, line.bytes, line.textLength);
-    copy[line.textLength] = '\0';
-    room.lines[cursor->lineIndex++] = copy;
+    if (!storeRoomLine(cursor->room, cursor->lineIndex, line.bytes, line.textLength)) {
+        exitWithFailure();  // out of memory: the load cannot go on
+    }
+    ++cursor->lineIndex;
 }
 
 void addExit(LoaderCursor* cursor, const MapLine& line) {

@@ -3,6 +3,7 @@
 // the run sequence.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 constexpr std::uint32_t MAX_LINES = 16;  // description lines of one room
@@ -38,7 +39,18 @@ extern std::uint32_t roomCount;
 /// fit size_t, or when the memory cannot be had.
 bool createRooms(std::uint32_t count);
 
+/// Copies `length` bytes of text, terminated, into the table's own storage
+/// and files the copy as line `slot` of room `number`. Returns false when no
+/// memory is left. The loader fills lines only this way, which keeps track of
+/// the rooms holding lines: scans of a huge table visit just those.
+bool storeRoomLine(std::uint32_t number, std::uint32_t slot, const char* text,
+                   std::size_t length);
+
+/// The lowest-numbered described room, or roomCount when no room is.
+std::uint32_t findFirstDescribedRoom();
+
 /// Releases every description line and the table; does nothing without one.
+/// roomCount keeps its value.
 void freeRooms();
 
 /// True when room `number` has a description (its line slot 0 is filled).

@@ -42,4 +42,38 @@ TEST(RoomTable, FreeReleasesLinesAndIsIdempotent) {
     EXPECT_EQ(nullptr, rooms);
 }
 
+TEST(RoomTable, StoredLinesAreTerminatedCopies) {
+    ASSERT_TRUE(createRooms(2));
+    char text[] = "abc\nrest";
+    ASSERT_TRUE(storeRoomLine(1, 0, text, 4));
+    text[0] = 'X';
+    EXPECT_STREQ("abc\n", rooms[1].lines[0]);
+    EXPECT_EQ(1u, findFirstDescribedRoom());
+    freeRooms();
+}
+
+TEST(RoomTable, LargeTablesFindRoomsThroughTheirLines) {
+    // Past the size that is scanned room by room; only rooms with lines are visited.
+    const std::uint32_t count = 3000000;
+    ASSERT_TRUE(createRooms(count));
+    EXPECT_EQ(count, findFirstDescribedRoom());
+    rooms[5].kind = GameOver;  // exits and kinds alone do not describe a room
+    for (std::uint32_t number : {2999999u, 70000u, 64u, 63u}) {
+        ASSERT_TRUE(storeRoomLine(number, 0, "x\n", 2));
+        EXPECT_EQ(number, findFirstDescribedRoom());
+    }
+    for (int i = 0; i < 5000; ++i) ASSERT_TRUE(storeRoomLine(2999999, 1, "many lines\n", 11));
+    freeRooms();
+    EXPECT_EQ(nullptr, rooms);
+}
+
+TEST(RoomTable, NewTableReplacesTheOldOne) {
+    ASSERT_TRUE(createRooms(4));
+    ASSERT_TRUE(storeRoomLine(3, 0, "old\n", 4));
+    ASSERT_TRUE(createRooms(2));
+    EXPECT_EQ(2u, roomCount);
+    EXPECT_EQ(2u, findFirstDescribedRoom());
+    freeRooms();
+}
+
 }  // namespace
