@@ -2,9 +2,9 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
+#include "bulk_memory.h"
 #include "console_text.h"
 #include "room_table.h"
 
@@ -18,10 +18,17 @@ struct ShownRooms {
     std::uint32_t round;
 };
 
+// The marks come zero-filled from the system like the table itself, so a
+// huge table's marks cost memory only for the rooms actually shown.
 ShownRooms startShownRooms() {
-    ShownRooms shown{static_cast<std::uint32_t*>(std::calloc(roomCount, sizeof(std::uint32_t))), 1};
-    if (shown.marks == nullptr) exitWithFailure();
-    return shown;
+    void* marks = allocateZeroedBlock(sizeof(std::uint32_t) * std::size_t{roomCount}, false);
+    if (marks == nullptr) exitWithFailure();  // out of memory
+    return ShownRooms{static_cast<std::uint32_t*>(marks), 1};
+}
+
+void releaseShownRooms(ShownRooms* shown) {
+    releaseZeroedBlock(shown->marks, sizeof(std::uint32_t) * std::size_t{roomCount}, false);
+    shown->marks = nullptr;
 }
 
 void startNewRound(ShownRooms* shown) {
@@ -113,5 +120,5 @@ void playGame() {
             fatalError("Program error: unknown Verekozas type");
         }
     }
-    std::free(shown.marks);
+    releaseShownRooms(&shown);
 }

@@ -141,12 +141,18 @@ std::uint32_t nextRoomWithLines(std::uint32_t from) {
     return static_cast<std::uint32_t>(word * 64 + lowestSetBit(bits));
 }
 
+// Whether `count` elements of `size` bytes can be measured in size_t (a
+// 32-bit platform cannot hold a table of billions of rooms).
+bool fitsInMemorySize(std::uint64_t count, std::size_t size) {
+    return count <= SIZE_MAX / size;
+}
+
 }  // namespace
 
 bool createRooms(std::uint32_t count) {
     freeRooms();  // one table at a time
     roomCount = count;
-    if (count == 0 || count > SIZE_MAX / sizeof(Room)) return false;
+    if (count == 0 || !fitsInMemorySize(count, sizeof(Room))) return false;
     std::size_t bytes = std::size_t{count} * sizeof(Room);
     // Fresh pages from the system are already zero: a table of twenty million
     // rooms costs memory only where rooms are filled.

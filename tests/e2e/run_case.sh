@@ -2,7 +2,7 @@
 # Runs one end-to-end case through the real executable and compares its
 # standard output byte for byte, its exit status and its (empty) standard error.
 #
-#   run_case.sh KALAND CASE_DIR [WRAPPER...]
+#   run_case.sh [--valgrind] KALAND CASE_DIR
 #
 # A case is a folder:
 #   args    the command-line arguments, one per line (default: "map");
@@ -10,24 +10,39 @@
 #   input   standard input (default: empty)
 #   output  expected standard output (default: empty)
 #   status  expected exit status (default: 0)
+#   generate  a bash script run in the scratch folder first, to make maps
+#           too large to keep in the repository
 # Every other file or folder in it (the map, usually "map"; links are followed)
 # is copied into an empty scratch folder, the current directory of the run.
-# WRAPPER, when given, is a command the executable runs under (valgrind).
+# With --valgrind the executable runs under valgrind's memcheck: any invalid
+# access, or a leak after the run, fails the case (its report is shown).
 set -u
+valgrind=0
+if [[ ${1:-} == --valgrind ]]; then
+  valgrind=1
+  shift
+fi
 kaland=$(realpath "$1")
 case_dir=$(realpath "$2")
-shift 2
-wrapper=("$@")
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 mkdir "$scratch/work" "$scratch/result"
+wrapper=()
+if ((valgrind)); then
+  wrapper=(valgrind -q --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite,indirect,possible
+           --log-file="$scratch/result/valgrind")
+fi
 for item in "$case_dir"/*; do
   case $(basename "$item") in
-    args|input|output|status) ;;
+    args|input|output|status|generate) ;;
     *) cp -RL "$item" "$scratch/work/" ;;
   esac
 done
+
+if [[ -f $case_dir/generate ]]; then
+  (cd "$scratch/work" && bash "$case_dir/generate") || { echo "generate failed"; exit 1; }
+fi
 
 args=(map)
 [[ -f $case_dir/args ]] && mapfile -t args <"$case_dir/args"
@@ -51,6 +66,11 @@ if ! cmp -s "$expected_output" "$scratch/result/stdout"; then
 fi
 if [[ $status != "$expected_status" ]]; then
   echo "exit status $status, expected $expected_status"
+  failed=1
+fi
+if [[ -s $scratch/result/valgrind ]]; then
+  echo "valgrind reports:"
+  cat "$scratch/result/valgrind"
   failed=1
 fi
 if [[ -s $scratch/result/stderr ]]; then

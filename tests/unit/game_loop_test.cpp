@@ -11,7 +11,7 @@ namespace {
 // Builds a two-room table by hand; the loader never makes such kinds.
 void makeTableWithKind(std::int32_t kind) {
     createRooms(2);
-    rooms[1].lines[0] = strdup("strange\n");
+    storeRoomLine(1, 0, "strange\n", 8);
     rooms[1].kind = static_cast<RoomKind>(kind);
 }
 

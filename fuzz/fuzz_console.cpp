@@ -1,0 +1,64 @@
+#include "fuzz_console.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "console_text.h"
+
+namespace {
+
+const std::uint8_t* input = nullptr;
+std::size_t inputSize = 0;
+std::size_t inputOffset = 0;
+std::size_t outputBytes = 0;
+std::jmp_buf* exitPoint = nullptr;
+
+}  // namespace
+
+void setFuzzConsoleInput(const std::uint8_t* data, std::size_t size) {
+    input = data;
+    inputSize = size;
+    inputOffset = 0;
+    outputBytes = 0;
+}
+
+std::size_t fuzzConsoleOutputBytes() {
+    return outputBytes;
+}
+
+std::size_t fuzzConsoleInputConsumed() {
+    return inputOffset;
+}
+
+void setFuzzExitPoint(std::jmp_buf* point) {
+    exitPoint = point;
+}
+
+void fuzzCheckFailed(const char* condition, const char* file, int line) {
+    std::fprintf(stderr, "%s:%d: invariant failed: %s\n", file, line, condition);
+    std::abort();
+}
+
+int consoleReadByte() {
+    return inputOffset < inputSize ? input[inputOffset++] : -1;
+}
+
+void consolePrepareForInput() {}
+
+void writeOutput(const char*, std::size_t length) {
+    outputBytes += length;
+}
+
+void writeText(const char* text) {
+    outputBytes += std::strlen(text);
+}
+
+bool finishOutput() {
+    return true;
+}
+
+void exitWithFailure() {
+    if (exitPoint == nullptr) std::abort();
+    std::longjmp(*exitPoint, 1);
+}
