@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs one end-to-end case through the real executable and compares its
-# standard output byte for byte, its exit status and its (empty) standard error.
+# Runs one end-to-end case through a real executable and compares its
+# standard output and standard error byte for byte, and its exit status.
 #
 #   run_case.sh [--valgrind] KALAND CASE_DIR
 #
@@ -9,6 +9,7 @@
 #           an empty file means no argument at all
 #   input   standard input (default: empty)
 #   output  expected standard output (default: empty)
+#   errors  expected standard error (default: empty)
 #   status  expected exit status (default: 0)
 #   generate  a bash script run in the scratch folder first, to make maps
 #           too large to keep in the repository
@@ -35,7 +36,7 @@ if ((valgrind)); then
 fi
 for item in "$case_dir"/*; do
   case $(basename "$item") in
-    args|input|output|status|generate) ;;
+    args|input|output|errors|status|generate) ;;
     *) cp -RL "$item" "$scratch/work/" ;;
   esac
 done
@@ -50,6 +51,8 @@ input=/dev/null
 [[ -f $case_dir/input ]] && input=$case_dir/input
 expected_output=/dev/null
 [[ -f $case_dir/output ]] && expected_output=$case_dir/output
+expected_errors=/dev/null
+[[ -f $case_dir/errors ]] && expected_errors=$case_dir/errors
 expected_status=0
 [[ -f $case_dir/status ]] && expected_status=$(tr -d '[:space:]' <"$case_dir/status")
 
@@ -73,9 +76,10 @@ if [[ -s $scratch/result/valgrind ]]; then
   cat "$scratch/result/valgrind"
   failed=1
 fi
-if [[ -s $scratch/result/stderr ]]; then
-  echo "standard error is not empty:"
-  cat "$scratch/result/stderr"
+if ! cmp -s "$expected_errors" "$scratch/result/stderr"; then
+  echo "standard error differs (expected, then actual):"
+  cat -A "$expected_errors"; echo "<<<"
+  cat -A "$scratch/result/stderr"; echo "<<<"
   failed=1
 fi
 exit $failed

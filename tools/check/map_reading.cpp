@@ -1,0 +1,334 @@
+// The checker's pass over the map lines: the loader's rules, line by line,
+// with every defect reported instead of ending the run.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "map_check.h"
+
+namespace {
+
+struct IgnoredRun {
+    std::uint64_t firstLine = 0;
+    std::uint32_t lines = 0;
+    std::uint64_t endedAt = 0;  // the #irany or #gameover line that ended the room's text
+};
+
+struct Reading {
+    MapCheck* check;
+    std::uint32_t room = 0;
+    std::uint32_t lineIndex = 0;
+    std::uint32_t exitIndex = 0;
+    LoaderState state = Outside;
+    bool skippingRoom = false;   // after a defect: the rest of the room is passed over
+    bool sawHeading = false;
+    std::uint64_t textEndedAt = 0;
+    IgnoredRun ignored;
+    std::uint64_t previousPhysicalLine = 0;
+    std::uint64_t lastCutLine = 0;
+    std::uint64_t lastNulLine = 0;
+};
+
+std::string quoted(const char* runnerMessage) {
+    return std::string("\"") + runnerMessage + "\"";
+}
+
+std::string roomName(std::uint32_t room) {
+    return "room " + std::to_string(room);
+}
+
+void flushIgnoredRun(Reading* reading) {
+    IgnoredRun& run = reading->ignored;
+    if (run.lines == 0) return;
+    std::string count = run.lines == 1 ? "this line is" : std::to_string(run.lines) + " lines are";
+    if (run.endedAt == 0) {
+        reading->check->report(run.firstLine, Warning,
+                               "text before the first #helyiseg is ignored (" + count + " never shown)");
+    } else {
+        reading->check->report(run.firstLine, Warning,
+                               "text after #irany or #gameover is ignored (" + count +
+                                   " never shown): the room's description ended on line " +
+                                   std::to_string(run.endedAt));
+    }
+    run = IgnoredRun{};
+}
+
+// Damerau-Levenshtein distance (adjacent swaps count once), for typo hints.
+std::size_t editDistance(const std::string& a, const std::string& b) {
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            std::size_t cost = a[i - 1] == b[j - 1] ? 0 : 1;
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+            }
+        }
+    }
+    return d[a.size()][b.size()];
+}
+
+void checkForTypo(Reading* reading, const MapLine& line) {
+    std::size_t begin = 0;
+    std::size_t length = 0;
+    findFirstWord(line.bytes, line.textLength, &begin, &length);
+    if (length > 24) return;  // far from any directive
+    std::string word(line.bytes + begin, length);
+    for (char& byte : word) byte = lowercaseByte(byte);
+    for (const char* directive : {"#helyiseg", "#irany", "#gameover"}) {
+        if (editDistance(word, directive) <= 2) {
+            reading->check->report(line.physicalLine, Warning,
+                                   "unknown directive '" + word + "' is taken as a comment; did you mean " +
+                                       directive + "?");
+            return;
+        }
+    }
+}
+
+void checkBytes(Reading* reading, const MapLine& line) {
+    MapCheck* check = reading->check;
+    if (line.physicalLine == 1 && reading->previousPhysicalLine == 0 && line.length >= 3 &&
+        std::memcmp(line.bytes, "\xEF\xBB\xBF", 3) == 0) {
+        check->report(1, Warning,
+                      "the file starts with a UTF-8 byte-order mark: it becomes part of the first "
+                      "word, so a directive on this line is not recognised");
+    }
+    if (line.physicalLine == reading->previousPhysicalLine && reading->lastCutLine != line.physicalLine) {
+        reading->lastCutLine = line.physicalLine;
+        check->report(line.physicalLine, Warning,
+                      "line has 511 bytes or more before its newline: the runner cuts it into pieces "
+                      "of 511 bytes, each read as a line of its own");
+    }
+    reading->previousPhysicalLine = line.physicalLine;
+    if (line.textLength < line.length && reading->lastNulLine != line.physicalLine) {
+        reading->lastNulLine = line.physicalLine;
+        check->report(line.physicalLine, Warning, "NUL byte: the runner ignores the rest of the line after it");
+    }
+}
+
+void storeDescription(Reading* reading, const MapLine& line) {
+    CheckedRoom& room = reading->check->rooms[reading->room];
+    if (reading->lineIndex >= MAX_LINES) {
+        reading->check->report(line.physicalLine, Error,
+                               quoted("Tul sok kiirando sor (max. 16)") + ": " + roomName(reading->room) +
+                                   " has more than 16 description lines");
+        reading->skippingRoom = true;
+        return;
+    }
+    if (reading->lineIndex == 0) {
+        room.descriptionLine = line.physicalLine;
+        room.firstLine.assign(line.bytes, line.textLength);
+    }
+    ++reading->lineIndex;
+}
+
+void openRoom(Reading* reading, const MapLine& line) {
+    MapCheck* check = reading->check;
+    std::uint32_t number = reading->room;
+    if (scanRoomNumber(line.bytes, line.textLength, &number) == 1) {
+        if (number >= check->highestRoom) {
+            check->highestRoom = number;
+            check->highestRoomLine = line.physicalLine;
+        }
+    } else {
+        check->report(line.physicalLine, Warning,
+                      "#helyiseg without a room number: the lines after it go to " + roomName(number) +
+                          " again");
+    }
+    reading->room = number;
+    reading->sawHeading = true;
+    reading->skippingRoom = false;
+    CheckedRoom& room = check->rooms[number];
+    if (room.headingLine == 0) room.headingLine = line.physicalLine;
+    if (room.descriptionLine != 0) {
+        char message[80];
+        std::snprintf(message, sizeof message, "Hibas terkep: %u helysegnek tobb leirasa is van", number);
+        check->report(line.physicalLine, Error,
+                      quoted(message) + ": " + roomName(number) + " already has a description (line " +
+                          std::to_string(room.descriptionLine) + ")");
+        reading->skippingRoom = true;
+        return;
+    }
+    reading->state = InDescription;
+    reading->lineIndex = 0;
+    reading->exitIndex = 0;
+}
+
+// Why an #irany line is malformed, in the author's terms.
+std::string exitLineHint(const MapLine& line, int fields, const ExitFields& read) {
+    if (fields == 0) return "#irany needs a kind letter (N, A or E) and a target room";
+    char letter = read.kindLetter;
+    if (letter == 'n' || letter == 'a' || letter == 'e') {
+        return std::string("the kind letter must be a capital: ") + static_cast<char>(letter - 32);
+    }
+    if (letter != 'N' && letter != 'A' && letter != 'E') {
+        return "unknown kind letter '" + describeKey(letter) +
+               "': use N (taken by a key), A (at once) or E (after Enter)";
+    }
+    if (fields == 1) return "no target room number after the kind letter";
+    if (letter != 'N') return std::string("an ") + letter + " exit takes no key, only its target";
+    // An N line with a target but no key: was the key a digit glued to the target?
+    std::size_t position = 0;
+    std::size_t wordLength = 0;
+    findFirstWord(line.bytes, line.textLength, &position, &wordLength);
+    position += wordLength;
+    while (position < line.textLength && isWhitespaceByte(line.bytes[position])) ++position;
+    ++position;  // the kind letter
+    std::uint32_t target = 0;
+    scanNumber(line.bytes, line.textLength, &position, &target);
+    std::size_t digits = 0;
+    while (digits < position && line.bytes[position - 1 - digits] >= '0' &&
+           line.bytes[position - 1 - digits] <= '9') {
+        ++digits;
+    }
+    std::string hint = "an N exit needs a key after its target";
+    if (digits >= 2) {
+        char last = line.bytes[position - 1];
+        hint += std::string("; if the key is ") + last + ", it was read as part of the number " +
+                std::to_string(target) + ": put a space before it";
+    }
+    return hint;
+}
+
+void checkKey(Reading* reading, const MapLine& line, char key) {
+    unsigned char byte = static_cast<unsigned char>(key);
+    if (byte < 0x20 || byte == 0x7F) {
+        reading->check->report(line.physicalLine, Warning,
+                               "key " + describeKey(key) + " is a control character that players cannot type");
+    } else if (byte >= 0x80) {
+        reading->check->report(line.physicalLine, Warning,
+                               "key " + describeKey(key) +
+                                   " is not ASCII: a UTF-8 terminal sends such a letter as two bytes, "
+                                   "which never match a key");
+    }
+}
+
+void addExit(Reading* reading, const MapLine& line) {
+    MapCheck* check = reading->check;
+    ExitFields fields{};
+    int count = scanExitFields(line.bytes, line.textLength, &fields);
+    RoomKind kind = Navigate;
+    char key = 1;
+    if (count == 3 && fields.kindLetter == 'N') {
+        key = lowercaseByte(fields.key);
+    } else if (count == 2 && (fields.kindLetter == 'A' || fields.kindLetter == 'E')) {
+        kind = fields.kindLetter == 'A' ? Automatic : WaitForEnter;
+    } else {
+        check->report(line.physicalLine, Error,
+                      quoted("#irany: hibas parameterezes") + ": " + exitLineHint(line, count, fields));
+        reading->skippingRoom = true;
+        return;
+    }
+    if (reading->exitIndex >= MAX_EXITS) {
+        check->report(line.physicalLine, Error,
+                      quoted("Tul sok irany (max. 9)") + ": " + roomName(reading->room) +
+                          " has more than 9 #irany lines");
+        reading->skippingRoom = true;
+        return;
+    }
+    if (kind == Navigate) checkKey(reading, line, fields.key);
+    CheckedRoom& room = check->rooms[reading->room];
+    room.exits[reading->exitIndex] = CheckedExit{fields.target, key, line.physicalLine};
+    room.kind = kind;
+    room.kindLine = line.physicalLine;
+    room.kindSlot = reading->exitIndex;
+    ++reading->exitIndex;
+    reading->state = Outside;
+    reading->textEndedAt = line.physicalLine;
+}
+
+void endRoomText(Reading* reading, const MapLine& line) {
+    CheckedRoom& room = reading->check->rooms[reading->room];
+    room.kind = GameOver;
+    room.kindLine = line.physicalLine;
+    room.kindSlot = 0;
+    reading->state = Outside;
+    reading->textEndedAt = line.physicalLine;
+}
+
+void readLine(Reading* reading, const MapLine& line) {
+    checkBytes(reading, line);
+    MapLineKind kind = classifyMapLine(line);
+    if (kind == BlankLine) return;
+    if (kind == OtherDirective) {
+        checkForTypo(reading, line);
+        return;
+    }
+    if (kind == DescriptionLine && reading->state == Outside && !reading->skippingRoom) {
+        IgnoredRun& run = reading->ignored;
+        if (run.lines == 0) {
+            run.firstLine = line.physicalLine;
+            run.endedAt = reading->sawHeading ? reading->textEndedAt : 0;
+        }
+        ++run.lines;
+        return;
+    }
+    flushIgnoredRun(reading);
+    if (reading->skippingRoom && kind != RoomDirective) return;
+    switch (kind) {
+    case DescriptionLine:
+        storeDescription(reading, line);
+        break;
+    case RoomDirective:
+        openRoom(reading, line);
+        break;
+    case ExitDirective:
+        addExit(reading, line);
+        break;
+    case GameOverDirective:
+        endRoomText(reading, line);
+        break;
+    default:
+        break;
+    }
+}
+
+}  // namespace
+
+std::size_t MapCheck::count(Severity severity) const {
+    return static_cast<std::size_t>(std::count_if(diagnostics.begin(), diagnostics.end(),
+                                                  [severity](const Diagnostic& d) { return d.severity == severity; }));
+}
+
+void MapCheck::report(std::uint64_t line, Severity severity, std::string text) {
+    diagnostics.push_back(Diagnostic{line, severity, std::move(text)});
+}
+
+std::string describeKey(char key) {
+    unsigned char byte = static_cast<unsigned char>(key);
+    char text[8];
+    if (byte < 0x20) {
+        std::snprintf(text, sizeof text, "^%c", byte + 0x40);
+    } else if (byte == 0x7F) {
+        std::snprintf(text, sizeof text, "^?");
+    } else if (byte >= 0x80) {
+        std::snprintf(text, sizeof text, "0x%02X", byte);
+    } else {
+        std::snprintf(text, sizeof text, "%c", byte);
+    }
+    return text;
+}
+
+void readMapForCheck(MapLineReader* reader, MapCheck* check) {
+    Reading reading;
+    reading.check = check;
+    MapLine line;
+    while (readMapLine(reader, &line)) readLine(&reading, line);
+    flushIgnoredRun(&reading);
+    if (reader->bytesAfterControlZ) {
+        check->report(reader->physicalLine, Warning,
+                      "0x1A byte (Ctrl-Z): the runner ignores everything after it");
+    }
+    if (check->highestRoom == 0) {
+        check->report(check->highestRoomLine != 0 ? check->highestRoomLine : 1, Error,
+                      quoted("Nincs helyiseg") + ": no #helyiseg line names a room above 0");
+    } else if (check->highestRoom == UINT32_MAX) {
+        check->report(check->highestRoomLine, Error,
+                      "room number 4294967295 is too large: the runner cannot make a table for it and "
+                      "stops without a message");
+    } else {
+        check->roomCount = check->highestRoom + 1;
+    }
+}
