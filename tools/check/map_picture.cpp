@@ -60,7 +60,7 @@ std::string drawMap(const MapCheck& check) {
 
     std::string graph =
         "digraph map {\n"
-        "  graph [rankdir=LR, fontname=\"Helvetica\", fontsize=11];\n"
+        "  graph [rankdir=TB, fontname=\"Helvetica\", fontsize=11];\n"
         "  node [fontname=\"Helvetica\", fontsize=10];\n"
         "  edge [fontname=\"Helvetica\", fontsize=9];\n";
     if (check.hasStart) {
