@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a build folder and checks its contents and
+# control fields.
+#   deb_contents.sh BUILD_DIR
+set -eu
+build=$(realpath "$1")
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+(cd "$build" && cpack -G DEB -B "$out" >/dev/null)
+deb=$(find "$out" -maxdepth 1 -name 'kaland_*.deb' | head -n 1)
+[[ -n $deb ]] || { echo "no package built"; exit 1; }
+echo "package: $(basename "$deb")"
+dpkg-deb -c "$deb" | awk '{print $6}'
+contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
+for file in ./usr/bin/kaland ./usr/bin/kaland-check ./usr/share/man/man1/kaland.1 \
+            ./usr/share/man/man1/kaland-check.1 ./usr/share/man/man5/kaland-map.5 \
+            ./usr/share/kaland/zelmor.map ./usr/share/kaland/zelmor.walkthrough; do
+  grep -qxF "$file" <<<"$contents" || { echo "missing from the package: $file"; exit 1; }
+done
+for field in Package Version Architecture Description Depends Section; do
+  value=$(dpkg-deb -f "$deb" "$field")
+  [[ -n $value ]] || { echo "empty control field: $field"; exit 1; }
+  echo "$field: ${value%%$'\n'*}"
+done
