@@ -118,14 +118,48 @@ int loadMapFrom(MapLineReader* reader) {
     return 0;
 }
 
+namespace {
+
+// Reads a stream that cannot be rewound (a pipe, a terminal) to its end.
+// A read error ends it as the end of the file would. Returns null when the
+// memory cannot be had.
+char* readWholeStream(std::FILE* file, std::size_t* size) {
+    std::size_t capacity = MAP_READ_BLOCK;
+    char* data = static_cast<char*>(std::malloc(capacity));
+    *size = 0;
+    while (data != nullptr) {
+        *size += std::fread(data + *size, 1, capacity - *size, file);
+        if (*size < capacity) break;
+        char* grown = capacity <= SIZE_MAX / 2 ? static_cast<char*>(std::realloc(data, capacity * 2)) : nullptr;
+        if (grown == nullptr) std::free(data);
+        data = grown;
+        capacity *= 2;
+    }
+    return data;
+}
+
+}  // namespace
+
 int loadMap(const char* path) {
     std::FILE* file = std::fopen(path, "rb");
     if (file == nullptr) return 1;
     // The reader asks for large blocks; a stdio buffer in between would only copy.
     std::setvbuf(file, nullptr, _IONBF, 0);
     MapLineReader reader;
-    startMapLines(&reader, file);
-    int result = loadMapFrom(&reader);
+    int result = 1;
+    if (std::fseek(file, 0, SEEK_SET) == 0) {
+        startMapLines(&reader, file);
+        result = loadMapFrom(&reader);
+    } else {
+        // Both passes must see the same bytes, and a pipe cannot be read twice.
+        std::size_t size = 0;
+        char* data = readWholeStream(file, &size);
+        if (data != nullptr) {
+            startMapLinesInMemory(&reader, data, size);
+            result = loadMapFrom(&reader);
+            std::free(data);
+        }
+    }
     std::fclose(file);
     return result;
 }

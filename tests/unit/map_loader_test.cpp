@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <unistd.h>
 
 #include "child_process.h"
 #include "map_loader.h"
@@ -99,6 +100,31 @@ TEST_F(MapLoader, KeepsLongLinePiecesAndNulCutText) {
     EXPECT_EQ(std::string(511, 'x'), rooms[1].lines[0]);
     EXPECT_EQ(std::string(89, 'x') + "\n", rooms[1].lines[1]);
     EXPECT_STREQ("ab", rooms[1].lines[2]);
+}
+
+TEST(MapLoaderPipes, MapFromAPipeIsReadOnceAndLoadsWhole) {
+    // Larger than a pipe holds at once, so a writer has to feed it.
+    std::string map = "#helyiseg 2\nFrom a pipe.\n#gameover\n";
+    for (int i = 0; i < 20000; ++i) map += "# filler comment line\n";
+    map += "#helyiseg 7\nLast room.\n";
+    ChildResult result = runInChild([&map] {
+        int channel[2];
+        if (pipe(channel) != 0) std::exit(3);
+        if (fork() == 0) {
+            close(channel[0]);
+            if (write(channel[1], map.data(), map.size()) != static_cast<ssize_t>(map.size())) _exit(4);
+            _exit(0);
+        }
+        close(channel[1]);
+        std::string path = "/dev/fd/" + std::to_string(channel[0]);
+        if (loadMap(path.c_str()) != 0) std::exit(5);
+        std::string found = std::to_string(roomCount) + " rooms, room 2: " + rooms[2].lines[0] +
+                            ", room 7: " + rooms[7].lines[0];
+        writeText(found.c_str());
+        freeRooms();
+    });
+    EXPECT_EQ("8 rooms, room 2: From a pipe.\n, room 7: Last room.\n", result.output);
+    EXPECT_EQ(0, result.status);
 }
 
 TEST(MapLoaderFailures, NoRoomAboveZero) {
