@@ -53,7 +53,7 @@ std::uint32_t findFirstDescribedRoom();
 /// roomCount keeps its value.
 void freeRooms();
 
-/// True when room `number` has a description (its line slot 0 is filled).
+/// True when the room has a description (its line slot 0 is filled).
 inline bool isDescribed(const Room& room) {
     return room.lines[0] != nullptr;
 }
