@@ -134,8 +134,7 @@ void openRoom(Reading* reading, const MapLine& line) {
         }
     } else {
         check->report(line.physicalLine, Warning,
-                      "#helyiseg without a room number: the lines after it go to " + roomName(number) +
-                          " again");
+                      "#helyiseg without a room number: the lines after it go to " + roomName(number));
     }
     reading->room = number;
     reading->sawHeading = true;
