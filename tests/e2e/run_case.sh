@@ -61,12 +61,17 @@ expected_status=0
 status=$?
 
 failed=0
-if ! cmp -s "$expected_output" "$scratch/result/stdout"; then
-  echo "standard output differs (expected, then actual, with control bytes shown):"
-  cat -A "$expected_output"; echo "<<<"
-  cat -A "$scratch/result/stdout"; echo "<<<"
+# Compares a stream byte for byte, showing both sides with control bytes visible.
+compare() {
+  local what=$1 expected=$2 actual=$3
+  cmp -s "$expected" "$actual" && return
+  echo "$what differs (expected, then actual):"
+  cat -A "$expected"; echo "<<<"
+  cat -A "$actual"; echo "<<<"
   failed=1
-fi
+}
+compare "standard output" "$expected_output" "$scratch/result/stdout"
+compare "standard error" "$expected_errors" "$scratch/result/stderr"
 if [[ $status != "$expected_status" ]]; then
   echo "exit status $status, expected $expected_status"
   failed=1
@@ -74,12 +79,6 @@ fi
 if [[ -s $scratch/result/valgrind ]]; then
   echo "valgrind reports:"
   cat "$scratch/result/valgrind"
-  failed=1
-fi
-if ! cmp -s "$expected_errors" "$scratch/result/stderr"; then
-  echo "standard error differs (expected, then actual):"
-  cat -A "$expected_errors"; echo "<<<"
-  cat -A "$scratch/result/stderr"; echo "<<<"
   failed=1
 fi
 exit $failed
