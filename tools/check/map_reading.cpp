@@ -6,6 +6,12 @@
 
 #include "map_check.h"
 
+#if defined(__linux__)
+#include <sys/sysinfo.h>
+#elif defined(__unix__) || defined(__APPLE__)
+#include <unistd.h>
+#endif
+
 namespace {
 
 struct IgnoredRun {
@@ -284,6 +290,42 @@ void readLine(Reading* reading, const MapLine& line) {
     }
 }
 
+// Memory a single allocation can get on this machine: the system refuses a
+// table larger than its memory and swap together.
+std::uint64_t machineMemoryBytes() {
+#if defined(__linux__)
+    struct sysinfo info;
+    if (sysinfo(&info) == 0) {
+        return (std::uint64_t{info.totalram} + info.totalswap) * info.mem_unit;
+    }
+#elif defined(__unix__) || defined(__APPLE__)
+    long pages = sysconf(_SC_PHYS_PAGES);
+    long pageSize = sysconf(_SC_PAGESIZE);
+    if (pages > 0 && pageSize > 0) return std::uint64_t(pages) * std::uint64_t(pageSize);
+#endif
+    return UINT64_MAX;
+}
+
+std::string gigabytes(std::uint64_t bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f GB", static_cast<double>(bytes) / 1e9);
+    return text;
+}
+
+// The runner keeps a record for every room number up to the highest one.
+void checkTableSize(MapCheck* check) {
+    std::uint64_t tableBytes = std::uint64_t{check->roomCount} * sizeof(Room);
+    std::string need = "room number " + std::to_string(check->highestRoom) + " needs a table of " +
+                       gigabytes(tableBytes);
+    if (tableBytes > machineMemoryBytes()) {
+        check->report(check->highestRoomLine, Error,
+                      need + ", more than this machine's memory: the runner stops without a message");
+    } else if (tableBytes > (std::uint64_t{1} << 30)) {
+        check->report(check->highestRoomLine, Warning,
+                      need + " of address space: machines with less memory refuse the map");
+    }
+}
+
 }  // namespace
 
 std::size_t MapCheck::count(Severity severity) const {
@@ -329,5 +371,6 @@ void readMapForCheck(MapLineReader* reader, MapCheck* check) {
                       "stops without a message");
     } else {
         check->roomCount = check->highestRoom + 1;
+        checkTableSize(check);
     }
 }
