@@ -15,25 +15,33 @@ namespace {
 // a new round costs one increment, not a sweep of the table.
 struct ShownRooms {
     std::uint32_t* marks;  // one per room, 0 = never shown
+    std::size_t bytes;
     std::uint32_t round;
 };
 
-// The marks come zero-filled from the system like the table itself, so a
-// huge table's marks cost memory only for the rooms actually shown.
-ShownRooms startShownRooms() {
-    void* marks = allocateZeroedBlock(sizeof(std::uint32_t) * std::size_t{roomCount}, false);
-    if (marks == nullptr) exitWithFailure();  // out of memory
-    return ShownRooms{static_cast<std::uint32_t*>(marks), 1};
-}
+// Kept here rather than on the stack so that a game ended by a defect, when
+// something other than the process exit takes over (the fuzz targets), does
+// not leave its marks behind: the next game releases them.
+ShownRooms shownRooms{nullptr, 0, 0};
 
 void releaseShownRooms(ShownRooms* shown) {
-    releaseZeroedBlock(shown->marks, sizeof(std::uint32_t) * std::size_t{roomCount}, false);
-    shown->marks = nullptr;
+    releaseZeroedBlock(shown->marks, shown->bytes, false);
+    *shown = ShownRooms{nullptr, 0, 0};
+}
+
+// The marks come zero-filled from the system like the table itself, so a
+// huge table's marks cost memory only for the rooms actually shown.
+void startShownRooms(ShownRooms* shown) {
+    releaseShownRooms(shown);
+    std::size_t bytes = sizeof(std::uint32_t) * std::size_t{roomCount};
+    void* marks = allocateZeroedBlock(bytes, false);
+    if (marks == nullptr) exitWithFailure();  // out of memory
+    *shown = ShownRooms{static_cast<std::uint32_t*>(marks), bytes, 1};
 }
 
 void startNewRound(ShownRooms* shown) {
     if (++shown->round == 0) {  // after 2^32 rounds the marks are cleared once
-        std::memset(shown->marks, 0, sizeof(std::uint32_t) * roomCount);
+        std::memset(shown->marks, 0, shown->bytes);
         shown->round = 1;
     }
 }
@@ -89,7 +97,8 @@ void playGame() {
     std::uint32_t current = findFirstDescribedRoom();
     if (current == roomCount) return;
 
-    ShownRooms shown = startShownRooms();
+    ShownRooms& shown = shownRooms;
+    startShownRooms(&shown);
     char line[LINE_BUFFER_SIZE];
     bool playing = true;
     while (playing) {
