@@ -42,17 +42,13 @@ void flushOutput() {
     output.used = 0;
 }
 
-void flushAtExit() {
-    flushOutput();
-}
-
 // Learns on first use whether standard output is a terminal, and makes sure
 // whatever is buffered goes out however the process ends.
 void startOutput() {
     if (output.started) return;
     output.started = true;
     output.terminal = isatty(STDOUT_FILENO) != 0;
-    std::atexit(flushAtExit);
+    std::atexit(flushOutput);
 }
 
 }  // namespace

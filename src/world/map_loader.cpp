@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "console_text.h"
 
@@ -103,23 +102,6 @@ void fillRooms(MapLineReader* reader) {
     }
 }
 
-}  // namespace
-
-int loadMapFrom(MapLineReader* reader) {
-    std::uint32_t highest = findHighestRoomNumber(reader);
-    if (highest == 0) {
-        writeText("Nincs helyiseg");
-        return 1;
-    }
-    // The count is one more than the highest number; 4294967295 has no count.
-    if (highest == UINT32_MAX || !createRooms(highest + 1)) return 1;
-    restartMapLines(reader);
-    fillRooms(reader);
-    return 0;
-}
-
-namespace {
-
 // Reads a stream that cannot be rewound (a pipe, a terminal) to its end.
 // A read error ends it as the end of the file would. Returns null when the
 // memory cannot be had.
@@ -139,6 +121,19 @@ char* readWholeStream(std::FILE* file, std::size_t* size) {
 }
 
 }  // namespace
+
+int loadMapFrom(MapLineReader* reader) {
+    std::uint32_t highest = findHighestRoomNumber(reader);
+    if (highest == 0) {
+        writeText("Nincs helyiseg");
+        return 1;
+    }
+    // The count is one more than the highest number; 4294967295 has no count.
+    if (highest == UINT32_MAX || !createRooms(highest + 1)) return 1;
+    restartMapLines(reader);
+    fillRooms(reader);
+    return 0;
+}
 
 int loadMap(const char* path) {
     std::FILE* file = std::fopen(path, "rb");

@@ -1,7 +1,6 @@
 // The checker's view of the whole map: where a player can go from each room,
 // and what in that can go wrong.
 #include <algorithm>
-#include <cstdio>
 #include <deque>
 
 #include "map_check.h"
@@ -226,11 +225,4 @@ void analyseMap(MapCheck* check) {
     if (!loads) check->diagnostics.resize(lineDiagnostics);
     std::stable_sort(check->diagnostics.begin(), check->diagnostics.end(),
                      [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
-}
-
-void checkMapText(const char* data, std::size_t size, MapCheck* check) {
-    static MapLineReader reader;
-    startMapLinesInMemory(&reader, data, size);
-    readMapForCheck(&reader, check);
-    analyseMap(check);
 }

@@ -63,9 +63,6 @@ void readMapForCheck(MapLineReader* reader, MapCheck* check);
 /// through another exit than their own. Sorts all diagnostics by line.
 void analyseMap(MapCheck* check);
 
-/// Checks the map in memory (both steps above).
-void checkMapText(const char* data, std::size_t size, MapCheck* check);
-
 /// The room `number` as the runner's table would hold it.
 const CheckedRoom& roomAt(const MapCheck& check, std::uint32_t number);
 

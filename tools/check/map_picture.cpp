@@ -1,7 +1,6 @@
 // The map as a Graphviz graph: a node per described or reachable room, shaped
 // and coloured by kind, edges labelled with their keys, the start room marked,
 // unreachable rooms and exits to missing rooms drawn apart.
-#include <algorithm>
 #include <set>
 
 #include "map_check.h"
