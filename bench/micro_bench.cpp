@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "map_directives.h"
 #include "map_fields.h"
 #include "map_lines.h"
 
@@ -25,12 +26,13 @@ std::string sampleMap() {
 }
 
 void readAllLines(benchmark::State& state, const std::string& map) {
-    static MapLineReader reader;
+    MapLineReader reader;
     for (auto _ : state) {
         startMapLinesInMemory(&reader, map.data(), map.size());
         MapLine line;
         std::size_t lines = 0;
         while (readMapLine(&reader, &line)) lines += classifyMapLine(line) != BlankLine;
+        endMapLines(&reader);
         benchmark::DoNotOptimize(lines);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * map.size()));

@@ -1,17 +1,14 @@
-// The console of the fuzz targets: standard input is a piece of memory,
-// standard output is only counted, and ending the process jumps back to the
-// point the target set with setjmp.
+// The console of the fuzz targets: standard input is a piece of memory and
+// standard output is only counted. Nothing in the core ends the process, so
+// ending it here is a failure of the target.
 #pragma once
 
-#include <csetjmp>
 #include <cstddef>
 #include <cstdint>
 
 void setFuzzConsoleInput(const std::uint8_t* data, std::size_t size);
 std::size_t fuzzConsoleOutputBytes();
 std::size_t fuzzConsoleInputConsumed();
-/// Where exitWithFailure jumps to; null makes it abort.
-void setFuzzExitPoint(std::jmp_buf* exitPoint);
 
 /// Fails the run with a message when an invariant does not hold.
 #define FUZZ_CHECK(condition)                                                             \

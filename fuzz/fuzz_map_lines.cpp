@@ -9,6 +9,7 @@
 
 #include "fuzz_console.h"
 #include "map_fields.h"
+#include "map_directives.h"
 #include "map_lines.h"
 
 namespace {
@@ -88,5 +89,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FUZZ_CHECK(joined == expected);
     FUZZ_CHECK(!readMapLine(&reader, &line));
+    endMapLines(&reader);
     return 0;
 }

@@ -1,21 +1,21 @@
 #include "run_sequence.h"
 
-#include "console_text.h"
-#include "game_loop.h"
-#include "map_loader.h"
-#include "room_table.h"
+#include "console_binding.h"
+#include "run_game.h"
 
 int runSequence(int argc, char** argv) {
     // Arguments after the first are ignored.
     const char* mapPath = argc > 1 ? argv[1] : DEFAULT_MAP_PATH;
-    if (loadMap(mapPath) != 0) {
-        finishOutput();  // "Nincs helyiseg" has no newline and must still get out
-        return -1;
+    MapDefect defect{NoDefect, 0, 0};
+    MapLineReader reader;
+    DefectKind opened = openMapFile(&reader, mapPath);
+    int status = -1;
+    if (opened == NoDefect) {
+        status = runGame(&reader, &defect);
+        reportDefect(defect);
     }
-    playGame();
-    freeRooms();
-    writeText("Nyomj <Enter>-t a kilepeshez!");
-    char line[LINE_BUFFER_SIZE];
-    readConsoleLine(line);  // its content does not matter, nor whether there was one
-    return finishOutput() ? 0 : -1;
+    // A message without a newline ("Nincs helyiseg") must still get out, and
+    // a failed write turns a normal run into a failure.
+    bool written = finishOutput();
+    return status == 0 && written ? 0 : -1;
 }

@@ -1,9 +1,31 @@
 // The game loop: shows rooms and moves the player through the room table.
 #pragma once
 
+#include <cstdint>
+
+#include "map_defects.h"
+
+// How a game ended.
+enum GameEnd {
+    ReachedGameOver,  // a GameOver room was shown
+    PlayerQuit,       // the player typed "exit"
+    InputEnded,       // the input ended where a line was needed: the same as "exit"
+    NoStartRoom,      // no room is described: nothing was shown
+    GameStopped,      // a defect of the map stopped the game
+};
+
+// Told of every room shown and every exit taken, for tools that measure what
+// a game reached. The program itself plays without one.
+struct PlayObserver {
+    void (*roomShown)(void* context, std::uint32_t room);
+    void (*exitTaken)(void* context, std::uint32_t room, std::uint32_t slot);
+    void* context;
+};
+
 /// Plays the loaded map from its start room (the lowest-numbered described
 /// room) until a GameOver room, the word "exit" or the end of the input.
-/// Returns at once when no room is described. Reads the table, never changes
-/// it. A map that would send the player out of the table, or round a circle
-/// of Automatic rooms for ever, ends the process through fatalError.
-void playGame();
+/// Reads the table, never changes it. A map that sends the player out of the
+/// table, round a circle of Automatic rooms for ever, or into a room of an
+/// unknown kind stops the game: GameStopped, with the reason in `defect`
+/// (NoMemory when the game's own bookkeeping cannot be had).
+GameEnd playGame(MapDefect* defect, const PlayObserver* observer = nullptr);

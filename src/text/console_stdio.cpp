@@ -1,6 +1,6 @@
 // The console binding of the real program: standard input through stdio,
 // standard output through a buffer of our own, and the process exit.
-#include "console_text.h"
+#include "console_binding.h"
 
 #include <cerrno>
 #include <cstdio>

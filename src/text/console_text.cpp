@@ -45,13 +45,13 @@ bool readConsoleLine(char* buffer) {
     return true;
 }
 
-void lowercaseInPlace(char* text) {
-    for (; *text != '\0'; ++text) *text = lowercaseByte(*text);
-}
-
-void fatalError(const char* message) {
+void writeErrorLine(const char* message) {
     writeText("Error: ");
     writeText(message);
     writeText("\n");
+}
+
+void fatalError(const char* message) {
+    writeErrorLine(message);
     exitWithFailure();
 }

@@ -1,6 +1,6 @@
 #include "map_fields.h"
 
-#include "console_text.h"
+#include "text_bytes.h"
 
 namespace {
 
@@ -21,8 +21,8 @@ bool scanLetter(const char* text, std::size_t length, std::size_t* position, cha
     return true;
 }
 
-}  // namespace
-
+// A number: white space, an optional + or -, then digits. Returns false,
+// with `*position` unspecified, when there is no digit.
 bool scanNumber(const char* text, std::size_t length, std::size_t* position,
                 std::uint32_t* value) {
     skipWhitespace(text, length, position);
@@ -42,17 +42,33 @@ bool scanNumber(const char* text, std::size_t length, std::size_t* position,
     return true;
 }
 
+}  // namespace
+
 int scanRoomNumber(const char* text, std::size_t length, std::uint32_t* room) {
     std::size_t position = 0;
     skipKeyword(text, length, &position);
     return scanNumber(text, length, &position, room) ? 1 : 0;
 }
 
-int scanExitFields(const char* text, std::size_t length, ExitFields* fields) {
+int scanExitFields(const char* text, std::size_t length, ExitFields* fields,
+                   std::size_t* fieldsEnd) {
     std::size_t position = 0;
+    std::size_t end = 0;
+    int count = 0;
     skipKeyword(text, length, &position);
-    if (!scanLetter(text, length, &position, &fields->kindLetter)) return 0;
-    if (!scanNumber(text, length, &position, &fields->target)) return 1;
-    if (!scanLetter(text, length, &position, &fields->key)) return 2;
-    return 3;
+    // Reading stops at the first field that cannot be read.
+    if (scanLetter(text, length, &position, &fields->kindLetter)) {
+        count = 1;
+        end = position;
+    }
+    if (count == 1 && scanNumber(text, length, &position, &fields->target)) {
+        count = 2;
+        end = position;
+    }
+    if (count == 2 && scanLetter(text, length, &position, &fields->key)) {
+        count = 3;
+        end = position;
+    }
+    if (fieldsEnd != nullptr) *fieldsEnd = end;
+    return count;
 }

@@ -20,11 +20,8 @@ struct ExitFields {
 };
 
 /// "%*s %c %u %c": fills the fields in order and returns how many were read
-/// (0 to 3); fields not read keep their values.
-int scanExitFields(const char* text, std::size_t length, ExitFields* fields);
+/// (0 to 3); fields not read keep their values. When `fieldsEnd` is given, it
+/// receives the offset just after the last field read.
+int scanExitFields(const char* text, std::size_t length, ExitFields* fields,
+                   std::size_t* fieldsEnd = nullptr);
 
-/// Reads a number at `*position`: white space, an optional + or -, then
-/// digits. Returns false, with `*position` unspecified, when there is no
-/// digit. Exposed for tools that explain a field.
-bool scanNumber(const char* text, std::size_t length, std::size_t* position,
-                std::uint32_t* value);

@@ -1,5 +1,6 @@
 #include "map_lines.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -29,6 +30,31 @@ std::size_t readRawBytes(MapLineReader* reader, char* destination, std::size_t c
     return count;
 }
 
+// Reads a stream that cannot be rewound (a pipe, a terminal) to its end.
+// A read error ends it as the end of the file would. Returns null when the
+// memory cannot be had.
+char* readWholeStream(std::FILE* file, std::size_t* size) {
+    std::size_t capacity = MAP_READ_BLOCK;
+    char* data = static_cast<char*>(std::malloc(capacity));
+    *size = 0;
+    while (data != nullptr) {
+        *size += std::fread(data + *size, 1, capacity - *size, file);
+        if (*size < capacity) break;
+        char* grown = capacity <= SIZE_MAX / 2 ? static_cast<char*>(std::realloc(data, capacity * 2)) : nullptr;
+        if (grown == nullptr) std::free(data);
+        data = grown;
+        capacity *= 2;
+    }
+    return data;
+}
+
+// The block is taken when reading starts and given back by endMapLines.
+bool startReading(MapLineReader* reader) {
+    reader->block = static_cast<char*>(std::malloc(MAP_BLOCK_SIZE));
+    resetReader(reader);
+    return reader->block != nullptr;
+}
+
 bool sourceHasMoreBytes(MapLineReader* reader) {
     if (reader->file != nullptr) return std::fgetc(reader->file) != EOF;
     return reader->memoryOffset < reader->memorySize;
@@ -56,14 +82,6 @@ std::size_t dropCarriageReturns(MapLineReader* reader, char* bytes, std::size_t 
     return kept;
 }
 
-// Whether `word` is `keyword` (given in small letters) once it is lowercased.
-bool isKeyword(const char* word, std::size_t length, const char* keyword) {
-    for (std::size_t i = 0; i < length; ++i) {
-        if (keyword[i] == '\0' || lowercaseByte(word[i]) != keyword[i]) return false;
-    }
-    return keyword[length] == '\0';
-}
-
 void findNextNul(MapLineReader* reader) {
     std::size_t pending = reader->end - reader->begin;
     const void* nul = std::memchr(reader->block + reader->begin, '\0', pending);
@@ -81,7 +99,7 @@ void refillBlock(MapLineReader* reader) {
         reader->end = pending;
     }
     char* fresh = reader->block + reader->end;
-    std::size_t capacity = sizeof(reader->block) - reader->end;
+    std::size_t capacity = MAP_BLOCK_SIZE - reader->end;
     std::size_t count = 0;
     if (reader->heldCarriageReturn) {
         fresh[count++] = '\r';
@@ -105,18 +123,46 @@ void refillBlock(MapLineReader* reader) {
 
 }  // namespace
 
-void startMapLines(MapLineReader* reader, std::FILE* file) {
+bool startMapLines(MapLineReader* reader, std::FILE* file) {
+    *reader = MapLineReader{};
     reader->file = file;
-    reader->memory = nullptr;
-    reader->memorySize = 0;
-    resetReader(reader);
+    return startReading(reader);
 }
 
-void startMapLinesInMemory(MapLineReader* reader, const char* data, std::size_t size) {
-    reader->file = nullptr;
+bool startMapLinesInMemory(MapLineReader* reader, const char* data, std::size_t size) {
+    *reader = MapLineReader{};
     reader->memory = data;
     reader->memorySize = size;
-    resetReader(reader);
+    return startReading(reader);
+}
+
+DefectKind openMapFile(MapLineReader* reader, const char* path) {
+    *reader = MapLineReader{};
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) return MapNotOpened;
+    // The reader asks for large blocks; a stdio buffer in between would only copy.
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    bool started = false;
+    if (std::fseek(file, 0, SEEK_SET) == 0) {
+        started = startMapLines(reader, file);
+        reader->ownsFile = true;
+    } else {
+        std::size_t size = 0;
+        char* data = readWholeStream(file, &size);
+        std::fclose(file);
+        started = data != nullptr && startMapLinesInMemory(reader, data, size);
+        reader->ownedMemory = data;
+    }
+    if (started) return NoDefect;
+    endMapLines(reader);
+    return NoMemory;
+}
+
+void endMapLines(MapLineReader* reader) {
+    std::free(reader->block);
+    std::free(reader->ownedMemory);
+    if (reader->ownsFile) std::fclose(reader->file);
+    *reader = MapLineReader{};
 }
 
 void restartMapLines(MapLineReader* reader) {
@@ -151,31 +197,3 @@ bool readMapLine(MapLineReader* reader, MapLine* line) {
     return true;
 }
 
-bool findFirstWord(const char* text, std::size_t length, std::size_t* wordBegin,
-                   std::size_t* wordLength) {
-    std::size_t position = 0;
-    while (position < length && isWhitespaceByte(text[position])) ++position;
-    if (position == length) return false;
-    std::size_t wordEnd = position;
-    while (wordEnd < length && !isWhitespaceByte(text[wordEnd])) ++wordEnd;
-    *wordBegin = position;
-    *wordLength = wordEnd - position;
-    return true;
-}
-
-MapLineKind classifyMapLine(const MapLine& line) {
-    const char* text = line.bytes;
-    std::size_t length = line.textLength;
-    std::size_t wordBegin = 0;
-    while (wordBegin < length && isWhitespaceByte(text[wordBegin])) ++wordBegin;
-    if (wordBegin == length) return BlankLine;
-    if (text[wordBegin] != '#') return DescriptionLine;  // most lines stop here
-    std::size_t wordEnd = wordBegin;
-    while (wordEnd < length && !isWhitespaceByte(text[wordEnd])) ++wordEnd;
-    const char* word = text + wordBegin;
-    std::size_t wordLength = wordEnd - wordBegin;
-    if (isKeyword(word, wordLength, "#helyiseg")) return RoomDirective;
-    if (isKeyword(word, wordLength, "#irany")) return ExitDirective;
-    if (isKeyword(word, wordLength, "#gameover")) return GameOverDirective;
-    return OtherDirective;
-}

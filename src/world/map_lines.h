@@ -9,7 +9,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "console_text.h"
+#include "map_defects.h"
+#include "text_bytes.h"
 
 constexpr std::size_t MAP_LINE_MAX = LINE_BUFFER_SIZE - 1;  // 511 bytes
 
@@ -22,12 +23,17 @@ struct MapLine {
 
 // Large enough that the passes over a big map cost few read calls.
 constexpr std::size_t MAP_READ_BLOCK = 1 << 17;
+// The reader's block: a read block and room for the line it started.
+constexpr std::size_t MAP_BLOCK_SIZE = MAP_READ_BLOCK + MAP_LINE_MAX;
 
 struct MapLineReader {
     std::FILE* file;           // source file, or null to read `memory`
+    bool ownsFile;             // opened by openMapFile: closed at the end
     const char* memory;
     std::size_t memorySize;
     std::size_t memoryOffset;
+    char* ownedMemory;         // a stream read whole by openMapFile: freed at the end
+    char* block;               // MAP_BLOCK_SIZE bytes from the heap while reading
     // Bytes already read and cleaned (CR LF made LF, cut at 0x1A), not yet
     // handed out: block[begin, end).
     std::size_t begin;
@@ -37,37 +43,24 @@ struct MapLineReader {
     bool finished;             // nothing more will be read
     bool sawControlZ;          // the input stopped at a 0x1A byte
     bool bytesAfterControlZ;   // and something followed it
-    std::uint64_t controlZLine;  // physical line of that 0x1A byte
     std::uint64_t physicalLine;  // physical line of the next line handed out
-    char block[MAP_READ_BLOCK + MAP_LINE_MAX];
 };
 
-/// Prepares `reader` to read an open file from its current position.
-void startMapLines(MapLineReader* reader, std::FILE* file);
+/// Prepares `reader` to read an open file from its current position; the
+/// caller keeps the file. Returns false when no memory is left for reading.
+bool startMapLines(MapLineReader* reader, std::FILE* file);
 /// Prepares `reader` to read `size` bytes of memory, which must outlive it.
-void startMapLinesInMemory(MapLineReader* reader, const char* data, std::size_t size);
+bool startMapLinesInMemory(MapLineReader* reader, const char* data, std::size_t size);
+/// Opens the map at `path` for reading twice. A stream that cannot be rewound
+/// (a pipe) is read into memory first, so both passes see the same bytes.
+/// Returns NoDefect, MapNotOpened or NoMemory.
+DefectKind openMapFile(MapLineReader* reader, const char* path);
 /// Goes back to the start of the input (the file is rewound).
 void restartMapLines(MapLineReader* reader);
+/// Releases the reader's block and whatever openMapFile opened. Safe to call
+/// again, and on a reader that never started.
+void endMapLines(MapLineReader* reader);
 
 /// Hands out the next line. Returns false at the end of the input; a read
 /// error counts as the end.
 bool readMapLine(MapLineReader* reader, MapLine* line);
-
-/// Finds the first word of a text: its first run of non-white-space bytes.
-/// Returns false when the text has none (empty or white space only).
-bool findFirstWord(const char* text, std::size_t length, std::size_t* wordBegin,
-                   std::size_t* wordLength);
-
-// What a line is to the loader, by its first word (lowercased before it is
-// compared, so directive keywords are case-insensitive).
-enum MapLineKind {
-    BlankLine,          // no word: ignored everywhere
-    DescriptionLine,    // first word does not begin with '#'
-    RoomDirective,      // "#helyiseg"
-    ExitDirective,      // "#irany"
-    GameOverDirective,  // "#gameover"
-    OtherDirective,     // any other '#' word: a comment
-};
-
-/// Classifies a line by the first word of its text.
-MapLineKind classifyMapLine(const MapLine& line);

@@ -1,18 +1,12 @@
 #include "map_loader.h"
 
-#include <cstdio>
-#include <cstdlib>
-
-#include "console_text.h"
+#include <cstdint>
 
 namespace {
 
-struct LoaderCursor {
-    std::uint32_t room = 0;       // where description lines and directives go
-    std::uint32_t lineIndex = 0;  // next line slot of that room
-    std::uint32_t exitIndex = 0;  // next exit slot of that room
-    LoaderState state = Outside;
-};
+bool isTableRoomDescribed(const void*, std::uint32_t room) {
+    return room < roomCount && isDescribed(rooms[room]);
+}
 
 std::uint32_t findHighestRoomNumber(MapLineReader* reader) {
     std::uint32_t highest = 0;
@@ -20,141 +14,88 @@ std::uint32_t findHighestRoomNumber(MapLineReader* reader) {
     while (readMapLine(reader, &line)) {
         if (classifyMapLine(line) != RoomDirective) continue;
         std::uint32_t number = 0;
-        if (scanRoomNumber(line.bytes, line.textLength, &number) == 1 && number > highest) {
-            highest = number;
-        }
+        if (readHeadingNumber(line, &number) && number > highest) highest = number;
     }
     return highest;
 }
 
-[[noreturn]] void failDescribedTwice(std::uint32_t room) {
-    char message[80];
-    std::snprintf(message, sizeof message, "Hibas terkep: %u helysegnek tobb leirasa is van",
-                  room);
-    writeText(message);
-    exitWithFailure();
+bool stopLoading(MapDefect* defect, DefectKind kind, const LoaderStep& step, const MapLine& line) {
+    *defect = MapDefect{kind, step.room, line.physicalLine};
+    return false;
 }
 
-void openRoom(LoaderCursor* cursor, const MapLine& line) {
-    scanRoomNumber(line.bytes, line.textLength, &cursor->room);
-    // Both passes read the same rule, so the number is in the table unless
-    // the file changed between them.
-    if (cursor->room >= roomCount) fatalError("A terkep megvaltozott betoltes kozben");
-    if (isDescribed(rooms[cursor->room])) failDescribedTwice(cursor->room);
-    cursor->state = InDescription;
-    cursor->lineIndex = 0;
-    cursor->exitIndex = 0;
-}
-
-void storeDescriptionLine(LoaderCursor* cursor, const MapLine& line) {
-    Room& room = rooms[cursor->room];
-    if (cursor->lineIndex >= MAX_LINES) fatalError("Tul sok kiirando sor (max. 16)");
-    if (room.lines[cursor->lineIndex] != nullptr) fatalError("Hasznalt Helysor");
-    if (!storeRoomLine(cursor->room, cursor->lineIndex, line.bytes, line.textLength)) {
-        exitWithFailure();  // out of memory: the load cannot go on
+// Carries one step out on the table. Returns false, with the defect, when the
+// load must stop.
+bool applyStep(const LoaderStep& step, const MapLine& line, MapDefect* defect) {
+    switch (step.kind) {
+    case StoreLine:
+        // No map reaches this guard: the line index goes back to 0 only
+        // when slot 0 is empty.
+        if (rooms[step.room].lines[step.slot] != nullptr) {
+            return stopLoading(defect, LineSlotUsed, step, line);
+        }
+        if (!storeRoomLine(step.room, step.slot, line.bytes, line.textLength)) {
+            return stopLoading(defect, NoMemory, step, line);
+        }
+        return true;
+    case OpenRoom:
+        // Both passes read the same rule, so the number is in the table
+        // unless the file changed between them.
+        if (step.room >= roomCount) return stopLoading(defect, MapChanged, step, line);
+        return true;
+    case AddExit: {
+        Room& room = rooms[step.room];
+        room.kind = step.exitLine.kind;
+        room.exits[step.slot] = step.exitLine.exit;
+        return true;
     }
-    ++cursor->lineIndex;
-}
-
-void addExit(LoaderCursor* cursor, const MapLine& line) {
-    ExitFields fields{};
-    int count = scanExitFields(line.bytes, line.textLength, &fields);
-    RoomKind kind = Navigate;
-    char key = 1;  // A and E exits are taken without a key
-    if (count == 3 && fields.kindLetter == 'N') {
-        key = lowercaseByte(fields.key);
-    } else if (count == 2 && fields.kindLetter == 'A') {
-        kind = Automatic;
-    } else if (count == 2 && fields.kindLetter == 'E') {
-        kind = WaitForEnter;
-    } else {
-        fatalError("#irany: hibas parameterezes");
+    case EndWithGameOver:
+        rooms[step.room].kind = GameOver;
+        return true;
+    case RefuseMap:
+        *defect = step.defect;
+        return false;
+    default:
+        return true;
     }
-    if (cursor->exitIndex >= MAX_EXITS) fatalError("Tul sok irany (max. 9)");
-    Room& room = rooms[cursor->room];
-    room.kind = kind;
-    room.exits[cursor->exitIndex++] = Exit{fields.target, key};
-    cursor->state = Outside;
 }
 
-void fillRooms(MapLineReader* reader) {
+bool fillRooms(MapLineReader* reader, MapDefect* defect) {
     LoaderCursor cursor;
     MapLine line;
     while (readMapLine(reader, &line)) {
-        switch (classifyMapLine(line)) {
-        case BlankLine:
-        case OtherDirective:
-            break;
-        case DescriptionLine:
-            if (cursor.state == InDescription) storeDescriptionLine(&cursor, line);
-            break;
-        case RoomDirective:
-            openRoom(&cursor, line);
-            break;
-        case ExitDirective:
-            addExit(&cursor, line);
-            break;
-        case GameOverDirective:
-            rooms[cursor.room].kind = GameOver;
-            cursor.state = Outside;
-            break;
-        }
+        LoaderStep step = stepLoader(&cursor, line, classifyMapLine(line), isTableRoomDescribed, nullptr);
+        if (!applyStep(step, line, defect)) return false;
     }
+    return true;
 }
 
-// Reads a stream that cannot be rewound (a pipe, a terminal) to its end.
-// A read error ends it as the end of the file would. Returns null when the
-// memory cannot be had.
-char* readWholeStream(std::FILE* file, std::size_t* size) {
-    std::size_t capacity = MAP_READ_BLOCK;
-    char* data = static_cast<char*>(std::malloc(capacity));
-    *size = 0;
-    while (data != nullptr) {
-        *size += std::fread(data + *size, 1, capacity - *size, file);
-        if (*size < capacity) break;
-        char* grown = capacity <= SIZE_MAX / 2 ? static_cast<char*>(std::realloc(data, capacity * 2)) : nullptr;
-        if (grown == nullptr) std::free(data);
-        data = grown;
-        capacity *= 2;
-    }
-    return data;
+int failLoading(MapDefect* defect, DefectKind kind) {
+    *defect = MapDefect{kind, 0, 0};
+    return 1;
 }
 
 }  // namespace
 
-int loadMapFrom(MapLineReader* reader) {
+int loadMapFrom(MapLineReader* reader, MapDefect* defect) {
+    *defect = MapDefect{NoDefect, 0, 0};
     std::uint32_t highest = findHighestRoomNumber(reader);
-    if (highest == 0) {
-        writeText("Nincs helyiseg");
+    if (highest == 0) return failLoading(defect, NoRoomAboveZero);
+    // The count is one more than the highest number; 4294967295 has no count.
+    if (highest == UINT32_MAX || !createRooms(highest + 1)) return failLoading(defect, NoMemory);
+    restartMapLines(reader);
+    if (!fillRooms(reader, defect)) {
+        freeRooms();
         return 1;
     }
-    // The count is one more than the highest number; 4294967295 has no count.
-    if (highest == UINT32_MAX || !createRooms(highest + 1)) return 1;
-    restartMapLines(reader);
-    fillRooms(reader);
     return 0;
 }
 
-int loadMap(const char* path) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) return 1;
-    // The reader asks for large blocks; a stdio buffer in between would only copy.
-    std::setvbuf(file, nullptr, _IONBF, 0);
+int loadMap(const char* path, MapDefect* defect) {
     MapLineReader reader;
-    int result = 1;
-    if (std::fseek(file, 0, SEEK_SET) == 0) {
-        startMapLines(&reader, file);
-        result = loadMapFrom(&reader);
-    } else {
-        // Both passes must see the same bytes, and a pipe cannot be read twice.
-        std::size_t size = 0;
-        char* data = readWholeStream(file, &size);
-        if (data != nullptr) {
-            startMapLinesInMemory(&reader, data, size);
-            result = loadMapFrom(&reader);
-            std::free(data);
-        }
-    }
-    std::fclose(file);
+    DefectKind opened = openMapFile(&reader, path);
+    if (opened != NoDefect) return failLoading(defect, opened);
+    int result = loadMapFrom(&reader, defect);
+    endMapLines(&reader);
     return result;
 }

@@ -41,8 +41,8 @@ bool createRooms(std::uint32_t count);
 
 /// Copies `length` bytes of text, terminated, into the table's own storage
 /// and files the copy as line `slot` of room `number`. Returns false when no
-/// memory is left. The loader fills lines only this way, which keeps track of
-/// the rooms holding lines: scans of a huge table visit just those.
+/// memory is left. Lines are filed only this way, each room's from slot 0 up,
+/// which lets the table know its first described room without a scan.
 bool storeRoomLine(std::uint32_t number, std::uint32_t slot, const char* text,
                    std::size_t length);
 
@@ -50,7 +50,7 @@ bool storeRoomLine(std::uint32_t number, std::uint32_t slot, const char* text,
 std::uint32_t findFirstDescribedRoom();
 
 /// Releases every description line and the table; does nothing without one.
-/// roomCount keeps its value.
+/// roomCount keeps its value. The cost does not grow with the room count.
 void freeRooms();
 
 /// True when the room has a description (its line slot 0 is filled).

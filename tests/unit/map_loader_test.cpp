@@ -4,15 +4,26 @@
 #include <unistd.h>
 
 #include "child_process.h"
+#include "console_binding.h"
 #include "map_loader.h"
 
 namespace {
 
+MapDefect lastDefect;
+
 // Loads a map from memory into the process-wide table.
 int loadFromText(const std::string& map) {
-    static MapLineReader reader;
+    MapLineReader reader;
     startMapLinesInMemory(&reader, map.data(), map.size());
-    return loadMapFrom(&reader);
+    int result = loadMapFrom(&reader, &lastDefect);
+    endMapLines(&reader);
+    return result;
+}
+
+std::string messageOf(const MapDefect& defect) {
+    char message[96];
+    formatDefectMessage(defect, message, sizeof message);
+    return message;
 }
 
 class MapLoader : public ::testing::Test {
@@ -117,7 +128,8 @@ TEST(MapLoaderPipes, MapFromAPipeIsReadOnceAndLoadsWhole) {
         }
         close(channel[1]);
         std::string path = "/dev/fd/" + std::to_string(channel[0]);
-        if (loadMap(path.c_str()) != 0) std::exit(5);
+        MapDefect defect;
+        if (loadMap(path.c_str(), &defect) != 0) std::exit(5);
         std::string found = std::to_string(roomCount) + " rooms, room 2: " + rooms[2].lines[0] +
                             ", room 7: " + rooms[7].lines[0];
         writeText(found.c_str());
@@ -129,55 +141,78 @@ TEST(MapLoaderPipes, MapFromAPipeIsReadOnceAndLoadsWhole) {
 
 TEST(MapLoaderFailures, NoRoomAboveZero) {
     for (const char* map : {"", "no rooms here\n", "#helyiseg 0\nx\n", "#helyiseg\n"}) {
-        ChildResult result = runInChild([map] { std::exit(loadFromText(map)); });
-        EXPECT_EQ("Nincs helyiseg", result.output) << map;
-        EXPECT_EQ(1, result.status) << map;
+        EXPECT_EQ(1, loadFromText(map)) << map;
+        EXPECT_EQ(NoRoomAboveZero, lastDefect.kind) << map;
+        EXPECT_EQ("Nincs helyiseg", messageOf(lastDefect));
+        EXPECT_EQ(BareMessage, defectReport(lastDefect.kind));
+        EXPECT_EQ(nullptr, rooms);
     }
 }
 
 TEST(MapLoaderFailures, HighestRoomWithoutATable) {
-    ChildResult result = runInChild([] { std::exit(loadFromText("#helyiseg 4294967295\n")); });
-    EXPECT_EQ("", result.output);
-    EXPECT_EQ(1, result.status);
+    EXPECT_EQ(1, loadFromText("#helyiseg 4294967295\n"));
+    EXPECT_EQ(NoMemory, lastDefect.kind);
+    EXPECT_EQ(SilentDefect, defectReport(lastDefect.kind));
+    EXPECT_EQ(nullptr, rooms);
 }
 
 TEST(MapLoaderFailures, MissingFileFailsQuietly) {
-    ChildResult result = runInChild([] { std::exit(loadMap("/nonexistent/kaland.map")); });
-    EXPECT_EQ("", result.output);
-    EXPECT_EQ(1, result.status);
+    MapDefect defect;
+    EXPECT_EQ(1, loadMap("/nonexistent/kaland.map", &defect));
+    EXPECT_EQ(MapNotOpened, defect.kind);
+    EXPECT_EQ(SilentDefect, defectReport(defect.kind));
 }
 
 struct DefectCase {
     const char* map;
-    const char* output;
+    DefectKind kind;
+    std::uint64_t line;
+    const char* message;
 };
 
-TEST(MapLoaderFailures, DefectsEndTheProcess) {
+TEST(MapLoaderFailures, DefectsComeBackWithTheirLineAndNoTable) {
     const DefectCase cases[] = {
-        {"#helyiseg 1\na\n#helyiseg 1\n", "Hibas terkep: 1 helysegnek tobb leirasa is van"},
-        {"#helyiseg 1\na\n#helyiseg\n", "Hibas terkep: 1 helysegnek tobb leirasa is van"},
-        {"#helyiseg 1\n#irany n 2 e\n", "Error: #irany: hibas parameterezes\n"},
-        {"#helyiseg 1\n#irany N 2\n", "Error: #irany: hibas parameterezes\n"},
-        {"#helyiseg 1\n#irany A 2 x\n", "Error: #irany: hibas parameterezes\n"},
-        {"#helyiseg 1\n#irany X 2\n", "Error: #irany: hibas parameterezes\n"},
-        {"#helyiseg 1\n#irany\n", "Error: #irany: hibas parameterezes\n"},
-        {"#helyiseg 1\n#irany N 21\n", "Error: #irany: hibas parameterezes\n"},
+        {"#helyiseg 1\na\n#helyiseg 1\n", DescribedTwice, 3, "Hibas terkep: 1 helysegnek tobb leirasa is van"},
+        {"#helyiseg 1\na\n\n#helyiseg\n", DescribedTwice, 4, "Hibas terkep: 1 helysegnek tobb leirasa is van"},
+        {"#helyiseg 1\n#irany n 2 e\n", MalformedExit, 2, "#irany: hibas parameterezes"},
+        {"#helyiseg 1\n#irany N 2\n", MalformedExit, 2, "#irany: hibas parameterezes"},
+        {"#helyiseg 1\n#irany A 2 x\n", MalformedExit, 2, "#irany: hibas parameterezes"},
+        {"#helyiseg 1\n#irany E 2 x\n", MalformedExit, 2, "#irany: hibas parameterezes"},
+        {"#helyiseg 1\n#irany X 2\n", MalformedExit, 2, "#irany: hibas parameterezes"},
+        {"#helyiseg 1\n#irany\n", MalformedExit, 2, "#irany: hibas parameterezes"},
+        {"#helyiseg 1\n#irany N 21\n", MalformedExit, 2, "#irany: hibas parameterezes"},
     };
-    for (const DefectCase& defect : cases) {
-        std::string map = defect.map;
-        ChildResult result = runInChild([&map] { loadFromText(map); });
-        EXPECT_EQ(defect.output, result.output) << map;
-        EXPECT_EQ(255, result.status) << map;
+    for (const DefectCase& expected : cases) {
+        std::string map = expected.map;
+        EXPECT_EQ(1, loadFromText(map)) << map;
+        EXPECT_EQ(expected.kind, lastDefect.kind) << map;
+        EXPECT_EQ(expected.line, lastDefect.line) << map;
+        EXPECT_EQ(expected.message, messageOf(lastDefect)) << map;
+        EXPECT_EQ(nullptr, rooms) << map;
     }
+    EXPECT_EQ(BareMessage, defectReport(DescribedTwice));
+    EXPECT_EQ(ErrorMessage, defectReport(MalformedExit));
+}
+
+TEST(MapLoaderFailures, TooManyLinesOrExits) {
+    std::string map = "#helyiseg 1\n";
+    for (int i = 0; i < 16; ++i) map += "line\n";
+    EXPECT_EQ(1, loadFromText(map + "seventeenth\n"));
+    EXPECT_EQ(TooManyLines, lastDefect.kind);
+    EXPECT_EQ(18u, lastDefect.line);
+    EXPECT_EQ("Tul sok kiirando sor (max. 16)", messageOf(lastDefect));
+    EXPECT_EQ(0, loadFromText(map + "#gameover\n"));
+    freeRooms();
 }
 
 TEST(MapLoaderFailures, KindLetterIsCheckedBeforeTheExitCount) {
     std::string map = "#helyiseg 1\n";
     for (int i = 0; i < 9; ++i) map += "#irany N 1 a\n";
-    ChildResult wrongLetter = runInChild([&map] { loadFromText(map + "#irany Q 1\n"); });
-    EXPECT_EQ("Error: #irany: hibas parameterezes\n", wrongLetter.output);
-    ChildResult tenth = runInChild([&map] { loadFromText(map + "#irany A 1\n"); });
-    EXPECT_EQ("Error: Tul sok irany (max. 9)\n", tenth.output);
+    EXPECT_EQ(1, loadFromText(map + "#irany Q 1\n"));
+    EXPECT_EQ(MalformedExit, lastDefect.kind);
+    EXPECT_EQ(1, loadFromText(map + "#irany A 1\n"));
+    EXPECT_EQ(TooManyExits, lastDefect.kind);
+    EXPECT_EQ("Tul sok irany (max. 9)", messageOf(lastDefect));
 }
 
 }  // namespace

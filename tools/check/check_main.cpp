@@ -44,11 +44,12 @@ bool checkMapFile(const char* path, MapCheck* check) {
         std::fprintf(stderr, "%s: error: cannot open: %s\n", path, std::strerror(errno));
         return false;
     }
-    static MapLineReader reader;
-    startMapLines(&reader, file);
-    readMapForCheck(&reader, check);
-    bool failed = std::ferror(file) != 0;
-    int readError = errno;
+    MapLineReader reader;
+    bool started = startMapLines(&reader, file);
+    if (started) readMapForCheck(&reader, check);
+    endMapLines(&reader);
+    bool failed = !started || std::ferror(file) != 0;
+    int readError = started ? errno : ENOMEM;
     std::fclose(file);
     if (failed) {
         std::fprintf(stderr, "%s: error: cannot read: %s\n", path, std::strerror(readError));

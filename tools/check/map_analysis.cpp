@@ -7,10 +7,6 @@
 
 namespace {
 
-std::string roomName(std::uint32_t room) {
-    return "room " + std::to_string(room);
-}
-
 std::vector<std::uint32_t> sortedRoomNumbers(const MapCheck& check) {
     std::vector<std::uint32_t> numbers;
     numbers.reserve(check.rooms.size());
@@ -54,8 +50,8 @@ void checkExitTargets(MapCheck* check, const std::vector<std::uint32_t>& numbers
             check->report(exit.line, Warning,
                           "exit to room " + std::to_string(exit.target) + ", but the highest room is " +
                               std::to_string(check->highestRoom) +
-                              ": taking it ends the game with \"Hibas terkep: " + std::to_string(exit.target) +
-                              " helyiseg nem letezik\"");
+                              ": taking it ends the game with " +
+                              quotedMessage(MapDefect{RoomMissing, exit.target, 0}));
         }
     }
 }
@@ -83,7 +79,7 @@ void checkAutomaticCircles(MapCheck* check, const std::vector<std::uint32_t>& nu
             const CheckedRoom& lowest = check->rooms[circle.front()];
             check->report(lowest.exits[0].line, Warning,
                           "automatic rooms go round in a circle (" + listRooms(circle) +
-                              "): a player who enters it gets \"Hibas terkep: vegtelen automatikus kor\"");
+                              "): a player who enters it gets \"" + AUTOMATIC_CIRCLE_MESSAGE + "\"");
         }
         for (std::uint32_t visited : path) state[visited] = 2;
     }
@@ -108,13 +104,13 @@ std::unordered_map<std::uint32_t, std::uint64_t> findReachable(const MapCheck& c
 }
 
 // The rooms from which a GameOver room can be reached.
-std::unordered_map<std::uint32_t, bool> findFinishing(const MapCheck& check) {
+std::unordered_set<std::uint32_t> findFinishing(const MapCheck& check) {
     std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> leadsHere;
     std::deque<std::uint32_t> queue;
-    std::unordered_map<std::uint32_t, bool> finishing;
+    std::unordered_set<std::uint32_t> finishing;
     for (const auto& entry : check.rooms) {
         if (entry.second.kind == GameOver) {
-            finishing[entry.first] = true;
+            finishing.insert(entry.first);
             queue.push_back(entry.first);
         }
         for (const CheckedExit* exit : takenExits(entry.second)) {
@@ -125,41 +121,36 @@ std::unordered_map<std::uint32_t, bool> findFinishing(const MapCheck& check) {
         std::uint32_t room = queue.front();
         queue.pop_front();
         for (std::uint32_t from : leadsHere[room]) {
-            if (finishing.count(from)) continue;
-            finishing[from] = true;
-            queue.push_back(from);
+            if (finishing.insert(from).second) queue.push_back(from);
         }
     }
     return finishing;
 }
 
 void checkReachability(MapCheck* check, const std::vector<std::uint32_t>& numbers) {
-    std::unordered_map<std::uint32_t, std::uint64_t> reachedBy = findReachable(*check);
-    for (const auto& entry : reachedBy) check->reachable[entry.first] = true;
     for (std::uint32_t number : numbers) {
         const CheckedRoom& room = check->rooms[number];
-        if (room.headingLine != 0 && !reachedBy.count(number)) {
+        if (room.headingLine != 0 && !check->reachedBy.count(number)) {
             check->report(room.headingLine, Warning,
                           roomName(number) + " cannot be reached from the start room " +
                               std::to_string(check->startRoom));
         }
     }
 
-    std::unordered_map<std::uint32_t, bool> finishing = findFinishing(*check);
-    if (!finishing.count(check->startRoom)) {
+    if (!check->finishing.count(check->startRoom)) {
         check->report(roomAt(*check, check->startRoom).headingLine, Warning,
                       "no #gameover room can be reached from the start room " +
                           std::to_string(check->startRoom) + ": the game only ends when the player types exit");
         return;
     }
     std::vector<std::uint32_t> stuck;
-    for (const auto& entry : reachedBy) {
-        if (!finishing.count(entry.first)) stuck.push_back(entry.first);
+    for (const auto& entry : check->reachedBy) {
+        if (!check->finishing.count(entry.first)) stuck.push_back(entry.first);
     }
     std::sort(stuck.begin(), stuck.end());
     for (std::uint32_t number : stuck) {
         std::uint64_t heading = roomAt(*check, number).headingLine;
-        check->report(heading != 0 ? heading : reachedBy[number], Warning,
+        check->report(heading != 0 ? heading : check->reachedBy[number], Warning,
                       "no #gameover room can be reached from " + roomName(number) +
                           ": a player there can only quit");
     }
@@ -197,24 +188,31 @@ void checkRoomExits(MapCheck* check, const std::vector<std::uint32_t>& numbers) 
 
 }  // namespace
 
+void buildMapModel(MapCheck* check, const std::vector<std::uint32_t>& numbers) {
+    for (std::uint32_t number : numbers) {
+        if (check->rooms[number].descriptionLine != 0) {
+            check->hasStart = true;
+            check->startRoom = number;
+            break;
+        }
+    }
+    if (!check->hasStart) return;
+    check->reachedBy = findReachable(*check);
+    check->finishing = findFinishing(*check);
+}
+
 void analyseMap(MapCheck* check) {
     // After a defect the rest of its room was passed over, so warnings about
     // the whole map would mostly echo the defect: they wait until the map
-    // loads. The analysis still runs, for the picture.
+    // loads. The model is still built, for the picture.
     bool loads = check->count(Error) == 0;
     std::size_t lineDiagnostics = check->diagnostics.size();
     if (check->roomCount != 0) {
         std::vector<std::uint32_t> numbers = sortedRoomNumbers(*check);
+        buildMapModel(check, numbers);
         checkExitTargets(check, numbers);
         checkAutomaticCircles(check, numbers);
         checkRoomExits(check, numbers);
-        for (std::uint32_t number : numbers) {
-            if (check->rooms[number].descriptionLine != 0) {
-                check->hasStart = true;
-                check->startRoom = number;
-                break;
-            }
-        }
         if (check->hasStart) {
             checkReachability(check, numbers);
         } else {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "map_loader.h"
@@ -44,10 +45,14 @@ struct MapCheck {
     std::uint32_t highestRoom = 0;
     std::uint64_t highestRoomLine = 0;
     std::uint32_t roomCount = 0;  // 0 when the runner would have no table
+    // The model the analysis builds before it reports: the start room, and
+    // the rooms a player can get to from it, each with the line of the exit
+    // that first leads there (the heading line for the start room).
     bool hasStart = false;
     std::uint32_t startRoom = 0;
-    // Filled by the analysis: which rooms a player can get to.
-    std::unordered_map<std::uint32_t, bool> reachable;
+    std::unordered_map<std::uint32_t, std::uint64_t> reachedBy;
+    // The rooms from which a GameOver room can be reached.
+    std::unordered_set<std::uint32_t> finishing;
 
     std::size_t count(Severity severity) const;
     void report(std::uint64_t line, Severity severity, std::string text);
@@ -76,3 +81,9 @@ std::string drawMap(const MapCheck& check);
 
 /// A short description of a key byte for messages and pictures: e, ^A, 0xE9.
 std::string describeKey(char key);
+
+/// The runner's message for a defect, in double quotes, as the checker cites it.
+std::string quotedMessage(const MapDefect& defect);
+
+/// "room 12".
+std::string roomName(std::uint32_t room);

@@ -55,7 +55,7 @@ std::string drawMap(const MapCheck& check) {
     for (const auto& entry : check.rooms) {
         if (entry.second.descriptionLine != 0) drawn.insert(entry.first);
     }
-    for (const auto& entry : check.reachable) drawn.insert(entry.first);
+    for (const auto& entry : check.reachedBy) drawn.insert(entry.first);
 
     std::string graph =
         "digraph map {\n"
@@ -77,7 +77,7 @@ std::string drawMap(const MapCheck& check) {
         std::string node = "  " + nodeName(number) + " [label=\"" + label + "\", " + nodeStyle(room);
         if (check.hasStart && number == check.startRoom) node += ", penwidth=2";
         node += "];\n";
-        if (check.reachable.count(number)) {
+        if (check.reachedBy.count(number)) {
             graph += node;
         } else {
             unreachable += "  " + node;

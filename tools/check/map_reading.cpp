@@ -22,10 +22,7 @@ struct IgnoredRun {
 
 struct Reading {
     MapCheck* check;
-    std::uint32_t room = 0;
-    std::uint32_t lineIndex = 0;
-    std::uint32_t exitIndex = 0;
-    LoaderState state = Outside;
+    LoaderCursor cursor;         // the loader's own state, driven line by line
     bool skippingRoom = false;   // after a defect: the rest of the room is passed over
     bool sawHeading = false;
     std::uint64_t textEndedAt = 0;
@@ -34,14 +31,6 @@ struct Reading {
     std::uint64_t lastCutLine = 0;
     std::uint64_t lastNulLine = 0;
 };
-
-std::string quoted(const char* runnerMessage) {
-    return std::string("\"") + runnerMessage + "\"";
-}
-
-std::string roomName(std::uint32_t room) {
-    return "room " + std::to_string(room);
-}
 
 void flushIgnoredRun(Reading* reading) {
     IgnoredRun& run = reading->ignored;
@@ -114,87 +103,80 @@ void checkBytes(Reading* reading, const MapLine& line) {
     }
 }
 
-void storeDescription(Reading* reading, const MapLine& line) {
-    CheckedRoom& room = reading->check->rooms[reading->room];
-    if (reading->lineIndex >= MAX_LINES) {
-        reading->check->report(line.physicalLine, Error,
-                               quoted("Tul sok kiirando sor (max. 16)") + ": " + roomName(reading->room) +
-                                   " has more than 16 description lines");
-        reading->skippingRoom = true;
-        return;
-    }
-    if (reading->lineIndex == 0) {
-        room.descriptionLine = line.physicalLine;
-        room.firstLine.assign(line.bytes, line.textLength);
-    }
-    ++reading->lineIndex;
+void storeDescription(Reading* reading, const LoaderStep& step, const MapLine& line) {
+    if (step.slot != 0) return;
+    CheckedRoom& room = reading->check->rooms[step.room];
+    room.descriptionLine = line.physicalLine;
+    room.firstLine.assign(line.bytes, line.textLength);
 }
 
-void openRoom(Reading* reading, const MapLine& line) {
+// A #helyiseg line, whether it opens its room or is refused for it.
+void readHeading(Reading* reading, const LoaderStep& step, const MapLine& line) {
     MapCheck* check = reading->check;
-    std::uint32_t number = reading->room;
-    if (scanRoomNumber(line.bytes, line.textLength, &number) == 1) {
-        if (number >= check->highestRoom) {
-            check->highestRoom = number;
-            check->highestRoomLine = line.physicalLine;
-        }
-    } else {
+    std::uint32_t number = step.room;
+    if (!step.numberRead) {
         check->report(line.physicalLine, Warning,
                       "#helyiseg without a room number: the lines after it go to " + roomName(number));
+    } else if (number >= check->highestRoom) {
+        check->highestRoom = number;
+        check->highestRoomLine = line.physicalLine;
     }
-    reading->room = number;
     reading->sawHeading = true;
     reading->skippingRoom = false;
     CheckedRoom& room = check->rooms[number];
     if (room.headingLine == 0) room.headingLine = line.physicalLine;
-    if (room.descriptionLine != 0) {
-        char message[80];
-        std::snprintf(message, sizeof message, "Hibas terkep: %u helysegnek tobb leirasa is van", number);
-        check->report(line.physicalLine, Error,
-                      quoted(message) + ": " + roomName(number) + " already has a description (line " +
-                          std::to_string(room.descriptionLine) + ")");
-        reading->skippingRoom = true;
-        return;
-    }
-    reading->state = InDescription;
-    reading->lineIndex = 0;
-    reading->exitIndex = 0;
 }
 
 // Why an #irany line is malformed, in the author's terms.
-std::string exitLineHint(const MapLine& line, int fields, const ExitFields& read) {
-    if (fields == 0) return "#irany needs a kind letter (N, A or E) and a target room";
-    char letter = read.kindLetter;
-    if (letter == 'n' || letter == 'a' || letter == 'e') {
+std::string exitLineHint(const ExitLine& exitLine) {
+    char letter = exitLine.fields.kindLetter;
+    switch (exitLine.fault) {
+    case MissingKindLetter:
+        return "#irany needs a kind letter (N, A or E) and a target room";
+    case SmallKindLetter:
         return std::string("the kind letter must be a capital: ") + static_cast<char>(letter - 32);
-    }
-    if (letter != 'N' && letter != 'A' && letter != 'E') {
+    case UnknownKindLetter:
         return "unknown kind letter '" + describeKey(letter) +
                "': use N (taken by a key), A (at once) or E (after Enter)";
-    }
-    if (fields == 1) return "no target room number after the kind letter";
-    if (letter != 'N') return std::string("an ") + letter + " exit takes no key, only its target";
-    // An N line with a target but no key: was the key a digit glued to the target?
-    std::size_t position = 0;
-    std::size_t wordLength = 0;
-    findFirstWord(line.bytes, line.textLength, &position, &wordLength);
-    position += wordLength;
-    while (position < line.textLength && isWhitespaceByte(line.bytes[position])) ++position;
-    ++position;  // the kind letter
-    std::uint32_t target = 0;
-    scanNumber(line.bytes, line.textLength, &position, &target);
-    std::size_t digits = 0;
-    while (digits < position && line.bytes[position - 1 - digits] >= '0' &&
-           line.bytes[position - 1 - digits] <= '9') {
-        ++digits;
+    case MissingTarget:
+        return "no target room number after the kind letter";
+    case KeyAfterPassage:
+        return std::string("an ") + letter + " exit takes no key, only its target";
+    case MissingKey:
+        break;
+    case ExitLineValid:
+        return "";
     }
     std::string hint = "an N exit needs a key after its target";
-    if (digits >= 2) {
-        char last = line.bytes[position - 1];
-        hint += std::string("; if the key is ") + last + ", it was read as part of the number " +
-                std::to_string(target) + ": put a space before it";
+    if (exitLine.gluedDigit != '\0') {
+        hint += std::string("; if the key is ") + exitLine.gluedDigit + ", it was read as part of the number " +
+                std::to_string(exitLine.fields.target) + ": put a space before it";
     }
     return hint;
+}
+
+// What the checker says about a refused line, after the runner's message.
+std::string refusalReason(const MapCheck& check, const LoaderStep& step) {
+    switch (step.defect.kind) {
+    case TooManyLines:
+        return roomName(step.room) + " has more than 16 description lines";
+    case TooManyExits:
+        return roomName(step.room) + " has more than 9 #irany lines";
+    case MalformedExit:
+        return exitLineHint(step.exitLine);
+    case DescribedTwice:
+        return roomName(step.room) + " already has a description (line " +
+               std::to_string(roomAt(check, step.room).descriptionLine) + ")";
+    default:
+        return "";
+    }
+}
+
+void refuseLine(Reading* reading, const LoaderStep& step, const MapLine& line) {
+    if (step.lineKind == RoomDirective) readHeading(reading, step, line);
+    reading->check->report(line.physicalLine, Error,
+                           quotedMessage(step.defect) + ": " + refusalReason(*reading->check, step));
+    reading->skippingRoom = true;
 }
 
 void checkKey(Reading* reading, const MapLine& line, char key) {
@@ -210,80 +192,72 @@ void checkKey(Reading* reading, const MapLine& line, char key) {
     }
 }
 
-void addExit(Reading* reading, const MapLine& line) {
-    MapCheck* check = reading->check;
-    ExitFields fields{};
-    int count = scanExitFields(line.bytes, line.textLength, &fields);
-    RoomKind kind = Navigate;
-    char key = 1;
-    if (count == 3 && fields.kindLetter == 'N') {
-        key = lowercaseByte(fields.key);
-    } else if (count == 2 && (fields.kindLetter == 'A' || fields.kindLetter == 'E')) {
-        kind = fields.kindLetter == 'A' ? Automatic : WaitForEnter;
-    } else {
-        check->report(line.physicalLine, Error,
-                      quoted("#irany: hibas parameterezes") + ": " + exitLineHint(line, count, fields));
-        reading->skippingRoom = true;
-        return;
-    }
-    if (reading->exitIndex >= MAX_EXITS) {
-        check->report(line.physicalLine, Error,
-                      quoted("Tul sok irany (max. 9)") + ": " + roomName(reading->room) +
-                          " has more than 9 #irany lines");
-        reading->skippingRoom = true;
-        return;
-    }
-    if (kind == Navigate) checkKey(reading, line, fields.key);
-    CheckedRoom& room = check->rooms[reading->room];
-    room.exits[reading->exitIndex] = CheckedExit{fields.target, key, line.physicalLine};
-    room.kind = kind;
+void addExit(Reading* reading, const LoaderStep& step, const MapLine& line) {
+    if (step.exitLine.kind == Navigate) checkKey(reading, line, step.exitLine.fields.key);
+    CheckedRoom& room = reading->check->rooms[step.room];
+    room.exits[step.slot] = CheckedExit{step.exitLine.exit.target, step.exitLine.exit.key, line.physicalLine};
+    room.kind = step.exitLine.kind;
     room.kindLine = line.physicalLine;
-    room.kindSlot = reading->exitIndex;
-    ++reading->exitIndex;
-    reading->state = Outside;
+    room.kindSlot = step.slot;
     reading->textEndedAt = line.physicalLine;
 }
 
-void endRoomText(Reading* reading, const MapLine& line) {
-    CheckedRoom& room = reading->check->rooms[reading->room];
+void endRoomText(Reading* reading, const LoaderStep& step, const MapLine& line) {
+    CheckedRoom& room = reading->check->rooms[step.room];
     room.kind = GameOver;
     room.kindLine = line.physicalLine;
     room.kindSlot = 0;
-    reading->state = Outside;
     reading->textEndedAt = line.physicalLine;
+}
+
+void countIgnoredLine(Reading* reading, const MapLine& line) {
+    IgnoredRun& run = reading->ignored;
+    if (run.lines == 0) {
+        run.firstLine = line.physicalLine;
+        run.endedAt = reading->sawHeading ? reading->textEndedAt : 0;
+    }
+    ++run.lines;
+}
+
+bool isCheckedRoomDescribed(const void* context, std::uint32_t room) {
+    return roomAt(*static_cast<const MapCheck*>(context), room).descriptionLine != 0;
 }
 
 void readLine(Reading* reading, const MapLine& line) {
     checkBytes(reading, line);
     MapLineKind kind = classifyMapLine(line);
-    if (kind == BlankLine) return;
-    if (kind == OtherDirective) {
+    // After a defect the runner would have stopped; the rest of the room
+    // is passed over, and the next #helyiseg line starts afresh.
+    if (reading->skippingRoom && kind != RoomDirective) {
+        if (kind == OtherDirective) checkForTypo(reading, line);
+        return;
+    }
+    LoaderStep step = stepLoader(&reading->cursor, line, kind, isCheckedRoomDescribed, reading->check);
+    if (step.kind == SkipBlankLine) return;
+    if (step.kind == SkipComment) {
         checkForTypo(reading, line);
         return;
     }
-    if (kind == DescriptionLine && reading->state == Outside && !reading->skippingRoom) {
-        IgnoredRun& run = reading->ignored;
-        if (run.lines == 0) {
-            run.firstLine = line.physicalLine;
-            run.endedAt = reading->sawHeading ? reading->textEndedAt : 0;
-        }
-        ++run.lines;
+    if (step.kind == SkipDescription) {
+        countIgnoredLine(reading, line);
         return;
     }
     flushIgnoredRun(reading);
-    if (reading->skippingRoom && kind != RoomDirective) return;
-    switch (kind) {
-    case DescriptionLine:
-        storeDescription(reading, line);
+    switch (step.kind) {
+    case StoreLine:
+        storeDescription(reading, step, line);
         break;
-    case RoomDirective:
-        openRoom(reading, line);
+    case OpenRoom:
+        readHeading(reading, step, line);
         break;
-    case ExitDirective:
-        addExit(reading, line);
+    case AddExit:
+        addExit(reading, step, line);
         break;
-    case GameOverDirective:
-        endRoomText(reading, line);
+    case EndWithGameOver:
+        endRoomText(reading, step, line);
+        break;
+    case RefuseMap:
+        refuseLine(reading, step, line);
         break;
     default:
         break;
@@ -337,6 +311,16 @@ void MapCheck::report(std::uint64_t line, Severity severity, std::string text) {
     diagnostics.push_back(Diagnostic{line, severity, std::move(text)});
 }
 
+std::string quotedMessage(const MapDefect& defect) {
+    char message[96];
+    formatDefectMessage(defect, message, sizeof message);
+    return std::string("\"") + message + "\"";
+}
+
+std::string roomName(std::uint32_t room) {
+    return "room " + std::to_string(room);
+}
+
 std::string describeKey(char key) {
     unsigned char byte = static_cast<unsigned char>(key);
     char text[8];
@@ -364,7 +348,8 @@ void readMapForCheck(MapLineReader* reader, MapCheck* check) {
     }
     if (check->highestRoom == 0) {
         check->report(check->highestRoomLine != 0 ? check->highestRoomLine : 1, Error,
-                      quoted("Nincs helyiseg") + ": no #helyiseg line names a room above 0");
+                      quotedMessage(MapDefect{NoRoomAboveZero, 0, 0}) +
+                          ": no #helyiseg line names a room above 0");
     } else if (check->highestRoom == UINT32_MAX) {
         check->report(check->highestRoomLine, Error,
                       "room number 4294967295 is too large: the runner cannot make a table for it and "

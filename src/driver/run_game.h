@@ -1,0 +1,20 @@
+// One run of the program over a map, as every host plays it: the console
+// program, the fuzz targets and the browser engine.
+#pragma once
+
+#include "map_defects.h"
+#include "map_lines.h"
+
+/// Written after a game that ended normally; one more line is read after it.
+constexpr const char* EXIT_PROMPT = "Nyomj <Enter>-t a kilepeshez!";
+
+/// Loads the map from `reader` (and ends the reader: the map is not needed
+/// once the table is built), plays it, releases the table, writes the exit
+/// prompt and reads one more line. Returns 0 after a normal run and -1 when
+/// the map could not be loaded or the game met a defect; the reason is left
+/// in `defect` for the caller to report.
+int runGame(MapLineReader* reader, MapDefect* defect);
+
+/// Writes what the player is told about a defect: nothing, the bare message,
+/// or the message as an "Error: " line.
+void reportDefect(const MapDefect& defect);
