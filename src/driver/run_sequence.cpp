@@ -1,14 +1,74 @@
 #include "run_sequence.h"
 
+#include <cstdio>
+#include <cstring>
+
 #include "console_binding.h"
+#include "installed_files.h"
 #include "run_game.h"
+
+#ifndef KALAND_VERSION
+#define KALAND_VERSION "unknown"
+#endif
+
+namespace {
+
+// The adventure installed with the program, or where it would be.
+void describeInstalledAdventure(char* text, std::size_t size) {
+    char path[4200];
+    if (findInstalledFile(DEFAULT_MAP_PATH, path, sizeof path)) {
+        std::snprintf(text, size, "%s", path);
+    } else {
+        std::snprintf(text, size, "PREFIX/share/kaland/%s (this kaland is not installed)", DEFAULT_MAP_PATH);
+    }
+}
+
+void writeUsage() {
+    char installed[4300];
+    describeInstalledAdventure(installed, sizeof installed);
+    writeText("usage: kaland [MAP]\n"
+              "Plays the text adventure in the map file MAP: shows its rooms and moves\n"
+              "you on as you type the keys of their exits. Type exit to quit.\n"
+              "Without MAP, kaland plays zelmor.map in the current folder or, when there\n"
+              "is none, the adventure installed with it:\n  ");
+    writeText(installed);
+    writeText("\n"
+              "A file named --help or --version is played as a map like any other.\n"
+              "See kaland(1), the map format in kaland-map(5), and kaland-check(1),\n"
+              "which finds the mistakes in a map.\n");
+}
+
+// "--help" and "--version" answer only when no map of that name opens, so
+// a file with such a name is still played.
+bool isInformationRequest(const char* argument) {
+    return std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "--version") == 0;
+}
+
+int answerInformationRequest(const char* argument) {
+    if (std::strcmp(argument, "--help") == 0) {
+        writeUsage();
+    } else {
+        writeText("kaland " KALAND_VERSION "\n");
+    }
+    return finishOutput() ? 0 : -1;
+}
+
+}  // namespace
 
 int runSequence(int argc, char** argv) {
     // Arguments after the first are ignored.
     const char* mapPath = argc > 1 ? argv[1] : DEFAULT_MAP_PATH;
-    MapDefect defect{NoDefect, 0, 0};
     MapLineReader reader;
     DefectKind opened = openMapFile(&reader, mapPath);
+    if (opened == MapNotOpened && argc > 1 && isInformationRequest(mapPath)) {
+        return answerInformationRequest(mapPath);
+    }
+    char installedPath[4200];
+    if (opened == MapNotOpened && argc <= 1 &&
+        findInstalledFile(DEFAULT_MAP_PATH, installedPath, sizeof installedPath)) {
+        opened = openMapFile(&reader, installedPath);
+    }
+    MapDefect defect{NoDefect, 0, 0};
     int status = -1;
     if (opened == NoDefect) {
         status = runGame(&reader, &defect);
