@@ -4,24 +4,18 @@
 #include <set>
 
 #include "map_check.h"
+#include "picture_text.h"
 
 namespace {
 
-// Graphviz wants UTF-8 labels; a map may be in any 8-bit code, so only
-// printable ASCII is kept.
+// A room's first line as a label: without the white space around it, at most
+// 36 characters, in UTF-8.
 std::string labelText(const std::string& text) {
-    std::string label;
     std::size_t begin = 0;
     std::size_t end = text.size();
     while (begin < end && isWhitespaceByte(text[begin])) ++begin;
     while (end > begin && isWhitespaceByte(text[end - 1])) --end;
-    for (std::size_t i = begin; i < end && label.size() < 36; ++i) {
-        char byte = text[i];
-        if (byte == '"' || byte == '\\') label += '\\';
-        label += (byte >= 0x20 && byte < 0x7F) ? byte : '?';
-    }
-    if (end - begin > 36) label += "...";
-    return label;
+    return graphvizEscaped(pictureText(text.substr(begin, end - begin), 36));
 }
 
 std::string nodeName(std::uint32_t room) {
@@ -44,8 +38,7 @@ std::string nodeStyle(const CheckedRoom& room) {
 std::string edgeLabel(const CheckedRoom& room, const CheckedExit& exit) {
     if (room.kind == Automatic) return "auto";
     if (room.kind == WaitForEnter) return "Enter";
-    std::string key = describeKey(exit.key);
-    return key == "\"" || key == "\\" ? "\\" + key : key;
+    return graphvizEscaped(describeKey(exit.key));
 }
 
 }  // namespace
