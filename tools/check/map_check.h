@@ -76,8 +76,8 @@ const CheckedRoom& roomAt(const MapCheck& check, std::uint32_t number);
 /// of an Automatic or WaitForEnter room, nothing from a GameOver room.
 std::vector<const CheckedExit*> takenExits(const CheckedRoom& room);
 
-/// Writes the map as a Graphviz graph.
-std::string drawMap(const MapCheck& check);
+/// Writes the map as a Graphviz graph named `name` (the map's file name).
+std::string drawMap(const MapCheck& check, const std::string& name);
 
 /// A short description of a key byte for messages and pictures: e, ^A, 0xE9.
 std::string describeKey(char key);

@@ -43,7 +43,7 @@ std::string edgeLabel(const CheckedRoom& room, const CheckedExit& exit) {
 
 }  // namespace
 
-std::string drawMap(const MapCheck& check) {
+std::string drawMap(const MapCheck& check, const std::string& name) {
     std::set<std::uint32_t> drawn;
     for (const auto& entry : check.rooms) {
         if (entry.second.descriptionLine != 0) drawn.insert(entry.first);
@@ -51,7 +51,7 @@ std::string drawMap(const MapCheck& check) {
     for (const auto& entry : check.reachedBy) drawn.insert(entry.first);
 
     std::string graph =
-        "digraph map {\n"
+        "digraph " + graphvizQuoted(pictureText(name)) + " {\n"
         "  graph [rankdir=TB, fontname=\"Helvetica\", fontsize=11];\n"
         "  node [fontname=\"Helvetica\", fontsize=10];\n"
         "  edge [fontname=\"Helvetica\", fontsize=9];\n";

@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "check_options.h"
+
+namespace {
+
+struct Parsed {
+    bool ok;
+    CheckOptions options;
+    std::string error;
+};
+
+Parsed parse(std::vector<const char*> arguments) {
+    Parsed parsed{false, CheckOptions{}, ""};
+    parsed.ok = parseCheckOptions(static_cast<int>(arguments.size()), arguments.data(), &parsed.options,
+                                  &parsed.error);
+    return parsed;
+}
+
+using Maps = std::vector<std::string>;
+
+TEST(CheckOptions, OptionsAnywhereBeforeDoubleDash) {
+    Parsed parsed = parse({"castle.map", "--strict", "tower.map", "--dot"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_TRUE(parsed.options.strict);
+    EXPECT_TRUE(parsed.options.dot);
+    EXPECT_FALSE(parsed.options.quiet);
+    EXPECT_EQ((Maps{"castle.map", "tower.map"}), parsed.options.maps);
+
+    parsed = parse({"--quiet", "--", "--strict", "-", "--"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_FALSE(parsed.options.strict);
+    EXPECT_EQ((Maps{"--strict", "-", "--"}), parsed.options.maps);
+}
+
+TEST(CheckOptions, DashIsStandardInputOnce) {
+    Parsed parsed = parse({"-", "--strict"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_EQ((Maps{"-"}), parsed.options.maps);
+
+    parsed = parse({"-", "castle.map", "-"});
+    EXPECT_FALSE(parsed.ok);
+    EXPECT_EQ("standard input (-) can be read only once", parsed.error);
+}
+
+TEST(CheckOptions, UsageErrors) {
+    EXPECT_EQ("no map given", parse({"--strict"}).error);
+    EXPECT_EQ("no map given", parse({}).error);
+    EXPECT_EQ("unknown option '--fast'", parse({"castle.map", "--fast"}).error);
+    EXPECT_EQ("unknown option '-s'", parse({"-s", "castle.map"}).error);
+    EXPECT_EQ("option '--dot' takes no value", parse({"--dot=yes", "castle.map"}).error);
+}
+
+TEST(CheckOptions, HelpAndVersionStopReading) {
+    Parsed parsed = parse({"--help", "--fast"});
+    EXPECT_TRUE(parsed.ok);
+    EXPECT_TRUE(parsed.options.help);
+
+    parsed = parse({"castle.map", "--version"});
+    EXPECT_TRUE(parsed.ok);
+    EXPECT_TRUE(parsed.options.version);
+}
+
+TEST(CheckOptions, UsageListsEveryOptionAligned) {
+    std::string usage = checkUsage();
+    EXPECT_NE(std::string::npos, usage.find("\n  --strict   exit with status 1 on warnings too\n"));
+    EXPECT_NE(std::string::npos, usage.find("\n  --version  show the version\n"));
+    EXPECT_EQ('\n', usage.back());
+}
+
+}  // namespace

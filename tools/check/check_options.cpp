@@ -1,0 +1,134 @@
+#include "check_options.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// One option: `valueName` is null for a flag, else the name of its value in
+// the help ("ROOM"), given as --name VALUE or --name=VALUE. `apply` returns
+// false with `error` set when the value is unusable.
+struct OptionSpec {
+    const char* name;
+    const char* valueName;
+    const char* help;
+    bool (*apply)(CheckOptions* options, const char* value, std::string* error);
+};
+
+const OptionSpec OPTIONS[] = {
+    {"--strict", nullptr, "exit with status 1 on warnings too",
+     [](CheckOptions* options, const char*, std::string*) {
+         options->strict = true;
+         return true;
+     }},
+    {"--dot", nullptr, "write each map as a Graphviz graph to standard output",
+     [](CheckOptions* options, const char*, std::string*) {
+         options->dot = true;
+         return true;
+     }},
+    {"--quiet", nullptr, "print nothing for a map without errors or warnings",
+     [](CheckOptions* options, const char*, std::string*) {
+         options->quiet = true;
+         return true;
+     }},
+    {"--help", nullptr, "show this help",
+     [](CheckOptions* options, const char*, std::string*) {
+         options->help = true;
+         return true;
+     }},
+    {"--version", nullptr, "show the version",
+     [](CheckOptions* options, const char*, std::string*) {
+         options->version = true;
+         return true;
+     }},
+};
+
+const OptionSpec* findOption(const std::string& name) {
+    for (const OptionSpec& option : OPTIONS) {
+        if (name == option.name) return &option;
+    }
+    return nullptr;
+}
+
+// Reads the option at argv[*index], and its value from the next argument
+// when it takes one and has no "=VALUE"; *index ends on the last one used.
+bool readOption(int argc, const char* const* argv, int* index, CheckOptions* options, std::string* error) {
+    std::string argument = argv[*index];
+    std::size_t equals = argument.find('=');
+    std::string name = argument.substr(0, equals);
+    const OptionSpec* option = findOption(name);
+    if (option == nullptr) {
+        *error = "unknown option '" + argument + "'";
+        return false;
+    }
+    const char* value = nullptr;
+    if (equals != std::string::npos) {
+        value = argv[*index] + equals + 1;
+        if (option->valueName == nullptr) {
+            *error = "option '" + name + "' takes no value";
+            return false;
+        }
+    } else if (option->valueName != nullptr) {
+        if (*index + 1 >= argc) {
+            *error = "option '" + name + "' needs a value: " + name + " " + option->valueName;
+            return false;
+        }
+        value = argv[++*index];
+    }
+    return option->apply(options, value, error);
+}
+
+bool addMap(const char* name, CheckOptions* options, std::string* error) {
+    if (std::strcmp(name, "-") == 0 &&
+        std::find(options->maps.begin(), options->maps.end(), "-") != options->maps.end()) {
+        *error = "standard input (-) can be read only once";
+        return false;
+    }
+    options->maps.push_back(name);
+    return true;
+}
+
+}  // namespace
+
+bool parseCheckOptions(int argc, const char* const* argv, CheckOptions* options, std::string* error) {
+    bool optionsEnded = false;
+    for (int i = 0; i < argc; ++i) {
+        const char* argument = argv[i];
+        if (!optionsEnded && std::strcmp(argument, "--") == 0) {
+            optionsEnded = true;
+        } else if (optionsEnded || argument[0] != '-' || argument[1] == '\0') {
+            if (!addMap(argument, options, error)) return false;
+        } else {
+            if (!readOption(argc, argv, &i, options, error)) return false;
+            if (options->help || options->version) return true;
+        }
+    }
+    if (options->maps.empty()) {
+        *error = "no map given";
+        return false;
+    }
+    return true;
+}
+
+std::string checkUsage() {
+    std::string usage =
+        "usage: kaland-check [OPTION]... MAP...\n"
+        "Checks kaland maps: reports what the runner would refuse (errors) and what\n"
+        "would play wrong (warnings), each as MAP:LINE: error|warning: TEXT.\n"
+        "A MAP of - is read from standard input and called " + std::string(STANDARD_INPUT_NAME) +
+        " in messages.\n"
+        "Options may stand before, between or after the maps; -- ends them.\n";
+    std::size_t width = 0;
+    std::vector<std::string> names;
+    for (const OptionSpec& option : OPTIONS) {
+        names.push_back(std::string(option.name) + (option.valueName ? std::string(" ") + option.valueName : ""));
+        width = std::max(width, names.back().size());
+    }
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        usage += "  " + names[i] + std::string(width + 2 - names[i].size(), ' ') + OPTIONS[i].help + "\n";
+    }
+    return usage +
+           "Exit status: 0 when the runner would load every map, 1 when it would\n"
+           "refuse one (or --strict and a warning), 2 for a usage error or a file\n"
+           "that cannot be read.\n";
+}

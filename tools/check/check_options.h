@@ -1,0 +1,28 @@
+// kaland-check's command line, read the way GNU tools read theirs: options
+// may come before, between or after the maps, "--" ends the options, and "-"
+// names standard input. Each option is one row of a table in
+// check_options.cpp, which also gives the help its lines.
+#pragma once
+
+#include <string>
+#include <vector>
+
+/// The name standard input goes by in messages and pictures.
+constexpr const char* STANDARD_INPUT_NAME = "<stdin>";
+
+struct CheckOptions {
+    bool strict = false;
+    bool dot = false;
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+    std::vector<std::string> maps;  // in the order given; "-" is standard input
+};
+
+/// Reads the arguments after the program name. Stops at --help or
+/// --version (leaving the rest unread). Returns false with `error` set, as
+/// one line without a newline, on a usage error.
+bool parseCheckOptions(int argc, const char* const* argv, CheckOptions* options, std::string* error);
+
+/// The text of --help, ending in a newline.
+std::string checkUsage();
