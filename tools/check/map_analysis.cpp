@@ -127,6 +127,43 @@ std::unordered_set<std::uint32_t> findFinishing(const MapCheck& check) {
     return finishing;
 }
 
+// What becomes of a game that can reach no ending, told from the start room
+// as the game loop plays it: passages and scenes move on without a choice
+// until a room waits for a key (where the player can type exit), an exit
+// leaves the table, passages go round in a circle (the loop stops at the
+// room an automatic move would show twice without a line read in between),
+// or a scene comes round again (only Enter is ever asked for).
+std::string gameWithoutEnding(const MapCheck& check) {
+    std::unordered_map<std::uint32_t, std::uint32_t> shownInRound;
+    std::unordered_set<std::uint32_t> scenesWaitedAt;
+    std::uint32_t round = 1;
+    std::uint32_t number = check.startRoom;
+    for (;;) {
+        shownInRound[number] = round;
+        const CheckedRoom& room = roomAt(check, number);
+        if (room.kind != Automatic && room.kind != WaitForEnter) {
+            return "the game only ends when the player types exit";
+        }
+        if (room.kind == WaitForEnter) {
+            if (!scenesWaitedAt.insert(number).second) {
+                return "the player is only ever asked to press Enter, round and round, and the game ends only "
+                       "when the input does";
+            }
+            ++round;
+        }
+        std::uint32_t next = room.exits[0].target;
+        if (next >= check.roomCount) {
+            return "the game stops with " + quotedMessage(MapDefect{RoomMissing, next, 0});
+        }
+        auto shown = shownInRound.find(next);
+        if (room.kind == Automatic && shown != shownInRound.end() && shown->second == round) {
+            return "passages lead round in a circle without asking the player anything, and the game stops with " +
+                   quotedMessage(MapDefect{AutomaticCircle, next, 0});
+        }
+        number = next;
+    }
+}
+
 void checkReachability(MapCheck* check, const std::vector<std::uint32_t>& numbers) {
     for (std::uint32_t number : numbers) {
         const CheckedRoom& room = check->rooms[number];
@@ -140,7 +177,7 @@ void checkReachability(MapCheck* check, const std::vector<std::uint32_t>& number
     if (!check->finishing.count(check->startRoom)) {
         check->report(roomAt(*check, check->startRoom).headingLine, Warning,
                       "no #gameover room can be reached from the start room " +
-                          std::to_string(check->startRoom) + ": the game only ends when the player types exit");
+                          std::to_string(check->startRoom) + ": " + gameWithoutEnding(*check));
         return;
     }
     std::vector<std::uint32_t> stuck;
