@@ -15,7 +15,7 @@
 enum Severity { Warning, Error };
 
 struct Diagnostic {
-    std::uint64_t line;  // 1-based physical line of the map
+    std::uint64_t line;  // 1-based physical line of the map; 0: the file as a whole
     Severity severity;
     std::string text;
 };

@@ -30,6 +30,9 @@ struct Reading {
     std::uint64_t previousPhysicalLine = 0;
     std::uint64_t lastCutLine = 0;
     std::uint64_t lastNulLine = 0;
+    std::size_t firstLineCutWarning = SIZE_MAX;  // index of the long-line warning on line 1
+    bool firstLineHasLoneCarriageReturn = false;
+    bool anyLine = false;
 };
 
 void flushIgnoredRun(Reading* reading) {
@@ -65,24 +68,69 @@ std::size_t editDistance(const std::string& a, const std::string& b) {
     return d[a.size()][b.size()];
 }
 
+// Map bytes quoted in a message: control characters made visible, at most
+// 40 bytes (never cut inside a UTF-8 character).
+std::string shownText(const char* bytes, std::size_t length) {
+    std::size_t shown = length;
+    if (length > 40) {
+        shown = 40;
+        while (shown > 0 && (static_cast<unsigned char>(bytes[shown]) & 0xC0) == 0x80) --shown;
+    }
+    std::string text;
+    for (std::size_t i = 0; i < shown; ++i) {
+        unsigned char byte = static_cast<unsigned char>(bytes[i]);
+        text += byte < 0x20 || byte == 0x7F ? describeKey(bytes[i]) : std::string(1, bytes[i]);
+    }
+    return shown < length ? text + "..." : text;
+}
+
+std::string lowercased(const char* bytes, std::size_t length) {
+    std::string word(bytes, length);
+    for (char& byte : word) byte = lowercaseByte(byte);
+    return word;
+}
+
+const char* closeDirective(const std::string& word) {
+    for (const char* directive : {"#helyiseg", "#irany", "#gameover"}) {
+        if (editDistance(word, directive) <= 2) return directive;
+    }
+    return nullptr;
+}
+
+// A # word close to a directive, or one split by a space ("#game over").
 void checkForTypo(Reading* reading, const MapLine& line) {
     std::size_t begin = 0;
     std::size_t length = 0;
     findFirstWord(line.bytes, line.textLength, &begin, &length);
     if (length > 24) return;  // far from any directive
-    std::string word(line.bytes + begin, length);
-    for (char& byte : word) byte = lowercaseByte(byte);
-    for (const char* directive : {"#helyiseg", "#irany", "#gameover"}) {
-        if (editDistance(word, directive) <= 2) {
-            reading->check->report(line.physicalLine, Warning,
-                                   "unknown directive '" + word + "' is taken as a comment; did you mean " +
-                                       directive + "?");
-            return;
-        }
+    std::string word = lowercased(line.bytes + begin, length);
+    const char* directive = closeDirective(word);
+    std::size_t nextBegin = 0;
+    std::size_t nextLength = 0;
+    std::size_t rest = begin + length;
+    if (directive == nullptr && length >= 2 &&
+        findFirstWord(line.bytes + rest, line.textLength - rest, &nextBegin, &nextLength) &&
+        length + nextLength <= 24) {
+        std::string next = lowercased(line.bytes + rest + nextBegin, nextLength);
+        directive = closeDirective(word + next);
+        word += " " + next;
     }
+    if (directive == nullptr) return;
+    reading->check->report(line.physicalLine, Warning,
+                           "unknown directive '" + shownText(word.data(), word.size()) +
+                               "' is taken as a comment; did you mean " + directive + "?");
 }
 
-void checkBytes(Reading* reading, const MapLine& line) {
+// A CR that is not part of a line end: in a file whose lines end in CR alone
+// (old Mac editors), the runner sees one long line.
+bool hasLoneCarriageReturn(const MapLine& line) {
+    for (std::size_t i = 0; i + 1 < line.length; ++i) {
+        if (line.bytes[i] == '\r' && line.bytes[i + 1] != '\n') return true;
+    }
+    return false;
+}
+
+void checkBytes(Reading* reading, const MapLine& line, MapLineKind kind) {
     MapCheck* check = reading->check;
     if (line.physicalLine == 1 && reading->previousPhysicalLine == 0 && line.length >= 3 &&
         std::memcmp(line.bytes, "\xEF\xBB\xBF", 3) == 0) {
@@ -92,15 +140,40 @@ void checkBytes(Reading* reading, const MapLine& line) {
     }
     if (line.physicalLine == reading->previousPhysicalLine && reading->lastCutLine != line.physicalLine) {
         reading->lastCutLine = line.physicalLine;
+        if (line.physicalLine == 1) reading->firstLineCutWarning = check->diagnostics.size();
         check->report(line.physicalLine, Warning,
                       "line has 511 bytes or more before its newline: the runner cuts it into pieces "
                       "of 511 bytes, each read as a line of its own");
     }
     reading->previousPhysicalLine = line.physicalLine;
+    reading->anyLine = true;
+    if (line.physicalLine == 1 && !reading->firstLineHasLoneCarriageReturn) {
+        reading->firstLineHasLoneCarriageReturn = hasLoneCarriageReturn(line);
+    }
     if (line.textLength < line.length && reading->lastNulLine != line.physicalLine) {
         reading->lastNulLine = line.physicalLine;
-        check->report(line.physicalLine, Warning, "NUL byte: the runner ignores the rest of the line after it");
+        std::string text = "NUL byte: the runner ignores the rest of the line after it";
+        if (kind == DescriptionLine) {
+            text += ", its line break included, so this text runs straight on into whatever is shown next";
+        }
+        check->report(line.physicalLine, Warning, text);
     }
+}
+
+// The file's lines end in CR alone when it is all one line with a CR inside.
+// The long-line warning of that one line then says nothing more.
+void checkCarriageReturnLineEnds(Reading* reading) {
+    if (!reading->firstLineHasLoneCarriageReturn || reading->previousPhysicalLine != 1) return;
+    std::vector<Diagnostic>& diagnostics = reading->check->diagnostics;
+    if (reading->firstLineCutWarning < diagnostics.size()) {
+        diagnostics.erase(diagnostics.begin() + static_cast<std::ptrdiff_t>(reading->firstLineCutWarning));
+    }
+    // First, as it explains the rest.
+    diagnostics.insert(diagnostics.begin(),
+                       Diagnostic{1, Warning,
+                                  "the lines of this file end in CR alone (old Mac line ends): the runner "
+                                  "reads the whole file as one line, in pieces of 511 bytes; convert it with "
+                                  "tr '\\r' '\\n' < old.map > new.map"});
 }
 
 void storeDescription(Reading* reading, const LoaderStep& step, const MapLine& line) {
@@ -127,8 +200,16 @@ void readHeading(Reading* reading, const LoaderStep& step, const MapLine& line) 
     if (room.headingLine == 0) room.headingLine = line.physicalLine;
 }
 
+// The words after an A or E exit's target, which the runner reads as a key.
+std::string textAfterTarget(const ExitLine& exitLine, const MapLine& line) {
+    std::size_t begin = exitLine.fieldsEnd - 1;  // the "key"
+    std::size_t end = line.textLength;
+    while (end > begin && isWhitespaceByte(line.bytes[end - 1])) --end;
+    return std::string(line.bytes + begin, end - begin);
+}
+
 // Why an #irany line is malformed, in the author's terms.
-std::string exitLineHint(const ExitLine& exitLine) {
+std::string exitLineHint(const ExitLine& exitLine, const MapLine& line) {
     char letter = exitLine.fields.kindLetter;
     switch (exitLine.fault) {
     case MissingKindLetter:
@@ -141,29 +222,35 @@ std::string exitLineHint(const ExitLine& exitLine) {
     case MissingTarget:
         return "no target room number after the kind letter";
     case KeyAfterPassage:
-        return std::string("an ") + letter + " exit takes no key, only its target";
-    case MissingKey:
         break;
+    case MissingKey: {
+        std::string hint = "an N exit needs a key after its target";
+        if (exitLine.gluedDigit != '\0') {
+            hint += std::string("; if the key is ") + exitLine.gluedDigit + ", it was read as part of the number " +
+                    std::to_string(exitLine.fields.target) + ": put a space before it";
+        }
+        return hint;
+    }
     case ExitLineValid:
         return "";
     }
-    std::string hint = "an N exit needs a key after its target";
-    if (exitLine.gluedDigit != '\0') {
-        hint += std::string("; if the key is ") + exitLine.gluedDigit + ", it was read as part of the number " +
-                std::to_string(exitLine.fields.target) + ": put a space before it";
-    }
-    return hint;
+    std::string hint = std::string("an ") + letter + " exit takes no key, only its target";
+    std::string after = textAfterTarget(exitLine, line);
+    if (after.size() == 1) return hint;
+    // More than a key: most likely a note, which needs a line of its own.
+    return hint + ", but '" + shownText(after.data(), after.size()) +
+           "' follows it; a comment needs a line of its own: # " + shownText(after.data(), after.size());
 }
 
 // What the checker says about a refused line, after the runner's message.
-std::string refusalReason(const MapCheck& check, const LoaderStep& step) {
+std::string refusalReason(const MapCheck& check, const LoaderStep& step, const MapLine& line) {
     switch (step.defect.kind) {
     case TooManyLines:
         return roomName(step.room) + " has more than 16 description lines";
     case TooManyExits:
         return roomName(step.room) + " has more than 9 #irany lines";
     case MalformedExit:
-        return exitLineHint(step.exitLine);
+        return exitLineHint(step.exitLine, line);
     case DescribedTwice:
         return roomName(step.room) + " already has a description (line " +
                std::to_string(roomAt(check, step.room).descriptionLine) + ")";
@@ -175,7 +262,7 @@ std::string refusalReason(const MapCheck& check, const LoaderStep& step) {
 void refuseLine(Reading* reading, const LoaderStep& step, const MapLine& line) {
     if (step.lineKind == RoomDirective) readHeading(reading, step, line);
     reading->check->report(line.physicalLine, Error,
-                           quotedMessage(step.defect) + ": " + refusalReason(*reading->check, step));
+                           quotedMessage(step.defect) + ": " + refusalReason(*reading->check, step, line));
     reading->skippingRoom = true;
 }
 
@@ -192,8 +279,23 @@ void checkKey(Reading* reading, const MapLine& line, char key) {
     }
 }
 
+// "#irany N 3 north": the key is n, and a player typing north gets nothing.
+void checkKeyWord(Reading* reading, const ExitLine& exitLine, const MapLine& line) {
+    std::size_t begin = exitLine.fieldsEnd - 1;
+    std::size_t end = exitLine.fieldsEnd;
+    while (end < line.textLength && !isWhitespaceByte(line.bytes[end])) ++end;
+    if (end == exitLine.fieldsEnd) return;
+    std::string word = shownText(line.bytes + begin, end - begin);
+    reading->check->report(line.physicalLine, Warning,
+                           "key " + describeKey(exitLine.exit.key) + " is only the first character of '" + word +
+                               "': the rest is ignored, and a player who types " + word + " gets nothing");
+}
+
 void addExit(Reading* reading, const LoaderStep& step, const MapLine& line) {
-    if (step.exitLine.kind == Navigate) checkKey(reading, line, step.exitLine.fields.key);
+    if (step.exitLine.kind == Navigate) {
+        checkKey(reading, line, step.exitLine.fields.key);
+        checkKeyWord(reading, step.exitLine, line);
+    }
     CheckedRoom& room = reading->check->rooms[step.room];
     room.exits[step.slot] = CheckedExit{step.exitLine.exit.target, step.exitLine.exit.key, line.physicalLine};
     room.kind = step.exitLine.kind;
@@ -224,8 +326,8 @@ bool isCheckedRoomDescribed(const void* context, std::uint32_t room) {
 }
 
 void readLine(Reading* reading, const MapLine& line) {
-    checkBytes(reading, line);
     MapLineKind kind = classifyMapLine(line);
+    checkBytes(reading, line, kind);
     // After a defect the runner would have stopped; the rest of the room
     // is passed over, and the next #helyiseg line starts afresh.
     if (reading->skippingRoom && kind != RoomDirective) {
@@ -280,9 +382,11 @@ std::uint64_t machineMemoryBytes() {
     return UINT64_MAX;
 }
 
-std::string gigabytes(std::uint64_t bytes) {
+constexpr std::uint64_t GIBIBYTE = std::uint64_t{1} << 30;
+
+std::string gibibytes(std::uint64_t bytes) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f GB", static_cast<double>(bytes) / 1e9);
+    std::snprintf(text, sizeof text, "%.1f GiB", static_cast<double>(bytes) / GIBIBYTE);
     return text;
 }
 
@@ -290,11 +394,11 @@ std::string gigabytes(std::uint64_t bytes) {
 void checkTableSize(MapCheck* check) {
     std::uint64_t tableBytes = std::uint64_t{check->roomCount} * sizeof(Room);
     std::string need = "room number " + std::to_string(check->highestRoom) + " needs a table of " +
-                       gigabytes(tableBytes);
+                       gibibytes(tableBytes);
     if (tableBytes > machineMemoryBytes()) {
         check->report(check->highestRoomLine, Error,
                       need + ", more than this machine's memory: the runner stops without a message");
-    } else if (tableBytes > (std::uint64_t{1} << 30)) {
+    } else if (tableBytes > GIBIBYTE) {
         check->report(check->highestRoomLine, Warning,
                       need + " of address space: machines with less memory refuse the map");
     }
@@ -342,11 +446,18 @@ void readMapForCheck(MapLineReader* reader, MapCheck* check) {
     MapLine line;
     while (readMapLine(reader, &line)) readLine(&reading, line);
     flushIgnoredRun(&reading);
+    checkCarriageReturnLineEnds(&reading);
     if (reader->bytesAfterControlZ) {
         check->report(reader->physicalLine, Warning,
                       "0x1A byte (Ctrl-Z): the runner ignores everything after it");
     }
-    if (check->highestRoom == 0) {
+    if (check->highestRoom == 0 && !reading.anyLine) {
+        // No line to point at: the message is about the file.
+        check->report(0, Error,
+                      quotedMessage(MapDefect{NoRoomAboveZero, 0, 0}) +
+                          (reader->sawControlZ ? ": nothing comes before the Ctrl-Z byte that ends the file"
+                                               : ": the file is empty"));
+    } else if (check->highestRoom == 0) {
         check->report(check->highestRoomLine != 0 ? check->highestRoomLine : 1, Error,
                       quotedMessage(MapDefect{NoRoomAboveZero, 0, 0}) +
                           ": no #helyiseg line names a room above 0");
