@@ -14,7 +14,8 @@ dpkg-deb -c "$deb" | awk '{print $6}'
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for file in ./usr/bin/kaland ./usr/bin/kaland-check ./usr/share/man/man1/kaland.1 \
             ./usr/share/man/man1/kaland-check.1 ./usr/share/man/man5/kaland-map.5 \
-            ./usr/share/kaland/zelmor.map ./usr/share/kaland/zelmor.walkthrough; do
+            ./usr/share/kaland/zelmor.map ./usr/share/kaland/zelmor.walkthrough \
+            ./usr/share/kaland/examples/corridor.map; do
   grep -qxF "$file" <<<"$contents" || { echo "missing from the package: $file"; exit 1; }
 done
 for field in Package Version Architecture Description Depends Section; do

@@ -9,7 +9,8 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 for file in bin/kaland bin/kaland-check share/man/man1/kaland.1 share/man/man1/kaland-check.1 \
-            share/man/man5/kaland-map.5 share/kaland/zelmor.map share/kaland/zelmor.walkthrough; do
+            share/man/man5/kaland-map.5 share/kaland/zelmor.map share/kaland/zelmor.walkthrough \
+            share/kaland/examples/corridor.map share/kaland/examples/corridor.keys; do
   [[ -f $prefix/$file ]] || { echo "not installed: $file"; exit 1; }
 done
 ending=$("$prefix/bin/kaland" "$prefix/share/kaland/zelmor.map" <"$prefix/share/kaland/zelmor.walkthrough" |
