@@ -5,42 +5,24 @@
 
 namespace {
 
-// One option: `valueName` is null for a flag, else the name of its value in
-// the help ("ROOM"), given as --name VALUE or --name=VALUE. `apply` returns
-// false with `error` set when the value is unusable.
+// One option. A flag (`valueName` null) sets its `flag`; an option with a
+// value, named `valueName` in the help and given as --name VALUE or
+// --name=VALUE, goes to `apply`, which returns false with `error` set when
+// the value is unusable.
 struct OptionSpec {
     const char* name;
     const char* valueName;
     const char* help;
+    bool CheckOptions::*flag;
     bool (*apply)(CheckOptions* options, const char* value, std::string* error);
 };
 
 const OptionSpec OPTIONS[] = {
-    {"--strict", nullptr, "exit with status 1 on warnings too",
-     [](CheckOptions* options, const char*, std::string*) {
-         options->strict = true;
-         return true;
-     }},
-    {"--dot", nullptr, "write each map as a Graphviz graph to standard output",
-     [](CheckOptions* options, const char*, std::string*) {
-         options->dot = true;
-         return true;
-     }},
-    {"--quiet", nullptr, "print nothing for a map without errors or warnings",
-     [](CheckOptions* options, const char*, std::string*) {
-         options->quiet = true;
-         return true;
-     }},
-    {"--help", nullptr, "show this help",
-     [](CheckOptions* options, const char*, std::string*) {
-         options->help = true;
-         return true;
-     }},
-    {"--version", nullptr, "show the version",
-     [](CheckOptions* options, const char*, std::string*) {
-         options->version = true;
-         return true;
-     }},
+    {"--strict", nullptr, "exit with status 1 on warnings too", &CheckOptions::strict, nullptr},
+    {"--dot", nullptr, "write each map as a Graphviz graph to standard output", &CheckOptions::dot, nullptr},
+    {"--quiet", nullptr, "print nothing for a map without errors or warnings", &CheckOptions::quiet, nullptr},
+    {"--help", nullptr, "show this help", &CheckOptions::help, nullptr},
+    {"--version", nullptr, "show the version", &CheckOptions::version, nullptr},
 };
 
 const OptionSpec* findOption(const std::string& name) {
@@ -74,6 +56,10 @@ bool readOption(int argc, const char* const* argv, int* index, CheckOptions* opt
             return false;
         }
         value = argv[++*index];
+    }
+    if (option->valueName == nullptr) {
+        options->*option->flag = true;
+        return true;
     }
     return option->apply(options, value, error);
 }
