@@ -284,6 +284,9 @@
     }
     let bytes;
     try {
+      say(`Opening ${file.name}…`);
+      // Let the message show before a large map keeps the engine busy.
+      await new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
       bytes = new Uint8Array(await file.arrayBuffer());
     } catch (error) {
       say(`${file.name} could not be read.`);
@@ -363,6 +366,8 @@
     openMap(decodeBase64(page.embeddedMap.textContent), page.embeddedMap.dataset.name || 'map', fixedTitle);
     page.line.focus();
     document.body.dataset.ready = 'true';
+    // For the benchmark: when the first room has been painted.
+    requestAnimationFrame(() => setTimeout(() => performance.mark('kaland-first-room'), 0));
   }
 
   start();

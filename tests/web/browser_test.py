@@ -128,7 +128,8 @@ class Player(unittest.TestCase):
         self.element("open").send_keys(path)
         self.wait_for(lambda: DRIVER.execute_script(
             "return document.getElementById('log').textContent + '|' + "
-            "document.getElementById('status').textContent") != before, f"{path} to open", timeout=30)
+            "document.getElementById('status').textContent") != before and
+            not self.status().startswith("Opening"), f"{path} to open", timeout=30)
 
     def click(self, element_id):
         self.element(element_id).click()
