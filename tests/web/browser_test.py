@@ -252,6 +252,17 @@ class BundledPageTest(Player):
         self.assertEqual(console_output(path, b"b\na\n\n").decode(), self.log_output())
         self.assertIn("The game has ended", self.status())
 
+    def test_a_map_dropped_onto_the_page_opens(self):
+        DRIVER.execute_script("""
+            const transfer = new DataTransfer();
+            transfer.items.add(new File(['#helyiseg 1\\nDropped in.\\n#gameover\\n'], 'dropped.map'));
+            document.body.dispatchEvent(new DragEvent('dragover', {dataTransfer: transfer, bubbles: true}));
+            document.body.dispatchEvent(new DragEvent('drop', {dataTransfer: transfer, bubbles: true}));""")
+        self.wait_for(lambda: "Dropped in." in self.log_output(), "the dropped map")
+        self.assertEqual("\nDropped in.\n\nNyomj <Enter>-t a kilepeshez!", self.log_output())
+        self.assertEqual("Dropped in.", self.element("kaland-title").text)
+        self.assertEqual("line", self.focused_id())
+
     def test_refused_map_shows_its_message_and_the_page_stays_usable(self):
         path = write_file("refused.map", b"#helyiseg 1\nOne.\n#irany N\n")
         self.open_map_file(path)
