@@ -64,6 +64,13 @@ const char* climbFolders(char* folder, const char* relative) {
     return relative;
 }
 
+bool canOpen(const char* path) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) return false;
+    std::fclose(file);
+    return true;
+}
+
 }  // namespace
 
 bool findInstalledFile(const char* name, char* path, std::size_t size) {
@@ -72,8 +79,13 @@ bool findInstalledFile(const char* name, char* path, std::size_t size) {
     const char* relative = climbFolders(folder, KALAND_DATA_FROM_BINDIR "/");
     int written = std::snprintf(path, size, "%s/%s%s", folder, relative, name);
     if (written < 0 || static_cast<std::size_t>(written) >= size) return false;
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) return false;
-    std::fclose(file);
-    return true;
+    return canOpen(path);
+}
+
+bool findFileBesideExecutable(const char* name, char* path, std::size_t size) {
+    char folder[4096];
+    if (!findExecutableFolder(folder, sizeof folder)) return false;
+    int written = std::snprintf(path, size, "%s/%s", folder, name);
+    if (written < 0 || static_cast<std::size_t>(written) >= size) return false;
+    return canOpen(path);
 }

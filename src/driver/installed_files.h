@@ -11,3 +11,8 @@
 /// and returns true when the running executable sits in an installed bin
 /// folder and the file can be opened there.
 bool findInstalledFile(const char* name, char* path, std::size_t size);
+
+/// Writes the path of `name` in the running executable's own folder into
+/// `path` and returns true when the file can be opened there: a build folder
+/// keeps its files beside the programs.
+bool findFileBesideExecutable(const char* name, char* path, std::size_t size);

@@ -1,7 +1,6 @@
 #include "run_game.h"
 
 #include "console_text.h"
-#include "game_loop.h"
 #include "map_loader.h"
 #include "room_table.h"
 
@@ -11,6 +10,10 @@ int runGame(MapLineReader* reader, MapDefect* defect) {
     if (loaded != 0) return -1;
     GameEnd end = playGame(defect);
     freeRooms();
+    return closeGame(end);
+}
+
+int closeGame(GameEnd end) {
     if (end == GameStopped) return -1;
     writeText(EXIT_PROMPT);
     char line[LINE_BUFFER_SIZE];

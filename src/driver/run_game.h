@@ -2,6 +2,7 @@
 // program, the fuzz targets and the browser engine.
 #pragma once
 
+#include "game_loop.h"
 #include "map_defects.h"
 #include "map_lines.h"
 
@@ -14,6 +15,11 @@ constexpr const char* EXIT_PROMPT = "Nyomj <Enter>-t a kilepeshez!";
 /// the map could not be loaded or the game met a defect; the reason is left
 /// in `defect` for the caller to report.
 int runGame(MapLineReader* reader, MapDefect* defect);
+
+/// What follows a game once its table is released: the exit prompt and one
+/// more line, unless a defect stopped the game. Returns 0, or -1 after a
+/// defect. Hosts that keep the table between games call it after playGame.
+int closeGame(GameEnd end);
 
 /// Writes what the player is told about a defect: nothing, the bare message,
 /// or the message as an "Error: " line.

@@ -3,7 +3,10 @@
 #include <cstdint>
 #include <cstdlib>
 
-#if defined(__unix__) || defined(__APPLE__)
+// WebAssembly has no virtual memory: Emscripten's mmap is an emulation that
+// copies the C heap, and it cannot give back part of a block, which the huge
+// page alignment below does. calloc there fails cleanly with null.
+#if (defined(__unix__) || defined(__APPLE__)) && !defined(__EMSCRIPTEN__)
 #include <sys/mman.h>
 #define KALAND_HAVE_MMAP 1
 #endif

@@ -12,10 +12,13 @@ deb=$(find "$out" -maxdepth 1 -name 'kaland_*.deb' | head -n 1)
 echo "package: $(basename "$deb")"
 dpkg-deb -c "$deb" | awk '{print $6}'
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for file in ./usr/bin/kaland ./usr/bin/kaland-check ./usr/share/man/man1/kaland.1 \
-            ./usr/share/man/man1/kaland-check.1 ./usr/share/man/man5/kaland-map.5 \
-            ./usr/share/kaland/zelmor.map ./usr/share/kaland/zelmor.walkthrough \
-            ./usr/share/kaland/examples/corridor.map; do
+expected=(./usr/bin/kaland ./usr/bin/kaland-check ./usr/bin/kaland-publish ./usr/share/man/man1/kaland.1
+          ./usr/share/man/man1/kaland-check.1 ./usr/share/man/man1/kaland-publish.1
+          ./usr/share/man/man5/kaland-map.5 ./usr/share/kaland/zelmor.map ./usr/share/kaland/zelmor.walkthrough
+          ./usr/share/kaland/examples/corridor.map)
+# The page template is packaged when the build was given one (KALAND_WEB_PAGE).
+[[ -f $build/kaland.html ]] && expected+=(./usr/share/kaland/kaland.html)
+for file in "${expected[@]}"; do
   grep -qxF "$file" <<<"$contents" || { echo "missing from the package: $file"; exit 1; }
 done
 for field in Package Version Architecture Description Depends Section; do

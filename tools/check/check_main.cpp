@@ -47,16 +47,6 @@ bool checkMapFile(const std::string& path, MapCheck* check) {
     return read;
 }
 
-void printDiagnostic(const std::string& name, const Diagnostic& diagnostic) {
-    const char* severity = diagnostic.severity == Error ? "error" : "warning";
-    if (diagnostic.line == 0) {
-        std::fprintf(stderr, "%s: %s: %s\n", name.c_str(), severity, diagnostic.text.c_str());
-    } else {
-        std::fprintf(stderr, "%s:%llu: %s: %s\n", name.c_str(), static_cast<unsigned long long>(diagnostic.line),
-                     severity, diagnostic.text.c_str());
-    }
-}
-
 int checkOneMap(const std::string& path, const CheckOptions& options) {
     MapCheck check;
     if (!checkMapFile(path, &check)) return 2;

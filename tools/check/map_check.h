@@ -82,6 +82,10 @@ std::string drawMap(const MapCheck& check, const std::string& name);
 /// A short description of a key byte for messages and pictures: e, ^A, 0xE9.
 std::string describeKey(char key);
 
+/// Writes a diagnostic to standard error as MAP:LINE: error|warning: TEXT,
+/// or MAP: ... for one that concerns the whole file (line 0).
+void printDiagnostic(const std::string& name, const Diagnostic& diagnostic);
+
 /// The runner's message for a defect, in double quotes, as the checker cites it.
 std::string quotedMessage(const MapDefect& defect);
 

@@ -415,6 +415,16 @@ void MapCheck::report(std::uint64_t line, Severity severity, std::string text) {
     diagnostics.push_back(Diagnostic{line, severity, std::move(text)});
 }
 
+void printDiagnostic(const std::string& name, const Diagnostic& diagnostic) {
+    const char* severity = diagnostic.severity == Error ? "error" : "warning";
+    if (diagnostic.line == 0) {
+        std::fprintf(stderr, "%s: %s: %s\n", name.c_str(), severity, diagnostic.text.c_str());
+    } else {
+        std::fprintf(stderr, "%s:%llu: %s: %s\n", name.c_str(), static_cast<unsigned long long>(diagnostic.line),
+                     severity, diagnostic.text.c_str());
+    }
+}
+
 std::string quotedMessage(const MapDefect& defect) {
     char message[96];
     formatDefectMessage(defect, message, sizeof message);

@@ -1,0 +1,135 @@
+#!/usr/bin/env python3
+"""Figures of the browser page, measured in headless Chromium on this machine:
+  - the size of kaland.html with the bundled adventure (target: 300 KB);
+  - the time from opening the page to its first room painted (target: 300 ms),
+    the median of 7 fresh loads;
+  - a map of about 1 MB opened through the file button: the time until its
+    first room shows, and the time for a typed line once 200 lines have been
+    typed (every line plays all typed lines again; target: 1 s);
+  - the same for a 60 MB map, near the page's 64 MB limit.
+Not a test: it prints the figures.
+  /usr/bin/python3 bench/web_figures.py build-web/kaland.html"""
+import base64
+import os
+import shutil
+import statistics
+import sys
+import tempfile
+import time
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+
+# Opens `bytes` through the page's file button as a dropped-in File would,
+# and measures until its first room is in the log.
+OPEN_MAP = """
+const [data, done] = [arguments[0], arguments[arguments.length - 1]];
+const binary = atob(data);
+const bytes = new Uint8Array(binary.length);
+for (let i = 0; i < binary.length; ++i) bytes[i] = binary.charCodeAt(i);
+const input = document.getElementById('open');
+const transfer = new DataTransfer();
+transfer.items.add(new File([bytes], 'bench.map'));
+const log = document.getElementById('log');
+const start = performance.now();
+const observer = new MutationObserver(() => {
+  if (log.textContent.includes('ROOM-1 ')) {
+    observer.disconnect();
+    requestAnimationFrame(() => setTimeout(() => done(performance.now() - start), 0));
+  }
+});
+observer.observe(log, {childList: true, subtree: true, characterData: true});
+input.files = transfer.files;
+input.dispatchEvent(new Event('change'));
+"""
+
+# Types `count` lines, then times one more, until it is painted.
+TYPE_LINES = """
+const [count, key, done] = arguments;
+const form = document.getElementById('command');
+const line = document.getElementById('line');
+for (let i = 0; i < count; ++i) {
+  line.value = key;
+  form.requestSubmit();
+}
+line.value = key;
+const start = performance.now();
+form.requestSubmit();
+requestAnimationFrame(() => setTimeout(() => done({
+  ms: performance.now() - start,
+  echoes: document.querySelectorAll('#log .input').length,
+}), 0));
+"""
+
+
+def chain_map(target_bytes):
+    """Rooms 1, 2, ... each with a long text and the exit n to the next."""
+    text = "A corridor of wet stone runs on into the dark, and the air smells of the sea. " * 3
+    rooms = []
+    size = 0
+    room = 1
+    while size < target_bytes:
+        piece = f"#helyiseg {room}\nROOM-{room} {text}\n#irany N {room + 1} n\n"
+        rooms.append(piece)
+        size += len(piece)
+        room += 1
+    rooms.append(f"#helyiseg {room}\nThe end.\n#gameover\n")
+    return "".join(rooms).encode()
+
+
+def start_browser(profile):
+    options = webdriver.ChromeOptions()
+    for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                 "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                 "--disable-dev-shm-usage", "--window-size=1000,760", f"--user-data-dir={profile}"):
+        options.add_argument(flag)
+    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    driver.set_script_timeout(300)
+    return driver
+
+
+def first_room_ms(driver, url):
+    driver.get(url)
+    driver.execute_script("localStorage.clear()")
+    driver.get(url)
+    deadline = time.monotonic() + 30
+    while time.monotonic() < deadline:
+        found = driver.execute_script(
+            "const mark = performance.getEntriesByName('kaland-first-room')[0]; return mark ? mark.startTime : null")
+        if found is not None:
+            return found
+        time.sleep(0.01)
+    raise RuntimeError("the first room never showed")
+
+
+def measure_map(driver, url, size, lines):
+    driver.get(url)
+    driver.execute_script("localStorage.clear()")
+    map_bytes = chain_map(size)
+    opened = driver.execute_async_script(OPEN_MAP, base64.b64encode(map_bytes).decode())
+    typed = driver.execute_async_script(TYPE_LINES, lines, "n")
+    return len(map_bytes), opened, typed
+
+
+def main():
+    page = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build-web/kaland.html")
+    scratch = tempfile.mkdtemp(prefix="kaland-bench-")
+    shutil.copy(page, os.path.join(scratch, "kaland.html"))
+    url = "file://" + os.path.join(scratch, "kaland.html")
+    driver = start_browser(os.path.join(scratch, "profile"))
+    try:
+        print(f"kaland.html: {os.path.getsize(page)} bytes ({os.path.getsize(page) / 1024:.0f} KB)")
+        loads = [first_room_ms(driver, url) for _ in range(7)]
+        print(f"first room painted after opening the page: median {statistics.median(loads):.0f} ms "
+              f"(of 7 loads: {', '.join(f'{value:.0f}' for value in loads)})")
+        for size, lines in ((1 << 20, 200), (60 << 20, 20)):
+            map_size, opened, typed = measure_map(driver, url, size, lines)
+            print(f"{map_size / 1048576:.1f} MB map through the file button: first room after {opened:.0f} ms; "
+                  f"line {typed['echoes']} typed and shown in {typed['ms']:.0f} ms")
+    finally:
+        driver.quit()
+        shutil.rmtree(scratch, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "page_template.h"
+#include "page_text.h"
+
+namespace {
+
+TEST(PublishText, Utf8IsValidatedStrictly) {
+    EXPECT_TRUE(isValidUtf8(""));
+    EXPECT_TRUE(isValidUtf8("plain"));
+    EXPECT_TRUE(isValidUtf8("\xC3\xA1rv\xC3\xADzt\xC5\xB1r\xC5\x91"));  // árvíztűrő
+    EXPECT_TRUE(isValidUtf8("\xF0\x9F\x8F\xB0"));                        // U+1F3F0
+    EXPECT_FALSE(isValidUtf8("l\xE1mp\xE1s"));                           // windows-1250
+    EXPECT_FALSE(isValidUtf8("\xC3"));                                   // cut short
+    EXPECT_FALSE(isValidUtf8("\xC0\xBC"));                               // overlong '<'
+    EXPECT_FALSE(isValidUtf8("\xE0\x80\xBC"));                           // overlong '<'
+    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));                           // a surrogate
+    EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));                       // past U+10FFFF
+}
+
+TEST(PublishText, LegacyBytesAreReadAsWindows1250) {
+    EXPECT_EQ("\xC3\xA1 \xC5\x91 \xC5\xB1 \xC5\xA0 \xE2\x82\xAC", toUtf8("\xE1 \xF5 \xFB \x8A \x80"));
+    EXPECT_EQ("\xC2\x81", toUtf8("\x81"));  // unassigned: the same code point, as browsers decode it
+    EXPECT_EQ("\xC3\xA1", toUtf8("\xC3\xA1"));
+}
+
+TEST(PublishText, MarkupBecomesText) {
+    EXPECT_EQ("&lt;/script&gt;&lt;img onerror=&quot;x&quot;&gt; &amp; &#39;",
+              escapeHtml("</script><img onerror=\"x\"> & '"));
+    EXPECT_EQ("The  Start", trimmed(" \t The  Start \r\n"));
+    EXPECT_EQ("", trimmed(" \n"));
+}
+
+TEST(PublishTemplate, Base64MatchesTheStandardAlphabetAndPadding) {
+    EXPECT_EQ("", encodeBase64(""));
+    EXPECT_EQ("Zg==", encodeBase64("f"));
+    EXPECT_EQ("Zm8=", encodeBase64("fo"));
+    EXPECT_EQ("Zm9v", encodeBase64("foo"));
+    EXPECT_EQ("AP8+/w==", encodeBase64(std::string("\x00\xFF\x3E\xFF", 4)));
+}
+
+const char TEMPLATE[] =
+    "<head><title>kaland</title></head><h1 id=\"kaland-title\" data-source=\"engine\">kaland</h1>"
+    "<script type=\"application/octet-stream\" id=\"kaland-map\" data-name=\"zelmor.map\">AAAA</script>"
+    "<script>code()</script>";
+
+TEST(PublishTemplate, FillsMapNameAndTitle) {
+    std::string page = TEMPLATE;
+    std::string error;
+    ASSERT_TRUE(fillPageTemplate(&page, "foo", "my castle?.map", "<b>Castle</b>", &error));
+    EXPECT_EQ("<head><title>&lt;b&gt;Castle&lt;/b&gt;</title></head>"
+              "<h1 id=\"kaland-title\" data-source=\"page\">&lt;b&gt;Castle&lt;/b&gt;</h1>"
+              "<script type=\"application/octet-stream\" id=\"kaland-map\" data-name=\"my_castle_.map\">Zm9v</script>"
+              "<script>code()</script>",
+              page);
+}
+
+TEST(PublishTemplate, RefusesATemplateWithoutItsPlaces) {
+    for (const char* missing : {"<title>", "data-source=\"engine\"", "id=\"kaland-map\""}) {
+        std::string page = TEMPLATE;
+        page.erase(page.find(missing), std::string(missing).size());
+        std::string error;
+        EXPECT_FALSE(fillPageTemplate(&page, "map", "map", "title", &error)) << missing;
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+}  // namespace

@@ -1,0 +1,65 @@
+// The engine at its limits: a table larger than the page's memory is
+// refused as such and the engine stays usable; the start room's title; a
+// game played again from the start after a refusal.
+//   KALAND_ENGINE=build-web/web/kaland_engine.js node --test tests/web/engine_limits.test.js
+'use strict';
+
+const assert = require('node:assert');
+const fs = require('node:fs');
+const path = require('node:path');
+const test = require('node:test');
+
+const root = path.resolve(__dirname, '..', '..');
+const {makeKalandEngine, KalandGameState} = require(path.join(root, 'web', 'engine_api.js'));
+const createKalandEngine = require(path.resolve(process.env.KALAND_ENGINE));
+
+const text = (bytes) => Buffer.from(bytes).toString('latin1');
+const zelmor = fs.readFileSync(path.join(root, 'zelmor.map'));
+
+test('engine limits', async (suite) => {
+  const engine = makeKalandEngine(await createKalandEngine());
+
+  await suite.test('a table larger than the page memory is refused, and the next map plays', () => {
+    for (const room of ['20000000', '4294967295']) {
+      assert.strictEqual(engine.load(Buffer.from(`#helyiseg ${room}\nFar away.\n#gameover\n`)), 'memory');
+      const result = engine.play(Buffer.alloc(0));
+      assert.strictEqual(result.state, KalandGameState.Stopped);
+      assert.ok(result.outOfMemory);
+      assert.strictEqual(result.output.length, 0, 'the runner says nothing for lack of memory');
+    }
+    assert.strictEqual(engine.load(zelmor), 'loaded');
+    const result = engine.play(Buffer.alloc(0));
+    assert.strictEqual(result.state, KalandGameState.WaitingForLine);
+    assert.ok(!result.outOfMemory);
+  });
+
+  await suite.test('a refused map shows the runner message in every game', () => {
+    assert.strictEqual(engine.load(Buffer.from('no rooms here\n')), 'refused');
+    for (let game = 0; game < 2; ++game) {
+      const result = engine.play(Buffer.from('a\n'));
+      assert.strictEqual(result.state, KalandGameState.Stopped);
+      assert.strictEqual(text(result.output), 'Nincs helyiseg');
+    }
+  });
+
+  await suite.test('the title is the first line of the start room, trimmed', () => {
+    engine.load(Buffer.from('#helyiseg 7\n   Second  \n#helyiseg 3\n\t  The  Start \r\nmore\n#gameover\n'));
+    assert.strictEqual(text(engine.startText()), 'The  Start');
+    engine.load(Buffer.from('#helyiseg 2\n#gameover\n'));
+    assert.strictEqual(text(engine.startText()), '');
+  });
+
+  await suite.test('a map of a million bytes loads and plays', () => {
+    const rooms = [];
+    for (let room = 1; room <= 5000; ++room) {
+      rooms.push(`#helyiseg ${room}\n${'A corridor of stone, damp and long. '.repeat(6)}\n#irany N ${room + 1} n\n`);
+    }
+    rooms.push('#helyiseg 5001\nThe end.\n#gameover\n');
+    const map = Buffer.from(rooms.join(''));
+    assert.ok(map.length > 1000000);
+    assert.strictEqual(engine.load(map), 'loaded');
+    const result = engine.play(Buffer.from('n\n'.repeat(5000)));
+    assert.strictEqual(result.state, KalandGameState.WaitingForEnter);
+    assert.ok(text(result.output).endsWith('\nThe end.\n\nNyomj <Enter>-t a kilepeshez!'));
+  });
+});

@@ -1,0 +1,80 @@
+#include "page_template.h"
+
+#include "page_text.h"
+
+namespace {
+
+const char TITLE_START[] = "<title>";
+const char TITLE_END[] = "</title>";
+const char HEADING_START[] = "<h1 id=\"kaland-title\" data-source=\"engine\">";
+const char HEADING_FIXED[] = "<h1 id=\"kaland-title\" data-source=\"page\">";
+const char HEADING_END[] = "</h1>";
+const char MAP_START[] = "<script type=\"application/octet-stream\" id=\"kaland-map\" data-name=\"";
+const char MAP_END[] = "</script>";
+
+// Replaces the text from `start` up to and including the first `end` after
+// it with `replacement`. False when either is missing.
+bool replaceMarked(std::string* page, const std::string& start, const std::string& end,
+                   const std::string& replacement) {
+    std::size_t begin = page->find(start);
+    if (begin == std::string::npos) return false;
+    std::size_t finish = page->find(end, begin + start.size());
+    if (finish == std::string::npos) return false;
+    page->replace(begin, finish + end.size() - begin, replacement);
+    return true;
+}
+
+// A file name safe in an attribute and as the start of a download's name.
+std::string safeName(const std::string& name) {
+    std::string safe;
+    for (char character : name) {
+        bool plain = (character >= 'A' && character <= 'Z') || (character >= 'a' && character <= 'z') ||
+                     (character >= '0' && character <= '9') || character == '.' || character == '_' ||
+                     character == '-';
+        safe += plain ? character : '_';
+    }
+    return safe.empty() ? "map" : safe;
+}
+
+}  // namespace
+
+std::string encodeBase64(const std::string& bytes) {
+    static const char ALPHABET[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string encoded;
+    encoded.reserve((bytes.size() + 2) / 3 * 4);
+    std::size_t index = 0;
+    for (; index + 2 < bytes.size(); index += 3) {
+        unsigned value = static_cast<unsigned char>(bytes[index]) << 16 |
+                         static_cast<unsigned char>(bytes[index + 1]) << 8 |
+                         static_cast<unsigned char>(bytes[index + 2]);
+        for (int shift = 18; shift >= 0; shift -= 6) encoded += ALPHABET[(value >> shift) & 0x3F];
+    }
+    std::size_t rest = bytes.size() - index;
+    if (rest > 0) {
+        unsigned value = static_cast<unsigned char>(bytes[index]) << 16;
+        if (rest == 2) value |= static_cast<unsigned char>(bytes[index + 1]) << 8;
+        encoded += ALPHABET[(value >> 18) & 0x3F];
+        encoded += ALPHABET[(value >> 12) & 0x3F];
+        encoded += rest == 2 ? ALPHABET[(value >> 6) & 0x3F] : '=';
+        encoded += '=';
+    }
+    return encoded;
+}
+
+bool fillPageTemplate(std::string* page, const std::string& mapBytes, const std::string& mapName,
+                      const std::string& title, std::string* error) {
+    std::string shownTitle = escapeHtml(title);
+    // The map first: it comes after the title and the heading, and the
+    // title's own text must never be searched for markers.
+    if (!replaceMarked(page, MAP_START, MAP_END,
+                       MAP_START + safeName(mapName) + "\">" + encodeBase64(mapBytes) + MAP_END)) {
+        *error = "the embedded map's element";
+    } else if (!replaceMarked(page, HEADING_START, HEADING_END, HEADING_FIXED + shownTitle + HEADING_END)) {
+        *error = "the heading";
+    } else if (!replaceMarked(page, TITLE_START, TITLE_END, TITLE_START + shownTitle + TITLE_END)) {
+        *error = "the title";
+    } else {
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,57 @@
+#!/usr/bin/env python3
+"""Builds the self-contained page: the template with its style, its scripts
+(the engine first) and a map inlined. The map is stored as base64, whose
+alphabet has no '<', so no map can end the element that holds it."""
+import argparse
+import base64
+import os
+import re
+import sys
+
+
+def read_text(path):
+    with open(path, encoding="utf-8") as file:
+        return file.read()
+
+
+def inline_script(path):
+    code = read_text(path)
+    # An inlined script ends at the first "</script"; "<!--" changes how
+    # the parser reads the rest. Neither may appear in the code.
+    if re.search(r"</script|<!--", code, re.IGNORECASE):
+        sys.exit(f"{path}: holds </script or <!--, which would break the page")
+    return f"<script>\n{code}\n</script>"
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--template", required=True)
+    parser.add_argument("--style", required=True)
+    parser.add_argument("--script", action="append", required=True)
+    parser.add_argument("--map", required=True)
+    parser.add_argument("--output", required=True)
+    options = parser.parse_args()
+
+    style = read_text(options.style)
+    if re.search(r"</style", style, re.IGNORECASE):
+        sys.exit(f"{options.style}: holds </style")
+    with open(options.map, "rb") as file:
+        map_data = base64.b64encode(file.read()).decode("ascii")
+    map_name = re.sub(r"[^A-Za-z0-9._-]", "_", os.path.basename(options.map))
+
+    page = read_text(options.template)
+    for placeholder, value in (
+        ("@KALAND_STYLE@", style),
+        ("@KALAND_SCRIPTS@", "\n".join(inline_script(path) for path in options.script)),
+        ("@KALAND_MAP_NAME@", map_name),
+        ("@KALAND_MAP@", map_data),
+    ):
+        if page.count(placeholder) != 1:
+            sys.exit(f"{options.template}: {placeholder} must appear exactly once")
+        page = page.replace(placeholder, value)
+    with open(options.output, "w", encoding="utf-8") as file:
+        file.write(page)
+
+
+if __name__ == "__main__":
+    main()

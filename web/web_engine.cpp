@@ -1,0 +1,151 @@
+// The engine's interface to the page: the map goes in once, and each time the
+// player types a line the page plays all typed lines again through the kept
+// room table. Everything shown comes from the core (loader, game loop, exit
+// prompt, defect messages); these functions only pass bytes in and out and
+// say where the game stands.
+#include <emscripten/emscripten.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "game_loop.h"
+#include "map_loader.h"
+#include "room_table.h"
+#include "run_game.h"
+#include "text_bytes.h"
+#include "web_console.h"
+
+namespace {
+
+// Where a game stands after the typed lines; the page's only view of it.
+enum GameState {
+    WaitingForLine = 0,   // the game waits for the player's next line
+    WaitingForEnter = 1,  // the exit prompt waits for its line
+    Finished = 2,         // the program would have ended
+    Stopped = 3,          // a defect (or no memory) stopped it; its message is in the output
+};
+
+struct Engine {
+    char* map = nullptr;  // the map's bytes until they are loaded
+    bool loaded = false;  // the room table holds the map
+    MapDefect loadDefect{NoDefect, 0, 0};
+    MapDefect playDefect{NoDefect, 0, 0};
+    char* input = nullptr;
+    std::size_t inputCapacity = 0;
+};
+Engine engine;
+
+// A buffer of at least one byte, so that an empty map or input is no failure.
+char* replaceBuffer(char** buffer, std::size_t size) {
+    std::free(*buffer);
+    *buffer = static_cast<char*>(std::malloc(size > 0 ? size : 1));
+    return *buffer;
+}
+
+// Trims whitespace, the line's newline included, off both ends of `text`.
+const char* trimmed(char* text) {
+    std::size_t length = std::strlen(text);
+    while (length > 0 && isWhitespaceByte(text[length - 1])) text[--length] = '\0';
+    while (isWhitespaceByte(*text)) ++text;
+    return text;
+}
+
+}  // namespace
+
+extern "C" {
+
+/// Room for `size` bytes of map, to be filled by the page before
+/// kaland_load; null when the memory cannot be had.
+EMSCRIPTEN_KEEPALIVE char* kaland_map_buffer(std::size_t size) {
+    freeRooms();
+    engine.loaded = false;
+    return replaceBuffer(&engine.map, size);
+}
+
+/// Builds the room table from the map buffer and lets the buffer go.
+/// Returns 0 when the map loaded; otherwise every game shows why not.
+EMSCRIPTEN_KEEPALIVE int kaland_load(std::size_t size) {
+    freeRooms();
+    MapLineReader reader;
+    engine.loadDefect = MapDefect{NoMemory, 0, 0};
+    engine.loaded = engine.map != nullptr && startMapLinesInMemory(&reader, engine.map, size) &&
+                    loadMapFrom(&reader, &engine.loadDefect) == 0;
+    endMapLines(&reader);
+    std::free(engine.map);
+    engine.map = nullptr;
+    if (engine.loaded) engine.loadDefect = MapDefect{NoDefect, 0, 0};
+    engine.playDefect = engine.loadDefect;
+    return engine.loaded ? 0 : 1;
+}
+
+/// Room for `size` bytes of typed input; null when it cannot be had.
+EMSCRIPTEN_KEEPALIVE char* kaland_input_buffer(std::size_t size) {
+    if (size <= engine.inputCapacity && engine.input != nullptr) return engine.input;
+    engine.inputCapacity = size;
+    char* input = replaceBuffer(&engine.input, size);
+    if (input == nullptr) engine.inputCapacity = 0;
+    return input;
+}
+
+/// Plays the game from the start with `size` bytes of the input buffer as
+/// everything typed, each line ending in a newline. With `inputClosed` the
+/// input ends there as a piped file does; otherwise the game stops where it
+/// would wait for more. Returns the GameState.
+EMSCRIPTEN_KEEPALIVE int kaland_play(std::size_t size, int inputClosed) {
+    startWebConsole(engine.input, engine.input != nullptr ? size : 0, inputClosed != 0);
+    engine.playDefect = engine.loadDefect;
+    if (!engine.loaded) {
+        reportDefect(engine.loadDefect);
+        return Stopped;
+    }
+    GameEnd end = playGame(&engine.playDefect);
+    bool waitsInGame = webInputRanOut();
+    closeGame(end);
+    if (webInputRanOut()) {
+        cutWebOutputAtWait();
+        return waitsInGame ? WaitingForLine : WaitingForEnter;
+    }
+    if (end == GameStopped) {
+        reportDefect(engine.playDefect);
+        return Stopped;
+    }
+    return Finished;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* kaland_output() {
+    return webOutput();
+}
+
+EMSCRIPTEN_KEEPALIVE std::size_t kaland_output_size() {
+    return webOutputSize();
+}
+
+/// How many line reads the last game began, and the output size at each.
+EMSCRIPTEN_KEEPALIVE std::size_t kaland_read_count() {
+    return webReadCount();
+}
+
+EMSCRIPTEN_KEEPALIVE std::size_t kaland_read_output_size(std::size_t read) {
+    return webReadOutputSize(read);
+}
+
+/// 1 when the last game or load failed for lack of memory: the runner says
+/// nothing then, so the page must.
+EMSCRIPTEN_KEEPALIVE int kaland_out_of_memory() {
+    return engine.playDefect.kind == NoMemory || webOutputFailed() ? 1 : 0;
+}
+
+/// The first line of the start room's text, trimmed: the map's title. Empty
+/// when no map is loaded or no room is described.
+EMSCRIPTEN_KEEPALIVE const char* kaland_start_text() {
+    static char title[LINE_BUFFER_SIZE];
+    title[0] = '\0';
+    if (!engine.loaded) return title;
+    std::uint32_t start = findFirstDescribedRoom();
+    if (start == roomCount) return title;
+    std::strncpy(title, rooms[start].lines[0], sizeof title - 1);
+    title[sizeof title - 1] = '\0';
+    return trimmed(title);
+}
+
+}  // extern "C"
