@@ -1,12 +1,17 @@
 // kaland-check [OPTION]... MAP...
+// kaland-check [OPTION]... --cover MAP SCRIPT...
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 #include "check_options.h"
 #include "map_check.h"
+#include "map_coverage.h"
+#include "map_routes.h"
 
 namespace {
 
@@ -47,10 +52,56 @@ bool checkMapFile(const std::string& path, MapCheck* check) {
     return read;
 }
 
+// Reads standard input whole and checks it: --cover loads the map again to
+// play it, and standard input can be read only once.
+bool checkKeptStandardInput(std::string* bytes, MapCheck* check) {
+    MapLineReader reader;
+    bool started = readWholeStream(stdin, bytes) && startMapLinesInMemory(&reader, bytes->data(), bytes->size());
+    if (started) readMapForCheck(&reader, check);
+    endMapLines(&reader);
+    if (!started) {
+        std::fprintf(stderr, "%s: error: cannot read: %s\n", STANDARD_INPUT_NAME, std::strerror(errno));
+        return false;
+    }
+    analyseMap(check);
+    return true;
+}
+
+// Routes are found before the diagnostics are printed: a target that no
+// route reaches is a warning among them.
+std::vector<KeyRoute> findAskedRoutes(MapCheck* check, const CheckOptions& options) {
+    if (options.routesDirectory.empty() || check->count(Error) > 0) return {};
+    if (options.routeTargets.empty()) return findRoutes(check, findEndings(*check), "ending");
+    return findRoutes(check, options.routeTargets, "room");
+}
+
+// Writes the routes and measures the scripts' coverage of a map the runner
+// loads. Returns the exit status they call for.
+int testLoadingMap(const std::string& name, const MapSource& source, const MapCheck& check,
+                   const std::vector<KeyRoute>& routes, const CheckOptions& options) {
+    int status = 0;
+    const char* noun = options.routeTargets.empty() ? "ending" : "room";
+    if (!options.routesDirectory.empty() &&
+        !writeRoutes(name.c_str(), options.routesDirectory.c_str(), noun, routes)) {
+        status = 2;
+    }
+    if (!options.cover) return status;
+    std::fflush(stdout);
+    std::vector<KeyScript> scripts;
+    if (!readKeyScripts(options.scripts, &scripts)) return 2;
+    CoverageReport report = measureCoverage(name.c_str(), source, check, scripts);
+    printCoverage(name.c_str(), report);
+    bool failed = !report.played || !report.stops.empty() || (options.strict && leavesAnythingUncovered(report));
+    return std::max(status, failed ? 1 : 0);
+}
+
 int checkOneMap(const std::string& path, const CheckOptions& options) {
     MapCheck check;
-    if (!checkMapFile(path, &check)) return 2;
+    std::string kept;  // standard input, when --cover must load it again
+    bool keep = options.cover && path == "-";
+    if (!(keep ? checkKeptStandardInput(&kept, &check) : checkMapFile(path, &check))) return 2;
     std::string name = path == "-" ? STANDARD_INPUT_NAME : path;
+    std::vector<KeyRoute> routes = findAskedRoutes(&check, options);
     for (const Diagnostic& diagnostic : check.diagnostics) printDiagnostic(name, diagnostic);
     std::size_t errors = check.count(Error);
     std::size_t warnings = check.count(Warning);
@@ -59,7 +110,10 @@ int checkOneMap(const std::string& path, const CheckOptions& options) {
                      plural(warnings, "warning").c_str());
     }
     if (options.dot) std::fputs(drawMap(check, name).c_str(), stdout);
-    return errors > 0 || (options.strict && warnings > 0) ? 1 : 0;
+    int status = errors > 0 || (options.strict && warnings > 0) ? 1 : 0;
+    MapSource source{path.c_str(), keep ? &kept : nullptr};
+    if (errors == 0) status = std::max(status, testLoadingMap(name, source, check, routes, options));
+    return status;
 }
 
 }  // namespace

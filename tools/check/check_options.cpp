@@ -17,10 +17,36 @@ struct OptionSpec {
     bool (*apply)(CheckOptions* options, const char* value, std::string* error);
 };
 
+bool setRoutesDirectory(CheckOptions* options, const char* value, std::string* error) {
+    if (*value == '\0') {
+        *error = "--routes needs a folder";
+        return false;
+    }
+    options->routesDirectory = value;
+    return true;
+}
+
+// A room number: decimal digits only, below 2^32.
+bool addRouteTarget(CheckOptions* options, const char* value, std::string* error) {
+    std::uint64_t number = 0;
+    const char* digit = value;
+    for (; *digit >= '0' && *digit <= '9' && number <= UINT32_MAX; ++digit) number = number * 10 + (*digit - '0');
+    if (digit == value || *digit != '\0' || number > UINT32_MAX) {
+        *error = "--route-to takes a room number, not '" + std::string(value) + "'";
+        return false;
+    }
+    options->routeTargets.push_back(static_cast<std::uint32_t>(number));
+    return true;
+}
+
 const OptionSpec OPTIONS[] = {
     {"--strict", nullptr, "exit with status 1 on warnings too", &CheckOptions::strict, nullptr},
     {"--dot", nullptr, "write each map as a Graphviz graph to standard output", &CheckOptions::dot, nullptr},
     {"--quiet", nullptr, "print nothing for a map without errors or warnings", &CheckOptions::quiet, nullptr},
+    {"--routes", "DIR", "write a shortest key script to each ending into DIR", nullptr, setRoutesDirectory},
+    {"--route-to", "N", "with --routes: a route to room N instead of the endings", nullptr, addRouteTarget},
+    {"--cover", nullptr, "play the key scripts after MAP; report what they never reach", &CheckOptions::cover,
+     nullptr},
     {"--help", nullptr, "show this help", &CheckOptions::help, nullptr},
     {"--version", nullptr, "show the version", &CheckOptions::version, nullptr},
 };
@@ -74,6 +100,28 @@ bool addMap(const char* name, CheckOptions* options, std::string* error) {
     return true;
 }
 
+// Routes and coverage are made for one map, and --cover takes the arguments
+// after it as its key scripts.
+bool settleTestOptions(CheckOptions* options, std::string* error) {
+    bool testing = !options->routesDirectory.empty() || options->cover;
+    if (!options->routeTargets.empty() && options->routesDirectory.empty()) {
+        *error = "--route-to needs --routes DIR, the folder for the route file";
+    } else if (testing && options->dot) {
+        *error = "--dot cannot be combined with --routes or --cover";
+    } else if (options->cover && options->maps.size() < 2) {
+        *error = "--cover needs a map and at least one key script";
+    } else if (!options->cover && testing && options->maps.size() > 1) {
+        *error = "--routes takes one map";
+    } else {
+        if (options->cover) {
+            options->scripts.assign(options->maps.begin() + 1, options->maps.end());
+            options->maps.resize(1);
+        }
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool parseCheckOptions(int argc, const char* const* argv, CheckOptions* options, std::string* error) {
@@ -93,12 +141,13 @@ bool parseCheckOptions(int argc, const char* const* argv, CheckOptions* options,
         *error = "no map given";
         return false;
     }
-    return true;
+    return settleTestOptions(options, error);
 }
 
 std::string checkUsage() {
     std::string usage =
         "usage: kaland-check [OPTION]... MAP...\n"
+        "       kaland-check [OPTION]... --cover MAP SCRIPT...\n"
         "Checks kaland maps: reports what the runner would refuse (errors) and what\n"
         "would play wrong (warnings), each as MAP:LINE: error|warning: TEXT.\n"
         "A MAP of - is read from standard input and called " + std::string(STANDARD_INPUT_NAME) +
@@ -115,6 +164,7 @@ std::string checkUsage() {
     }
     return usage +
            "Exit status: 0 when the runner would load every map, 1 when it would\n"
-           "refuse one (or --strict and a warning), 2 for a usage error or a file\n"
-           "that cannot be read.\n";
+           "refuse one or a key script stops the game (or --strict and a warning,\n"
+           "or something the scripts never reach), 2 for a usage error or a file\n"
+           "that cannot be read or written.\n";
 }

@@ -4,6 +4,7 @@
 // check_options.cpp, which also gives the help its lines.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,11 +18,16 @@ struct CheckOptions {
     bool help = false;
     bool version = false;
     std::vector<std::string> maps;  // in the order given; "-" is standard input
+    std::string routesDirectory;              // --routes; empty without it
+    std::vector<std::uint32_t> routeTargets;  // --route-to; empty: every ending
+    bool cover = false;
+    std::vector<std::string> scripts;  // with --cover: the arguments after the map
 };
 
 /// Reads the arguments after the program name. Stops at --help or
-/// --version (leaving the rest unread). Returns false with `error` set, as
-/// one line without a newline, on a usage error.
+/// --version (leaving the rest unread). With --cover the first map is the
+/// map and the others are its key scripts. Returns false with `error` set,
+/// as one line without a newline, on a usage error.
 bool parseCheckOptions(int argc, const char* const* argv, CheckOptions* options, std::string* error);
 
 /// The text of --help, ending in a newline.

@@ -23,6 +23,13 @@ const CheckedRoom& roomAt(const MapCheck& check, std::uint32_t number) {
     return found == check.rooms.end() ? emptyRoom : found->second;
 }
 
+std::uint64_t roomLine(const MapCheck& check, std::uint32_t number) {
+    const CheckedRoom& room = roomAt(check, number);
+    if (room.headingLine != 0) return room.headingLine;
+    auto reached = check.reachedBy.find(number);
+    return reached != check.reachedBy.end() ? reached->second : room.kindLine;
+}
+
 std::vector<const CheckedExit*> takenExits(const CheckedRoom& room) {
     std::vector<const CheckedExit*> exits;
     if (room.kind == Automatic || room.kind == WaitForEnter) {

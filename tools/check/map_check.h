@@ -71,6 +71,10 @@ void analyseMap(MapCheck* check);
 /// The room `number` as the runner's table would hold it.
 const CheckedRoom& roomAt(const MapCheck& check, std::uint32_t number);
 
+/// The line that stands for a room in messages: its first #helyiseg line,
+/// else the exit line that first leads there, else the line that set its kind.
+std::uint64_t roomLine(const MapCheck& check, std::uint32_t number);
+
 /// The exits a player can actually take from a room, as the game loop moves:
 /// every key of a Navigate room (the first exit of a key wins), exit slot 0
 /// of an Automatic or WaitForEnter room, nothing from a GameOver room.
