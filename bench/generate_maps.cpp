@@ -1,6 +1,7 @@
 // Writes the benchmark maps and inputs into a folder, always the same bytes
 // (a fixed seed and a generator of our own, not the library's):
-//   dense.map   200,000 rooms of 8 lines (50 to 90 bytes) and 4 exits
+//   dense.map   200,000 rooms of 8 lines (50 to 90 bytes) and 4 exits;
+//               dense.walk is a random walk of 1,000,000 keys through it
 //   play.map    a ring of 1,000 rooms; play.input has 1,000,000 lines
 //   sparse.map  one room, numbered 20,000,000
 //   chain.map   1,000,000 automatic rooms in a row, then the end
@@ -56,6 +57,11 @@ void writeDense(const std::string& folder) {
     std::FILE* input = create(folder, "dense.input");
     std::fputs("exit\n\n", input);
     std::fclose(input);
+    // A key script for kaland-check --cover: a random walk of a million keys.
+    std::FILE* walk = create(folder, "dense.walk");
+    static const char* const keys[] = {"n\n", "s\n", "e\n", "w\n"};
+    for (int line = 0; line < 1000000; ++line) std::fputs(keys[random.below(4)], walk);
+    std::fclose(walk);
 }
 
 void writePlay(const std::string& folder) {

@@ -2,7 +2,8 @@
 # Builds kaland in Release mode, generates the benchmark maps and reports,
 # for each, the median wall time of 5 runs after a warm-up and the peak
 # resident memory, beside `wc -l` on the same file (one pass over the bytes).
-# Then the start-up cost against `/bin/true`, and the micro-benchmarks.
+# Then the start-up cost against `/bin/true`, kaland-check with --routes and
+# --cover against the plain check, and the micro-benchmarks.
 #   bench/run.sh [BUILD_DIR]      (default: build-bench)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -50,6 +51,25 @@ true_startup=$(sed -n 3p startup.csv | cut -d, -f4)
 printf 'start-up: bundled adventure with "exit" %.2f ms, /bin/true %.2f ms, difference %.2f ms\n' \
   "$(echo "$kaland_startup * 1000" | bc -l)" "$(echo "$true_startup * 1000" | bc -l)" \
   "$(echo "($kaland_startup - $true_startup) * 1000" | bc -l)"
+
+# kaland-check: the plain check, the routes and the coverage of a script on
+# the two large maps. Routes and coverage may take at most twice the check.
+# The dense map has no ending, so its route search is made to cover the
+# whole map with --route-to 0, a room that no exit leads to.
+checker=$(dirname "$kaland")/kaland-check
+printf '\n%-8s %10s %10s %10s   (kaland-check, median seconds)\n' map check routes cover
+for name in chain dense; do
+  routes="--routes routes-$name"
+  script=chain.input
+  if [[ $name == dense ]]; then
+    routes="$routes --route-to 0"
+    script=dense.walk
+  fi
+  printf '%-8s %10.3f %10.3f %10.3f\n' "$name" \
+    "$(median "'$checker' $name.map 2>/dev/null")" \
+    "$(median "'$checker' $routes $name.map >/dev/null 2>&1")" \
+    "$(median "'$checker' --cover $name.map $script >/dev/null 2>&1")"
+done
 
 cd - >/dev/null
 if [[ -x $build/bench/kaland_micro_bench ]]; then
