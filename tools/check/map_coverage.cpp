@@ -184,6 +184,12 @@ CoverageReport measureCoverage(const char* name, const MapSource& source, const 
         report.refusal = defect.kind == MapNotOpened ? "cannot open it again to play it" : quotedMessage(defect);
         return report;
     }
+    // The marks are counted against the checker's model of the same file.
+    if (roomCount != check.roomCount) {
+        freeRooms();
+        report.refusal = "the map changed while it was read";
+        return report;
+    }
     std::size_t bytes = sizeof(std::uint16_t) * std::size_t{roomCount};
     Marks marks{static_cast<std::uint16_t*>(allocateZeroedBlock(bytes, false)), bytes, 0};
     if (marks.rooms == nullptr) {
