@@ -73,6 +73,13 @@ std::uint32_t exitSlotTaken(const CheckedRoom& from) {
     return 0;
 }
 
+// The runner's message for a defect, or what happened where the runner
+// says nothing (it cannot open the map, or has no memory).
+std::string defectText(const MapDefect& defect) {
+    if (defectReport(defect.kind) != SilentDefect) return quotedMessage(defect);
+    return defect.kind == MapNotOpened ? "the map cannot be opened again" : "not enough memory";
+}
+
 // Why the game stopped, in the map's terms: which exit of which room.
 std::string explainStop(const char* mapPath, const MapCheck& check, const MapDefect& defect, std::uint32_t from) {
     if (defect.kind != RoomMissing && defect.kind != AutomaticCircle) return "";
@@ -139,7 +146,7 @@ void playScripts(const char* mapPath, const MapCheck& check, const std::vector<K
         startScriptConsole(script.bytes.data(), script.bytes.size());
         MapDefect defect{NoDefect, 0, 0};
         if (playGame(&defect, &observer) != GameStopped) continue;
-        report->stops.push_back(ScriptStop{script.path, scriptLineNumber(), quotedMessage(defect),
+        report->stops.push_back(ScriptStop{script.path, scriptLineNumber(), defectText(defect),
                                            explainStop(mapPath, check, defect, marks->lastShown)});
     }
 }
@@ -181,7 +188,7 @@ CoverageReport measureCoverage(const char* name, const MapSource& source, const 
     endMapLines(&reader);
     if (opened != NoDefect) defect.kind = opened;
     if (loaded != 0) {
-        report.refusal = defect.kind == MapNotOpened ? "cannot open it again to play it" : quotedMessage(defect);
+        report.refusal = defectText(defect);
         return report;
     }
     // The marks are counted against the checker's model of the same file.
@@ -194,7 +201,7 @@ CoverageReport measureCoverage(const char* name, const MapSource& source, const 
     Marks marks{static_cast<std::uint16_t*>(allocateZeroedBlock(bytes, false)), bytes, 0};
     if (marks.rooms == nullptr) {
         freeRooms();
-        report.refusal = "no memory to mark the rooms shown";
+        report.refusal = "not enough memory";
         return report;
     }
     report.played = true;
