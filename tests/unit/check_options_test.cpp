@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -66,9 +67,43 @@ TEST(CheckOptions, HelpAndVersionStopReading) {
 
 TEST(CheckOptions, UsageListsEveryOptionAligned) {
     std::string usage = checkUsage();
-    EXPECT_NE(std::string::npos, usage.find("\n  --strict   exit with status 1 on warnings too\n"));
-    EXPECT_NE(std::string::npos, usage.find("\n  --version  show the version\n"));
+    EXPECT_NE(std::string::npos, usage.find("\n  --strict      exit with status 1 on warnings too\n"));
+    EXPECT_NE(std::string::npos, usage.find("\n  --routes DIR  write a shortest key script to each ending into DIR\n"));
+    EXPECT_NE(std::string::npos, usage.find("\n  --version     show the version\n"));
     EXPECT_EQ('\n', usage.back());
+}
+
+using Rooms = std::vector<std::uint32_t>;
+
+TEST(CheckOptions, RoutesTakeAFolderAndRoomNumbers) {
+    Parsed parsed = parse({"--route-to=7", "castle.map", "--routes", "out", "--route-to", "4294967295"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_EQ("out", parsed.options.routesDirectory);
+    EXPECT_EQ((Rooms{7, 4294967295u}), parsed.options.routeTargets);
+    EXPECT_EQ((Maps{"castle.map"}), parsed.options.maps);
+
+    for (const char* number : {"4294967296", "-1", "+1", "7a", "", "99999999999999999999"}) {
+        parsed = parse({"--routes", "out", "--route-to", number, "castle.map"});
+        EXPECT_FALSE(parsed.ok) << number;
+        EXPECT_EQ("--route-to takes a room number, not '" + std::string(number) + "'", parsed.error);
+    }
+    EXPECT_EQ("--routes needs a folder", parse({"--routes=", "castle.map"}).error);
+    EXPECT_EQ("--route-to needs --routes DIR, the folder for the route file",
+              parse({"--route-to", "3", "castle.map"}).error);
+    EXPECT_EQ("--routes takes one map", parse({"--routes", "out", "castle.map", "tower.map"}).error);
+    EXPECT_EQ("--dot cannot be combined with --routes or --cover", parse({"--dot", "--routes", "out", "m"}).error);
+}
+
+TEST(CheckOptions, CoverTakesTheArgumentsAfterTheMapAsScripts) {
+    Parsed parsed = parse({"castle.map", "--cover", "win.keys", "--strict", "-", "--", "--odd.keys"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_TRUE(parsed.options.cover);
+    EXPECT_EQ((Maps{"castle.map"}), parsed.options.maps);
+    EXPECT_EQ((Maps{"win.keys", "-", "--odd.keys"}), parsed.options.scripts);
+
+    EXPECT_EQ("--cover needs a map and at least one key script", parse({"--cover", "castle.map"}).error);
+    EXPECT_EQ("standard input (-) can be read only once", parse({"--cover", "-", "-"}).error);
+    EXPECT_EQ("--dot cannot be combined with --routes or --cover", parse({"--cover", "--dot", "m", "s"}).error);
 }
 
 }  // namespace
