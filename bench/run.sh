@@ -53,11 +53,16 @@ printf 'start-up: bundled adventure with "exit" %.2f ms, /bin/true %.2f ms, diff
   "$(echo "($kaland_startup - $true_startup) * 1000" | bc -l)"
 
 # kaland-check: the plain check, the routes and the coverage of a script on
-# the two large maps. Routes and coverage may take at most twice the check.
-# The dense map has no ending, so its route search is made to cover the
-# whole map with --route-to 0, a room that no exit leads to.
+# the two large maps: median wall time and mean CPU time (user + system).
+# Routes and coverage may take at most twice the check. The dense map has no
+# ending, so its route search is made to cover the whole map with
+# --route-to 0, a room that no exit leads to.
+median_and_cpu() {
+  hyperfine --style none --warmup 1 --runs 5 --export-csv timing.csv "$1" >/dev/null
+  tail -n 1 timing.csv | awk -F, '{ printf "%.3f (%.2f)", $4, $5 + $6 }'
+}
 checker=$(dirname "$kaland")/kaland-check
-printf '\n%-8s %10s %10s %10s   (kaland-check, median seconds)\n' map check routes cover
+printf '\n%-8s %16s %16s %16s   (kaland-check: median s, CPU s)\n' map check routes cover
 for name in chain dense; do
   routes="--routes routes-$name"
   script=chain.input
@@ -65,10 +70,10 @@ for name in chain dense; do
     routes="$routes --route-to 0"
     script=dense.walk
   fi
-  printf '%-8s %10.3f %10.3f %10.3f\n' "$name" \
-    "$(median "'$checker' $name.map 2>/dev/null")" \
-    "$(median "'$checker' $routes $name.map >/dev/null 2>&1")" \
-    "$(median "'$checker' --cover $name.map $script >/dev/null 2>&1")"
+  printf '%-8s %16s %16s %16s\n' "$name" \
+    "$(median_and_cpu "'$checker' $name.map 2>/dev/null")" \
+    "$(median_and_cpu "'$checker' $routes $name.map >/dev/null 2>&1")" \
+    "$(median_and_cpu "'$checker' --cover $name.map $script >/dev/null 2>&1")"
 done
 
 cd - >/dev/null
