@@ -35,6 +35,8 @@ void fuzzCheckFailed(const char* condition, const char* file, int line) {
     std::abort();
 }
 
+void startConsole() {}
+
 int consoleReadByte() {
     return inputOffset < inputSize ? input[inputOffset++] : -1;
 }

@@ -6,6 +6,11 @@
 
 #include <cstddef>
 
+/// Sets the standard streams up to carry bytes exactly as they are, in and
+/// out (no line-end translation where the system has one). A program calls
+/// it first, before any input or output.
+void startConsole();
+
 /// Next byte of standard input, or -1 at its end or on a read error.
 int consoleReadByte();
 

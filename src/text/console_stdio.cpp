@@ -1,13 +1,13 @@
-// The console binding of the real program: standard input through stdio,
-// standard output through a buffer of our own, and the process exit.
+// The console binding of the real program: standard input byte by byte,
+// standard output through a buffer of our own, and the process exit. What
+// differs between systems is in console_system.h.
 #include "console_binding.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string.h>  // memccpy
-#include <unistd.h>
+
+#include "console_system.h"
 
 namespace {
 
@@ -25,16 +25,9 @@ struct OutputState {
 OutputState output;
 
 void writeAll(const char* bytes, std::size_t length) {
-    while (length > 0 && !output.failed) {
-        ssize_t written = write(STDOUT_FILENO, bytes, length);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            output.failed = true;
-            return;
-        }
-        bytes += written;
-        length -= static_cast<std::size_t>(written);
-    }
+    if (output.failed || length == 0) return;
+    if (output.terminal) systemPrepareTerminal(bytes, length);
+    if (!systemWriteOutput(bytes, length)) output.failed = true;
 }
 
 void flushOutput() {
@@ -42,20 +35,30 @@ void flushOutput() {
     output.used = 0;
 }
 
+// Runs however the process ends normally: whatever is buffered goes out
+// before the terminal is put back as it was.
+void endOutput() {
+    flushOutput();
+    systemRestoreTerminal();
+}
+
 // Learns on first use whether standard output is a terminal, and makes sure
 // whatever is buffered goes out however the process ends.
 void startOutput() {
     if (output.started) return;
     output.started = true;
-    output.terminal = isatty(STDOUT_FILENO) != 0;
-    std::atexit(flushOutput);
+    output.terminal = systemOutputIsTerminal();
+    std::atexit(endOutput);
 }
 
 }  // namespace
 
+void startConsole() {
+    systemStartStreams();
+}
+
 int consoleReadByte() {
-    int byte = getc_unlocked(stdin);
-    return byte == EOF ? -1 : byte;
+    return systemReadByte();
 }
 
 void consolePrepareForInput() {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "check_options.h"
+#include "console_binding.h"
 #include "map_check.h"
 #include "map_coverage.h"
 #include "map_routes.h"
@@ -119,6 +120,7 @@ int checkOneMap(const std::string& path, const CheckOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    startConsole();
     CheckOptions options;
     std::string error;
     if (!parseCheckOptions(argc - 1, argv + 1, &options, &error)) {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "console_binding.h"
+#include "console_system.h"
 
 namespace {
 
@@ -33,6 +34,12 @@ void lastScriptLine(const char** bytes, std::size_t* length) {
     if (end > console.lineStart && console.bytes[end - 1] == '\r' && end < console.size) --end;
     *bytes = console.bytes + console.lineStart;
     *length = console.lineNumber == 0 ? 0 : end - console.lineStart;
+}
+
+// The checker's own messages go to the real streams, set up as the
+// program's are.
+void startConsole() {
+    systemStartStreams();
 }
 
 int consoleReadByte() {
