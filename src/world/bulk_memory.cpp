@@ -3,10 +3,12 @@
 #include <cstdint>
 #include <cstdlib>
 
+#if defined(_WIN32)
+#include <windows.h>
 // WebAssembly has no virtual memory: Emscripten's mmap is an emulation that
 // copies the C heap, and it cannot give back part of a block, which the huge
 // page alignment below does. calloc there fails cleanly with null.
-#if (defined(__unix__) || defined(__APPLE__)) && !defined(__EMSCRIPTEN__)
+#elif (defined(__unix__) || defined(__APPLE__)) && !defined(__EMSCRIPTEN__)
 #include <sys/mman.h>
 #define KALAND_HAVE_MMAP 1
 #endif
@@ -61,6 +63,21 @@ void* allocateZeroedBlock(std::size_t size, bool hugePages) {
 void releaseZeroedBlock(void* block, std::size_t size, bool hugePages) {
     if (block == nullptr) return;
     munmap(block, useHugePages(size, hugePages) ? hugePageSpan(size) : size);
+}
+
+#elif defined(_WIN32)
+
+// A region reserved and committed at once: Windows hands out zero-filled
+// pages on first touch, so untouched rooms cost no memory here either. Large
+// pages would need a privilege that ordinary users lack, so the flag is
+// ignored.
+void* allocateZeroedBlock(std::size_t size, bool) {
+    if (size == 0) return nullptr;
+    return VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+}
+
+void releaseZeroedBlock(void* block, std::size_t, bool) {
+    if (block != nullptr) VirtualFree(block, 0, MEM_RELEASE);
 }
 
 #else  // no mmap: calloc hands out zeroed memory as well

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "file_reading.h"
+
 namespace {
 
 constexpr char CONTROL_Z = 0x1A;
@@ -138,7 +140,7 @@ bool startMapLinesInMemory(MapLineReader* reader, const char* data, std::size_t 
 
 DefectKind openMapFile(MapLineReader* reader, const char* path) {
     *reader = MapLineReader{};
-    std::FILE* file = std::fopen(path, "rb");
+    std::FILE* file = openFileForReading(path);
     if (file == nullptr) return MapNotOpened;
     // The reader asks for large blocks; a stdio buffer in between would only copy.
     std::setvbuf(file, nullptr, _IONBF, 0);

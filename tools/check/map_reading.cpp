@@ -6,7 +6,9 @@
 
 #include "map_check.h"
 
-#if defined(__linux__)
+#if defined(_WIN32)
+#include <windows.h>
+#elif defined(__linux__)
 #include <sys/sysinfo.h>
 #elif defined(__unix__) || defined(__APPLE__)
 #include <unistd.h>
@@ -367,9 +369,14 @@ void readLine(Reading* reading, const MapLine& line) {
 }
 
 // Memory a single allocation can get on this machine: the system refuses a
-// table larger than its memory and swap together.
+// table larger than its memory and swap (on Windows, its commit limit: memory
+// and page files) together.
 std::uint64_t machineMemoryBytes() {
-#if defined(__linux__)
+#if defined(_WIN32)
+    MEMORYSTATUSEX status;
+    status.dwLength = sizeof status;
+    if (GlobalMemoryStatusEx(&status) != 0) return status.ullTotalPageFile;
+#elif defined(__linux__)
     struct sysinfo info;
     if (sysinfo(&info) == 0) {
         return (std::uint64_t{info.totalram} + info.totalswap) * info.mem_unit;
