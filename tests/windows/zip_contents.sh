@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Builds the Windows zip from a build folder and checks that it holds what a
+# Windows user needs, README.txt with Windows line ends and the manual pages
+# as HTML, and that the unpacked programs play the adventure through its
+# walkthrough and pass its map under Wine.
+#   zip_contents.sh BUILD_WIN_DIR
+set -eu
+build=$(realpath "$1")
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
+version=$(cache_value CMAKE_PROJECT_VERSION)
+source=$(cache_value kaland_SOURCE_DIR)
+
+(cd "$build" && cpack -G ZIP -B "$out" >/dev/null)
+name=kaland-$version-win64
+zip=$out/$name.zip
+[[ -f $zip ]] || { echo "no $name.zip made"; ls "$out"; exit 1; }
+echo "package: $name.zip"
+
+mkdir "$out/unpacked"
+(cd "$out/unpacked" && cmake -E tar xf "$zip")
+contents=$(cd "$out/unpacked" && find . -type f | sed 's|^\./||' | sort)
+echo "$contents"
+expected=$(printf '%s\n' README.txt kaland-check.exe kaland-check.html kaland-map.html kaland.exe \
+                         kaland.html zelmor.map zelmor.walkthrough | sed "s|^|$name/|" | sort)
+if [[ $contents != "$expected" ]]; then
+  echo "the zip should hold exactly:"
+  echo "$expected"
+  exit 1
+fi
+folder=$out/unpacked/$name
+
+cmp "$source/zelmor.map" "$folder/zelmor.map"
+cmp "$source/zelmor.walkthrough" "$folder/zelmor.walkthrough"
+if grep -q -v $'\r$' "$folder/README.txt"; then
+  echo "README.txt has a line that does not end with CR LF"
+  exit 1
+fi
+grep -q "kaland $version for Windows" "$folder/README.txt" || { echo "README.txt lacks its title"; exit 1; }
+while read -r file title; do
+  grep -qF '<html lang="en">' "$folder/$file" || { echo "$file: no language"; exit 1; }
+  grep -qF "<title>$title</title>" "$folder/$file" || { echo "$file: not titled $title"; exit 1; }
+done <<'PAGES'
+kaland.html KALAND(1)
+kaland-check.html KALAND-CHECK(1)
+kaland-map.html KALAND-MAP(5)
+PAGES
+
+# The way README.txt tells a Windows user to play: in the folder, no argument.
+ending=$(cd "$folder" && wine kaland.exe <zelmor.walkthrough | grep -c 'you saved the fishermen')
+[[ $ending == 1 ]] || { echo "the walkthrough did not reach the happy ending"; exit 1; }
+(cd "$folder" && wine kaland-check.exe --quiet --strict zelmor.map)
+echo "unpacked and played from $name"
