@@ -34,10 +34,13 @@ BOOL WINAPI restoreOnBreak(DWORD) {
     return FALSE;  // the system's own handler then ends the process
 }
 
-// A real console window, not a file, a pipe or the NUL device.
+// A real console window, not a file, a pipe or the NUL device; asked once.
 bool outputIsConsole() {
-    DWORD mode = 0;
-    return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+    static const bool console = [] {
+        DWORD mode = 0;
+        return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+    }();
+    return console;
 }
 
 void switchToUtf8() {
@@ -66,10 +69,11 @@ bool systemOutputIsTerminal() {
 }
 
 bool systemWriteOutput(const char* bytes, std::size_t length) {
-    // _write takes an unsigned int count; 1 GB pieces keep it far from the limit.
-    constexpr std::size_t MAX_PIECE = std::size_t{1} << 30;
+    // _write takes an unsigned int count, and consoles before Windows 8 refuse
+    // a single write much larger than 32 KB.
+    const std::size_t maxPiece = outputIsConsole() ? 32767 : std::size_t{1} << 30;
     while (length > 0) {
-        unsigned int piece = static_cast<unsigned int>(length < MAX_PIECE ? length : MAX_PIECE);
+        unsigned int piece = static_cast<unsigned int>(length < maxPiece ? length : maxPiece);
         int written = _write(_fileno(stdout), bytes, piece);
         if (written <= 0) return false;
         bytes += written;
