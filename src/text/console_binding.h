@@ -1,6 +1,7 @@
 // The console binding: the only code that touches the process's streams and
 // its exit. Each platform or host links one implementation of these
-// functions: console_stdio.cpp for the program, and others for the fuzz
+// functions: console_stdio.cpp for the program (on the system calls of
+// console_posix.cpp or console_windows.cpp), and others for the fuzz
 // targets, the checker's script player and the browser engine.
 #pragma once
 
