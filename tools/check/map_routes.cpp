@@ -127,6 +127,15 @@ std::string plural(std::uint32_t count, const char* noun) {
     return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
 
+// Windows's mkdir takes no permission bits.
+int makeDirectory(const char* directory) {
+#if defined(_WIN32)
+    return mkdir(directory);
+#else
+    return mkdir(directory, 0777);
+#endif
+}
+
 bool makeFolder(const char* directory) {
     struct stat status;
     if (stat(directory, &status) == 0) {
@@ -134,7 +143,7 @@ bool makeFolder(const char* directory) {
         std::fprintf(stderr, "%s: error: not a folder\n", directory);
         return false;
     }
-    if (mkdir(directory, 0777) == 0) return true;
+    if (makeDirectory(directory) == 0) return true;
     std::fprintf(stderr, "%s: error: cannot make the folder: %s\n", directory, std::strerror(errno));
     return false;
 }
