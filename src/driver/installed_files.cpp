@@ -74,6 +74,11 @@ bool canOpen(const char* path) {
 }  // namespace
 
 bool findInstalledFile(const char* name, char* path, std::size_t size) {
+#if defined(_WIN32)
+    // The Windows download is installed by unpacking it: one folder with the
+    // programs and their files side by side, wherever the user puts it.
+    return findFileBesideExecutable(name, path, size);
+#endif
     char folder[4096];
     if (!findExecutableFolder(folder, sizeof folder) || !isInstalledBinFolder(folder)) return false;
     const char* relative = climbFolders(folder, KALAND_DATA_FROM_BINDIR "/");

@@ -2,7 +2,7 @@
 // template), found relative to the running executable: BINDIR/../DATADIR/
 // kaland/. A package in /usr, an install in /usr/local and any other prefix
 // thus find their own files, and a build folder, which is no installed bin
-// folder, finds none.
+// folder, finds none. On Windows the files sit beside the programs.
 #pragma once
 
 #include <cstddef>

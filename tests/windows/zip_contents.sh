@@ -48,10 +48,16 @@ kaland-map.html KALAND-MAP(5)
 PAGES
 
 # The way README.txt tells a Windows user to play: in the folder, no argument.
-ending=$(cd "$folder" && wine kaland.exe <zelmor.walkthrough | grep -c 'you saved the fishermen')
+ending=$(cd "$folder" && timeout 60 wine kaland.exe <zelmor.walkthrough | grep -c 'you saved the fishermen')
 [[ $ending == 1 ]] || { echo "the walkthrough did not reach the happy ending"; exit 1; }
+# Unpacking is installing: from another folder, kaland plays the adventure
+# beside it, and --help names it.
+ending=$(cd "$out" && timeout 60 wine "$folder/kaland.exe" <"$folder/zelmor.walkthrough" | grep -c 'you saved the fishermen')
+[[ $ending == 1 ]] || { echo "kaland did not find the adventure beside it"; exit 1; }
+(cd "$out" && timeout 60 wine "$folder/kaland.exe" --help) | grep -q "/$name/zelmor.map\$" ||
+  { echo "kaland --help does not name the adventure beside it"; exit 1; }
 # cmd.exe leaves the wildcard to kaland-check.
-report=$(cd "$folder" && wine kaland-check.exe --strict '*.m?p' 2>&1) ||
+report=$(cd "$folder" && timeout 60 wine kaland-check.exe --strict '*.m?p' 2>&1) ||
   { echo "$report"; echo "kaland-check refused the adventure"; exit 1; }
 [[ $report == "zelmor.map: 0 errors, 0 warnings" ]] || { echo "$report"; echo "the wildcard was not expanded"; exit 1; }
 echo "unpacked and played from $name"
