@@ -12,7 +12,7 @@
 #include <io.h>
 #include <windows.h>
 
-#include "text_bytes.h"
+#include "text_encoding.h"
 
 namespace {
 

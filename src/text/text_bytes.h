@@ -22,14 +22,3 @@ inline char lowercaseByte(char byte) {
 inline bool isWhitespaceByte(char byte) {
     return byte == ' ' || (byte >= '\t' && byte <= '\r');
 }
-
-// What encoding a piece of text shows itself to be in.
-enum TextEncoding {
-    AsciiText,  // bytes below 0x80 only: the same in every encoding
-    Utf8Text,   // well-formed UTF-8 with at least one character of 2 to 4 bytes
-    OtherText,  // anything else, such as text in a one-byte code page (Latin-2)
-};
-
-/// Tells what encoding the bytes are in. A UTF-8 sequence cut short by the
-/// end of the bytes counts as well-formed, so text may be judged in pieces.
-TextEncoding classifyTextEncoding(const char* bytes, std::size_t length);

@@ -5,6 +5,7 @@
 
 #include "child_process.h"
 #include "console_text.h"
+#include "text_encoding.h"
 
 namespace {
 

@@ -1,0 +1,113 @@
+#include "text_encoding.h"
+
+#include <cstdint>
+
+namespace {
+
+// The length of the sequence a lead byte starts, and the range its second
+// byte must fall in (which rules out overlong forms, surrogates and code
+// points past U+10FFFF); length 0 for a byte that cannot start one.
+struct Utf8Lead {
+    std::size_t length;
+    unsigned char secondLow;
+    unsigned char secondHigh;
+};
+
+Utf8Lead utf8Lead(unsigned char byte) {
+    if (byte < 0x80) return {1, 0, 0};
+    if (byte >= 0xC2 && byte <= 0xDF) return {2, 0x80, 0xBF};
+    if (byte == 0xE0) return {3, 0xA0, 0xBF};
+    if (byte == 0xED) return {3, 0x80, 0x9F};
+    if (byte >= 0xE1 && byte <= 0xEF) return {3, 0x80, 0xBF};
+    if (byte == 0xF0) return {4, 0x90, 0xBF};
+    if (byte >= 0xF1 && byte <= 0xF3) return {4, 0x80, 0xBF};
+    if (byte == 0xF4) return {4, 0x80, 0x8F};
+    return {0, 0, 0};
+}
+
+// How many bytes after the lead, of those present, fit the sequence.
+std::size_t countFittingBytes(const unsigned char* text, std::size_t length, std::size_t at,
+                              const Utf8Lead& lead) {
+    std::size_t next = 1;
+    for (; next < lead.length && at + next < length; ++next) {
+        unsigned char low = next == 1 ? lead.secondLow : 0x80;
+        unsigned char high = next == 1 ? lead.secondHigh : 0xBF;
+        if (text[at + next] < low || text[at + next] > high) break;
+    }
+    return next;
+}
+
+// windows-1250 bytes 0x80 to 0xFF as Unicode; 0 where the code has no character.
+const std::uint16_t WINDOWS_1250[128] = {
+    0x20AC, 0,      0x201A, 0,      0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
+    0,      0x2030, 0x0160, 0x2039, 0x015A, 0x0164, 0x017D, 0x0179,  // 0x88
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
+    0,      0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A,  // 0x98
+    0x00A0, 0x02C7, 0x02D8, 0x0141, 0x00A4, 0x0104, 0x00A6, 0x00A7,  // 0xA0
+    0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B,  // 0xA8
+    0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6, 0x00B7,  // 0xB0
+    0x00B8, 0x0105, 0x015F, 0x00BB, 0x013D, 0x02DD, 0x013E, 0x017C,  // 0xB8
+    0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7,  // 0xC0
+    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E,  // 0xC8
+    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7,  // 0xD0
+    0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF,  // 0xD8
+    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7,  // 0xE0
+    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F,  // 0xE8
+    0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7,  // 0xF0
+    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,  // 0xF8
+};
+
+}  // namespace
+
+TextEncoding classifyTextEncoding(const char* bytes, std::size_t length) {
+    const auto* text = reinterpret_cast<const unsigned char*>(bytes);
+    TextEncoding found = AsciiText;
+    std::size_t at = 0;
+    while (at < length) {
+        Utf8Lead lead = utf8Lead(text[at]);
+        if (lead.length == 0) return OtherText;
+        std::size_t fitting = countFittingBytes(text, length, at, lead);
+        if (fitting < lead.length && at + fitting < length) return OtherText;
+        if (lead.length > 1) found = Utf8Text;
+        at += lead.length;
+    }
+    return found;
+}
+
+std::size_t readUtf8Character(const char* bytes, std::size_t length, std::size_t at,
+                              char32_t* character) {
+    const auto* text = reinterpret_cast<const unsigned char*>(bytes);
+    Utf8Lead lead = utf8Lead(text[at]);
+    if (lead.length == 0 || countFittingBytes(text, length, at, lead) < lead.length) return 0;
+    char32_t value = lead.length == 1 ? text[at] : text[at] & (0x7F >> lead.length);
+    for (std::size_t i = 1; i < lead.length; ++i) value = (value << 6) | (text[at + i] & 0x3F);
+    *character = value;
+    return lead.length;
+}
+
+char32_t windows1250Character(unsigned char byte) {
+    return byte < 0x80 ? byte : WINDOWS_1250[byte - 0x80];
+}
+
+std::size_t encodeUtf8(char32_t character, char* out) {
+    if (character < 0x80) {
+        out[0] = static_cast<char>(character);
+        return 1;
+    }
+    if (character < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (character >> 6));
+        out[1] = static_cast<char>(0x80 | (character & 0x3F));
+        return 2;
+    }
+    if (character < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (character >> 12));
+        out[1] = static_cast<char>(0x80 | ((character >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (character & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | (character >> 18));
+    out[1] = static_cast<char>(0x80 | ((character >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((character >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (character & 0x3F));
+    return 4;
+}
