@@ -21,8 +21,7 @@ trap 'exit 1' HUP INT TERM
 # a text without a newline ("Nincs helyiseg") is the message as it stands.
 refusal_message() {
   local output
-  output=$(cat "$1"; echo .)
-  output=${output%.}
+  IFS= read -r -d '' output <"$1"
   if [[ $output == "Error: "*$'\n' ]]; then
     output=${output#Error: }
     output=${output%$'\n'}
@@ -53,7 +52,9 @@ for case_dir in "$cases"/*/; do
   fi
   runner_status=$bounded_status
   refused=0
-  if [[ $runner_status == 255 && $(head -c 1 "$scratch/output" | od -An -c | tr -d ' ') != '\n' ]]; then
+  first_byte=
+  IFS= read -r -N 1 first_byte <"$scratch/output"
+  if [[ $runner_status == 255 && $first_byte != $'\n' ]]; then
     refused=1
   fi
   if ! bounded_run "$seconds" "$BOUNDED_SPARE_BYTES" "$BOUNDED_SPARE_BYTES" /dev/null \
