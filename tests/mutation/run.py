@@ -377,56 +377,63 @@ def statement_mutants(path, text, tokens, inside):
     return mutants
 
 
+def negated_condition(tokens, index, text):
+    """(start, end, replacement) negating the condition of the if or while at
+    `index`, or None."""
+    opening = index + 1
+    if opening >= len(tokens) or tokens[opening].text != "(":
+        return None
+    depth = 0
+    for closing in range(opening, len(tokens)):
+        depth += {"(": 1, ")": -1}.get(tokens[closing].text, 0)
+        if depth == 0:
+            break
+    if depth != 0 or closing == opening + 1:
+        return None
+    start, end = tokens[opening + 1].start, tokens[closing - 1].end
+    condition = text[start:end]
+    # if (T* p = f()) declares rather than tests.
+    if ";" in [t.text for t in tokens[opening:closing]] or DECLARATION.match(condition):
+        return None
+    return start, end, f"!({condition})"
+
+
+def token_changes(tokens, index, inside, angles, text):
+    """The (operator, start, end, replacement) mutants of one token."""
+    token = tokens[index]
+    whole = (token.start, token.end)
+    if token.kind == "punct" and token.text in COMPARISON_SWAPS and index not in angles:
+        return [("comparison", *whole, swap) for swap in COMPARISON_SWAPS[token.text]]
+    if token.kind == "punct" and token.text in ("&&", "||") and inside[index]:
+        return [("condition", *whole, "||" if token.text == "&&" else "&&")]
+    if token.kind == "ident" and token.text in ("if", "while") and inside[index]:
+        negated = negated_condition(tokens, index, text)
+        return [("condition", *negated)] if negated else []
+    if token.kind == "number":
+        moved = [moved_integer(token.text, step) for step in (1, -1)]
+        return [("constant", *whole, value) for value in moved if value is not None]
+    if token.kind == "char":
+        value = char_value(token.text[1:-1])
+        if value is None:
+            return []
+        return [("literal", *whole, "'" + char_literal((value + 1) % 256, "'") + "'")]
+    if token.kind == "string" and not (index > 0 and tokens[index - 1].text == "extern"):
+        if len(token.text) == 2:
+            return [("literal", *whole, '"x"')]
+        moved = string_first_byte_moved(token)
+        return [("literal", *whole, '""')] + ([("literal", *whole, moved)] if moved else [])
+    return []
+
+
 def mutants_of(path, text):
     tokens = tokenize(text)
     inside = scope_kinds(tokens)
     angles = template_angles(tokens)
     mutants = []
-
-    def add(token, replacement, operator, start=None, end=None):
-        start = token.start if start is None else start
-        end = token.end if end is None else end
-        mutants.append(Mutant(path, token.line, start, end, replacement, operator, text[start:end]))
-
     for index, token in enumerate(tokens):
-        if token.kind == "punct" and token.text in COMPARISON_SWAPS and index not in angles:
-            for swap in COMPARISON_SWAPS[token.text]:
-                add(token, swap, "comparison")
-        elif token.kind == "punct" and token.text in ("&&", "||") and inside[index]:
-            add(token, "||" if token.text == "&&" else "&&", "condition")
-        elif token.kind == "ident" and token.text in ("if", "while") and inside[index]:
-            opening = index + 1
-            if opening < len(tokens) and tokens[opening].text == "(":
-                depth, closing = 0, None
-                for ahead in range(opening, len(tokens)):
-                    depth += {"(": 1, ")": -1}.get(tokens[ahead].text, 0)
-                    if depth == 0:
-                        closing = ahead
-                        break
-                if closing is not None and closing > opening + 1:
-                    condition = text[tokens[opening + 1].start:tokens[closing - 1].end]
-                    if ";" not in [t.text for t in tokens[opening:closing]]:
-                        add(token, f"!({condition})", "condition",
-                            tokens[opening + 1].start, tokens[closing - 1].end)
-        elif token.kind == "number":
-            for step in (1, -1):
-                moved = moved_integer(token.text, step)
-                if moved is not None:
-                    add(token, moved, "constant")
-        elif token.kind == "char":
-            value = char_value(token.text[1:-1])
-            if value is not None:
-                add(token, "'" + char_literal((value + 1) % 256, "'") + "'", "literal")
-        elif token.kind == "string" and not (index > 0 and tokens[index - 1].text == "extern"):
-            if len(token.text) > 2:
-                add(token, '""', "literal")
-                moved = string_first_byte_moved(token)
-                if moved is not None:
-                    add(token, moved, "literal")
-            else:
-                add(token, '"x"', "literal")
-    mutants += statement_mutants(path, text, tokens, inside)
-    return mutants
+        for operator, start, end, replacement in token_changes(tokens, index, inside, angles, text):
+            mutants.append(Mutant(path, token.line, start, end, replacement, operator, text[start:end]))
+    return mutants + statement_mutants(path, text, tokens, inside)
 
 
 # ---------------------------------------------------------------------------
@@ -650,6 +657,47 @@ def choose_mutants(paths, sources_text, sample, seed):
     return every, chosen
 
 
+def prepare(build, test_command, arguments):
+    """Configures the build folder if it is new, builds the real sources and
+    runs the tests on them. Returns the object checksums, or None (with the
+    reason printed) when there is nothing to measure against."""
+    if not os.path.exists(os.path.join(build, "CMakeCache.txt")):
+        status, output = run_bounded(["cmake", "-S", ROOT, "-B", build, "-DCMAKE_BUILD_TYPE=RelWithDebInfo"],
+                                     arguments.build_timeout)
+        if status != 0:
+            print(output + "\nconfiguring the build folder failed", file=sys.stderr)
+            return None
+    status, output = run_bounded(["cmake", "--build", build, "-j2"], arguments.build_timeout)
+    if status != 0:
+        print(output + "\nthe unchanged sources do not build", file=sys.stderr)
+        return None
+    status, output = run_bounded(test_command, arguments.test_timeout)
+    if status != 0:
+        print(output + "\nthe tests fail on the unchanged sources; no score can be had", file=sys.stderr)
+        return None
+    return object_checksums(build)
+
+
+def try_mutant(mutant, sources, build, test_command, arguments, real_objects):
+    """Builds and tests one mutant; returns its outcome and a detail."""
+    try:
+        sources.write_mutant(mutant)
+        status, _ = run_bounded(["cmake", "--build", build, "-j2"], arguments.build_timeout)
+        if status != 0:
+            return "not compiled", ""
+        if object_checksums(build) == real_objects:
+            return "same code", ""
+        status, output = run_bounded(test_command, arguments.test_timeout, stop_at=FAILED_TEST)
+        if status is None:
+            return "killed", f"(tests ran over {arguments.test_timeout} s)"
+        if status != 0:
+            killers = failed_tests(output)
+            return "killed", f"({', '.join(killers[:2])})" if killers else ""
+        return "survived", ""
+    finally:
+        sources.restore()
+
+
 def main():
     arguments = parse_arguments()
     build = os.path.join(ROOT, arguments.build_dir)
@@ -675,45 +723,16 @@ def main():
     interrupted = False
     started = time.monotonic()
     try:
-        if not os.path.exists(os.path.join(build, "CMakeCache.txt")):
-            status, output = run_bounded(["cmake", "-S", ROOT, "-B", build,
-                                          "-DCMAKE_BUILD_TYPE=RelWithDebInfo"], arguments.build_timeout)
-            if status != 0:
-                print(output + "\nconfiguring the build folder failed", file=sys.stderr)
-                return 1
-        status, output = run_bounded(["cmake", "--build", build, "-j2"], arguments.build_timeout)
-        if status != 0:
-            print(output + "\nthe unchanged sources do not build", file=sys.stderr)
+        real_objects = prepare(build, test_command, arguments)
+        if real_objects is None:
             return 1
-        status, output = run_bounded(test_command, arguments.test_timeout)
-        if status != 0:
-            print(output + "\nthe tests fail on the unchanged sources; no score can be had", file=sys.stderr)
-            return 1
-        real_objects = object_checksums(build)
-
         for number, mutant in enumerate(chosen, 1):
             mutant_started = time.monotonic()
-            try:
-                sources.write_mutant(mutant)
-                status, _ = run_bounded(["cmake", "--build", build, "-j2"], arguments.build_timeout)
-                if status != 0:
-                    outcome, detail = "not compiled", ""
-                elif object_checksums(build) == real_objects:
-                    outcome, detail = "same code", ""
-                else:
-                    status, output = run_bounded(test_command, arguments.test_timeout, stop_at=FAILED_TEST)
-                    if status is None:
-                        outcome, detail = "killed", f"(tests ran over {arguments.test_timeout} s)"
-                    elif status != 0:
-                        killers = failed_tests(output)
-                        outcome, detail = "killed", f"({', '.join(killers[:2])})" if killers else ""
-                    else:
-                        outcome, detail = "survived", ""
-            finally:
-                sources.restore()
+            outcome, detail = try_mutant(mutant, sources, build, test_command, arguments, real_objects)
             results.append((mutant, outcome))
+            seconds = f"{time.monotonic() - mutant_started:.0f} s"
             print(f"[{number}/{len(chosen)}] {mutant.path}:{mutant.line}: {mutant.change()}  "
-                  f"{outcome.upper()} {detail} {time.monotonic() - mutant_started:.0f} s".rstrip(), flush=True)
+                  + " ".join(part for part in (outcome.upper(), detail, seconds) if part), flush=True)
     except Interrupted as interruption:
         interrupted = True
         print(f"\ninterrupted by {interruption}; the sources are restored", file=sys.stderr)
@@ -724,7 +743,6 @@ def main():
             print("WARNING: these sources differed from their start and were restored: "
                   + ", ".join(wrong), file=sys.stderr)
         # Leave the build folder matching the real sources.
-        signal.signal(signal.SIGINT, signal.SIG_DFL)
         run_bounded(["cmake", "--build", build, "-j2"], arguments.build_timeout)
 
     report(results, time.monotonic() - started)
