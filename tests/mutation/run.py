@@ -448,7 +448,8 @@ def on_signal(number, _frame):
 
 
 # How ctest reports a failed test; no need to wait for the tests still running.
-FAILED_TEST = re.compile(rb"Test +#\d+: \S+ \.*\s*\*+(?:Failed|Timeout|Exception)")
+# ("***Failed", "***Timeout", "Subprocess aborted***Exception: ...").
+FAILED_TEST = re.compile(rb"Test +#\d+: \S+ [^\n]*\*\*\*(?:Failed|Timeout|Exception)")
 
 
 def run_bounded(command, seconds, cwd=ROOT, stop_at=None):
@@ -616,7 +617,7 @@ def object_checksums(build):
 
 
 def failed_tests(output):
-    return re.findall(r"Test +#\d+: (\S+) \.*\s*\*+(?:Failed|Timeout|Exception)", output)
+    return re.findall(r"Test +#\d+: (\S+) [^\n]*\*\*\*(?:Failed|Timeout|Exception)", output)
 
 
 def parse_arguments():
