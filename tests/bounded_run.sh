@@ -14,9 +14,21 @@
 # what went over ("timed out after 20 s", "wrote more than 4194304 bytes to
 # standard output") or to nothing; returns 1 when something went over.
 
+#
+# A script's signal trap calls bounded_stop first: the command runs in the
+# background so that the trap need not wait for it to end by itself.
+
 BOUNDED_KILL_AFTER=${BOUNDED_KILL_AFTER:-2}
 # Room to spare past what a run is expected to write.
 BOUNDED_SPARE_BYTES=$((4 * 1024 * 1024))
+bounded_pid=
+
+bounded_stop() {
+  if [[ -n $bounded_pid ]]; then
+    kill "$bounded_pid" 2>/dev/null
+    wait "$bounded_pid" 2>/dev/null
+  fi
+}
 
 bounded_run() {
   local seconds=$1 out_cap=$2 err_cap=$3 out_file=$4 err_file=$5 input=$6
@@ -27,9 +39,14 @@ bounded_run() {
   # through, so that going over can be told from writing exactly the cap.
   # The shell's own notice of a killed command is not wanted; any error of
   # exec goes to ERR_FILE.
-  { (ulimit -f $((cap / 1024 + 1)) -c 0 &&
-     exec timeout -k "$BOUNDED_KILL_AFTER" "$seconds" "$@" <"$input" >"$out_file" 2>"$err_file"); } 2>/dev/null
+  {
+    (ulimit -f $((cap / 1024 + 1)) -c 0 &&
+       exec timeout -k "$BOUNDED_KILL_AFTER" "$seconds" "$@" <"$input" >"$out_file" 2>"$err_file") &
+    bounded_pid=$!
+    wait "$bounded_pid"
+  } 2>/dev/null
   bounded_status=$?
+  bounded_pid=
   local elapsed_us=$((${EPOCHREALTIME/./} - ${start/./}))
 
   local sizes

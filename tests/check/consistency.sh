@@ -15,7 +15,7 @@ checker=$(realpath "$2")
 cases=$(realpath "$3")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-trap 'exit 1' HUP INT TERM
+trap 'bounded_stop; exit 1' HUP INT TERM
 
 # The message a refused map got: "Error: TEXT" and a newline gives TEXT, and
 # a text without a newline ("Nincs helyiseg") is the message as it stands.

@@ -34,7 +34,7 @@ case_dir=$(realpath "$2")
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-trap 'exit 1' HUP INT TERM
+trap 'bounded_stop; exit 1' HUP INT TERM
 mkdir "$scratch/work" "$scratch/result"
 wrapper=()
 if ((valgrind)); then

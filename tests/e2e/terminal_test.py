@@ -11,6 +11,7 @@ bounded, and so are the bytes read from the terminal.
 import os
 import pty
 import select
+import signal
 import subprocess
 import sys
 import tempfile
@@ -91,6 +92,9 @@ def play(terminal):
 
 
 def main():
+    # Ended from outside (a test run stopped early), the temporary folder
+    # and kaland still go away.
+    signal.signal(signal.SIGTERM, lambda *_: fail("ended by SIGTERM"))
     kaland = os.path.realpath(sys.argv[1])
     with tempfile.TemporaryDirectory() as folder:
         with open(os.path.join(folder, "map"), "wb") as file:

@@ -9,7 +9,7 @@ set -eu
 build=$(realpath "$1")
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
-trap 'exit 1' HUP INT TERM
+trap 'bounded_stop; exit 1' HUP INT TERM
 timeout -k 2 120 cmake --install "$build" --prefix "$prefix" >/dev/null
 for file in bin/kaland bin/kaland-check bin/kaland-publish share/man/man1/kaland.1 \
             share/man/man1/kaland-check.1 share/man/man1/kaland-publish.1 share/man/man5/kaland-map.5 \
