@@ -490,10 +490,10 @@ def run_bounded(command, seconds, cwd=ROOT, stop_at=None):
 
 
 def session_members(session):
-    """The live processes of a session: a command started in a session of its
-    own and everything it started, also what moved to process groups of its
-    own (timeout does)."""
-    members = []
+    """The live processes of a session, as {pid: parent pid}: a command
+    started in a session of its own and everything it started, also what
+    moved to process groups of its own (timeout does)."""
+    members = {}
     for name in os.listdir("/proc"):
         if not name.isdigit():
             continue
@@ -503,30 +503,51 @@ def session_members(session):
         except (OSError, IndexError):
             continue
         if int(fields[3]) == session and fields[0] not in ("Z", "X"):
-            members.append(int(name))
+            members[int(name)] = int(fields[1])
     return members
+
+
+def process_state(pid):
+    try:
+        with open(f"/proc/{pid}/stat") as file:
+            return file.read().rsplit(")", 1)[1].split()[0]
+    except (OSError, IndexError):
+        return None
 
 
 def stop_group(process):
     """Ends a command and everything it started. The command itself is held
-    (SIGSTOP) so that it starts nothing new while the processes under it get
-    SIGTERM and clean their scratch folders up; then whatever is left, the
-    command too, gets SIGKILL."""
-    def signal_members(sig, spare_leader):
-        for pid in session_members(process.pid):
-            if pid != process.pid or not spare_leader:
-                try:
-                    os.kill(pid, sig)
-                except ProcessLookupError:
-                    pass
-
+    (SIGSTOP) so that it starts nothing new, and the processes it started
+    get SIGTERM: test scripts then stop their own runners and clean their
+    scratch folders up. Whatever is left after 10 s, the command too, gets
+    SIGKILL."""
+    leader = process.pid
     if process.poll() is None:
-        os.kill(process.pid, signal.SIGSTOP)
-    signal_members(signal.SIGTERM, spare_leader=True)
-    deadline = time.monotonic() + 5
-    while time.monotonic() < deadline and set(session_members(process.pid)) - {process.pid}:
+        os.kill(leader, signal.SIGSTOP)
+        held_by = time.monotonic() + 1
+        while process_state(leader) not in ("T", "t", "Z", None) and time.monotonic() < held_by:
+            time.sleep(0.01)
+    asked = set()
+    deadline = time.monotonic() + 10
+    while time.monotonic() < deadline:
+        members = session_members(leader)
+        if not set(members) - {leader}:
+            break
+        # Only the command's own children: what they start, such as the
+        # rm of a cleanup, is theirs to end.
+        leader_gone = leader not in members
+        for pid in {pid for pid, parent in members.items() if parent == leader or leader_gone} - asked:
+            try:
+                os.kill(pid, signal.SIGTERM)
+            except ProcessLookupError:
+                pass
+            asked.add(pid)
         time.sleep(0.05)
-    signal_members(signal.SIGKILL, spare_leader=False)
+    for pid in session_members(leader):
+        try:
+            os.kill(pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
     process.wait()
 
 
