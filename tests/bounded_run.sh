@@ -23,6 +23,21 @@ BOUNDED_KILL_AFTER=${BOUNDED_KILL_AFTER:-2}
 BOUNDED_SPARE_BYTES=$((4 * 1024 * 1024))
 bounded_pid=
 
+# Makes a private scratch folder and sets `scratch` to it. The name is set
+# before the folder is made, so that a trap set beforehand
+#   scratch=
+#   trap '[[ -z $scratch ]] || rm -rf "$scratch"' EXIT
+# removes it whenever the script is stopped (mktemp -d would make it first).
+make_scratch() {
+  local attempt
+  for attempt in 1 2 3 4 5; do
+    scratch=${TMPDIR:-/tmp}/kaland-test.$$.$RANDOM$RANDOM
+    mkdir -m 700 "$scratch" 2>/dev/null && return 0
+  done
+  echo "cannot make a scratch folder in ${TMPDIR:-/tmp}"
+  return 1
+}
+
 bounded_stop() {
   if [[ -n $bounded_pid ]]; then
     kill "$bounded_pid" 2>/dev/null

@@ -13,9 +13,10 @@ set -u
 kaland=$(realpath "$1")
 checker=$(realpath "$2")
 cases=$(realpath "$3")
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+scratch=
+trap '[[ -z $scratch ]] || rm -rf "$scratch"' EXIT
 trap 'bounded_stop; exit 1' HUP INT TERM
+make_scratch || exit 1
 
 # The message a refused map got: "Error: TEXT" and a newline gives TEXT, and
 # a text without a newline ("Nincs helyiseg") is the message as it stands.

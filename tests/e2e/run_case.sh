@@ -32,9 +32,10 @@ fi
 kaland=$(realpath "$1")
 case_dir=$(realpath "$2")
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+scratch=
+trap '[[ -z $scratch ]] || rm -rf "$scratch"' EXIT
 trap 'bounded_stop; exit 1' HUP INT TERM
+make_scratch || exit 1
 mkdir "$scratch/work" "$scratch/result"
 wrapper=()
 if ((valgrind)); then

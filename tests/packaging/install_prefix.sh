@@ -7,9 +7,11 @@
 set -eu
 . "$(dirname "$(realpath "$0")")/../bounded_run.sh"
 build=$(realpath "$1")
-prefix=$(mktemp -d)
-trap 'rm -rf "$prefix"' EXIT
+scratch=
+trap '[[ -z $scratch ]] || rm -rf "$scratch"' EXIT
 trap 'bounded_stop; exit 1' HUP INT TERM
+make_scratch || exit 1
+prefix=$scratch
 timeout -k 2 120 cmake --install "$build" --prefix "$prefix" >/dev/null
 for file in bin/kaland bin/kaland-check bin/kaland-publish share/man/man1/kaland.1 \
             share/man/man1/kaland-check.1 share/man/man1/kaland-publish.1 share/man/man5/kaland-map.5 \
