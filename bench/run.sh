@@ -4,9 +4,10 @@
 # resident memory, beside `wc -l` on the same file (one pass over the bytes).
 # Then the start-up cost against `/bin/true`, kaland-check with --routes and
 # --cover against the plain check, and the micro-benchmarks.
-# Every timed run is bounded to 20 s of processor time (`ulimit -t` in the
-# shell that hyperfine starts, which then execs the command: no process more
-# to time); the output goes to /dev/null, so a runaway runner fills nothing.
+# Every timed run is bounded to 20 s of processor time and to files of 64 MB
+# (`ulimit` in the shell that hyperfine starts, which then execs the command:
+# no process more to time); the output goes to /dev/null and the routes are a
+# few KB, so a runaway program fills nothing.
 #   bench/run.sh [BUILD_DIR]      (default: build-bench)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,9 +29,10 @@ mkdir -p "$out"
 "$build/bench/kaland_generate_maps" "$out"
 cd "$out"
 
-bound="ulimit -t 20; exec"
+# sh counts the file size in 512-byte blocks.
+bound="ulimit -t 20; ulimit -f 131072; exec"
 failed() {
-  echo "failed, or ran over 20 s of processor time: $1" >&2
+  echo "failed, or ran over 20 s of processor time or 64 MB in a file: $1" >&2
   exit 1
 }
 # Median wall time in seconds of a shell command, over 5 runs after a warm-up.
@@ -39,7 +41,7 @@ median() {
   tail -n 1 median.csv | cut -d, -f4
 }
 peak_kb() {
-  /usr/bin/time -f %M bash -c "$1" 2>time.out >/dev/null || failed "$1"
+  /usr/bin/time -f %M sh -c "$1" 2>time.out >/dev/null || failed "$1"
   tail -n 1 time.out
 }
 
