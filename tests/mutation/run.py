@@ -9,7 +9,9 @@ The core sources are every .cpp and .h file under src/, found at run time.
 The faults (mutants) are:
   comparison  < <= > >= with the boundary moved (< to <=) or turned round
               (< to >=); == and != swapped
-  constant    an integer literal moved by one (+1, and -1 when above 0)
+  constant    an integer literal moved by one (+1, and -1 when above 0); the
+              entries of a table initialised outside any function (a
+              character table) are data and left alone
   condition   if (x) / while (x) negated to (!(x)); && and || swapped
   statement   a whole simple statement line in a function body replaced by ;
   literal     a character literal's byte moved by one; a string literal
@@ -191,11 +193,14 @@ TYPE_KEYWORDS = {"struct", "class", "union", "enum", "namespace"}
 
 
 def scope_kinds(tokens):
-    """For each token, whether it lies inside a function body."""
+    """For each token, whether it lies inside a function body, and whether in
+    a brace-initialised table outside any function."""
     stack = []
     inside = []
+    in_table = []
     for index, token in enumerate(tokens):
         inside.append("code" in stack and stack[-1] != "init")
+        in_table.append("init" in stack and "code" not in stack)
         if token.text == "{" and token.kind == "punct":
             previous = tokens[index - 1] if index > 0 else None
             kind = "init"
@@ -216,7 +221,7 @@ def scope_kinds(tokens):
             stack.append(kind)
         elif token.text == "}" and token.kind == "punct" and stack:
             stack.pop()
-    return inside
+    return inside, in_table
 
 
 # ---------------------------------------------------------------------------
@@ -398,7 +403,7 @@ def negated_condition(tokens, index, text):
     return start, end, f"!({condition})"
 
 
-def token_changes(tokens, index, inside, angles, text):
+def token_changes(tokens, index, inside, in_table, angles, text):
     """The (operator, start, end, replacement) mutants of one token."""
     token = tokens[index]
     whole = (token.start, token.end)
@@ -409,7 +414,7 @@ def token_changes(tokens, index, inside, angles, text):
     if token.kind == "ident" and token.text in ("if", "while") and inside[index]:
         negated = negated_condition(tokens, index, text)
         return [("condition", *negated)] if negated else []
-    if token.kind == "number":
+    if token.kind == "number" and not in_table[index]:
         moved = [moved_integer(token.text, step) for step in (1, -1)]
         return [("constant", *whole, value) for value in moved if value is not None]
     if token.kind == "char":
@@ -427,11 +432,11 @@ def token_changes(tokens, index, inside, angles, text):
 
 def mutants_of(path, text):
     tokens = tokenize(text)
-    inside = scope_kinds(tokens)
+    inside, in_table = scope_kinds(tokens)
     angles = template_angles(tokens)
     mutants = []
     for index, token in enumerate(tokens):
-        for operator, start, end, replacement in token_changes(tokens, index, inside, angles, text):
+        for operator, start, end, replacement in token_changes(tokens, index, inside, in_table, angles, text):
             mutants.append(Mutant(path, token.line, start, end, replacement, operator, text[start:end]))
     return mutants + statement_mutants(path, text, tokens, inside)
 
