@@ -291,7 +291,8 @@ def moved_integer(text, step):
         return None
     digits, suffix = match.group(1).replace("'", ""), match.group(2)
     if digits[:2] in ("0x", "0X"):
-        value, form = int(digits, 16), "0x{:x}"
+        upper = digits[2:] != digits[2:].lower()
+        value, form = int(digits, 16), digits[:2] + ("{:X}" if upper else "{:x}")
     elif digits[:2] in ("0b", "0B"):
         value, form = int(digits[2:], 2), "0b{:b}"
     elif len(digits) > 1 and digits[0] == "0":
