@@ -4,6 +4,10 @@
 # resident memory, beside `wc -l` on the same file (one pass over the bytes).
 # Then the start-up cost against `/bin/true`, kaland-check with --routes and
 # --cover against the plain check, and the micro-benchmarks.
+# Every timed run is bounded to 20 s of processor time and to files of 64 MB
+# (`ulimit` in the shell that hyperfine starts, which then execs the command:
+# no process more to time); the output goes to /dev/null and the routes are a
+# few KB, so a runaway program fills nothing.
 #   bench/run.sh [BUILD_DIR]      (default: build-bench)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,27 +29,38 @@ mkdir -p "$out"
 "$build/bench/kaland_generate_maps" "$out"
 cd "$out"
 
+# sh counts the file size in 512-byte blocks.
+bound="ulimit -t 20; ulimit -f 131072; exec"
+failed() {
+  echo "failed, or ran over 20 s of processor time or 64 MB in a file: $1" >&2
+  exit 1
+}
 # Median wall time in seconds of a shell command, over 5 runs after a warm-up.
 median() {
-  hyperfine --style none --warmup 1 --runs 5 --export-csv median.csv "$1" >/dev/null
+  hyperfine --style none --warmup 1 --runs 5 --export-csv median.csv "$1" >/dev/null || failed "$1"
   tail -n 1 median.csv | cut -d, -f4
 }
 peak_kb() {
-  /usr/bin/time -f %M bash -c "$1" 2>&1 >/dev/null | tail -n 1
+  /usr/bin/time -f %M sh -c "$1" 2>time.out >/dev/null || failed "$1"
+  tail -n 1 time.out
 }
 
 printf '%-8s %12s %10s %14s %12s\n' map size_MB median_s peak_RSS_MB wc_-l_s
 for name in dense play sparse chain; do
-  run="'$kaland' $name.map < $name.input > /dev/null"
+  run="$bound '$kaland' $name.map < $name.input > /dev/null"
   size=$(stat -c %s "$name.map")
+  time_s=$(median "$run")
+  peak=$(peak_kb "$run")
+  wc_s=$(median "$bound wc -l $name.map > /dev/null")
   printf '%-8s %12.1f %10.4f %14.1f %12.4f\n' "$name" "$(echo "$size / 1048576" | bc -l)" \
-    "$(median "$run")" "$(echo "$(peak_kb "$run") / 1024" | bc -l)" "$(median "wc -l $name.map > /dev/null")"
+    "$time_s" "$(echo "$peak / 1024" | bc -l)" "$wc_s"
 done
 
 printf 'exit\n' >startup.input
 cp ../../zelmor.map .
 hyperfine --style none --warmup 20 --runs 200 --export-csv startup.csv \
-  "'$kaland' < startup.input > /dev/null" "/bin/true < startup.input > /dev/null" >/dev/null
+  "$bound '$kaland' < startup.input > /dev/null" "$bound /bin/true < startup.input > /dev/null" >/dev/null ||
+  failed "start-up"
 kaland_startup=$(sed -n 2p startup.csv | cut -d, -f4)
 true_startup=$(sed -n 3p startup.csv | cut -d, -f4)
 printf 'start-up: bundled adventure with "exit" %.2f ms, /bin/true %.2f ms, difference %.2f ms\n' \
@@ -58,7 +73,7 @@ printf 'start-up: bundled adventure with "exit" %.2f ms, /bin/true %.2f ms, diff
 # ending, so its route search is made to cover the whole map with
 # --route-to 0, a room that no exit leads to.
 median_and_cpu() {
-  hyperfine --style none --warmup 1 --runs 5 --export-csv timing.csv "$1" >/dev/null
+  hyperfine --style none --warmup 1 --runs 5 --export-csv timing.csv "$1" >/dev/null || failed "$1"
   tail -n 1 timing.csv | awk -F, '{ printf "%.3f (%.2f)", $4, $5 + $6 }'
 }
 checker=$(dirname "$kaland")/kaland-check
@@ -70,13 +85,13 @@ for name in chain dense; do
     routes="$routes --route-to 0"
     script=dense.walk
   fi
-  printf '%-8s %16s %16s %16s\n' "$name" \
-    "$(median_and_cpu "'$checker' $name.map 2>/dev/null")" \
-    "$(median_and_cpu "'$checker' $routes $name.map >/dev/null 2>&1")" \
-    "$(median_and_cpu "'$checker' --cover $name.map $script >/dev/null 2>&1")"
+  check_s=$(median_and_cpu "$bound '$checker' $name.map 2>/dev/null")
+  routes_s=$(median_and_cpu "$bound '$checker' $routes $name.map >/dev/null 2>&1")
+  cover_s=$(median_and_cpu "$bound '$checker' --cover $name.map $script >/dev/null 2>&1")
+  printf '%-8s %16s %16s %16s\n' "$name" "$check_s" "$routes_s" "$cover_s"
 done
 
 cd - >/dev/null
 if [[ -x $build/bench/kaland_micro_bench ]]; then
-  "$build/bench/kaland_micro_bench" --benchmark_min_time=0.5
+  timeout -k 2 300 "$build/bench/kaland_micro_bench" --benchmark_min_time=0.5 || failed "micro-benchmarks (300 s)"
 fi

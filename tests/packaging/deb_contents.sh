@@ -6,7 +6,9 @@ set -eu
 build=$(realpath "$1")
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-(cd "$build" && cpack -G DEB -B "$out" >/dev/null)
+trap 'exit 1' HUP INT TERM
+(cd "$build" && timeout -k 2 300 cpack -G DEB -B "$out" >/dev/null) ||
+  { echo "cpack failed or took more than 300 s"; exit 1; }
 deb=$(find "$out" -maxdepth 1 -name 'kaland_*.deb' | head -n 1)
 [[ -n $deb ]] || { echo "no package built"; exit 1; }
 echo "package: $(basename "$deb")"
