@@ -5,7 +5,6 @@
 
 #include "child_process.h"
 #include "console_text.h"
-#include "text_encoding.h"
 
 namespace {
 
@@ -28,38 +27,6 @@ TEST(Whitespace, IsExactlyTabToCarriageReturnAndSpace) {
         if (isWhitespaceByte(static_cast<char>(byte))) found += static_cast<char>(byte);
     }
     EXPECT_EQ("\t\n\v\f\r ", found);
-}
-
-TextEncoding encodingOf(const std::string& text) {
-    return classifyTextEncoding(text.data(), text.size());
-}
-
-// Decides whether a Windows console is switched to UTF-8 for a map's text.
-TEST(TextEncoding, TellsUtf8FromOtherCodePages) {
-    EXPECT_EQ(AsciiText, encodingOf(""));
-    EXPECT_EQ(AsciiText, encodingOf("Room 1\n\x1A\x7F"));
-    EXPECT_EQ(Utf8Text, encodingOf("S\xC3\xB6t\xC3\xA9t szoba, \xC5\x91r\n"));  // Sötét szoba, őr
-    EXPECT_EQ(Utf8Text, encodingOf("\xE2\x80\x94 \xF0\x9F\x94\xA6 \xF4\x8F\xBF\xBF"));
-    // The same Hungarian text in Latin-2 (ISO 8859-2 and Windows-1250 agree here).
-    EXPECT_EQ(OtherText, encodingOf("S\xF6t\xE9t szoba, \xF5r\n"));
-    EXPECT_EQ(OtherText, encodingOf("\xC3\xA9 then \xE9!"));  // one stray byte decides
-}
-
-TEST(TextEncoding, RefusesMalformedSequences) {
-    EXPECT_EQ(OtherText, encodingOf("\xC0\xAF"));          // overlong '/'
-    EXPECT_EQ(OtherText, encodingOf("\xE0\x80\xAF"));      // overlong
-    EXPECT_EQ(OtherText, encodingOf("\xED\xA0\x80"));      // surrogate
-    EXPECT_EQ(OtherText, encodingOf("\xF4\x90\x80\x80"));  // past U+10FFFF
-    EXPECT_EQ(OtherText, encodingOf("\xF5\x80\x80\x80"));
-    EXPECT_EQ(OtherText, encodingOf("\x80"));              // continuation alone
-    EXPECT_EQ(OtherText, encodingOf("\xC3 "));             // lead without continuation
-    EXPECT_EQ(OtherText, encodingOf("\xE2\x80\x41"));
-}
-
-TEST(TextEncoding, SequenceCutByTheEndCounts) {
-    EXPECT_EQ(Utf8Text, encodingOf("abc \xC3"));
-    EXPECT_EQ(Utf8Text, encodingOf("abc \xF0\x9F\x94"));
-    EXPECT_EQ(OtherText, encodingOf("abc \xE0\x80"));  // already overlong
 }
 
 // Reads every console line of `input` and joins them as "[line]".

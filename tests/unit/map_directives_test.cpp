@@ -84,6 +84,8 @@ TEST(MapDirectives, DigitKeyGluedToTheTarget) {
     EXPECT_EQ(MissingKey, glued.fault);
     EXPECT_EQ(21u, glued.fields.target);
     EXPECT_EQ('1', glued.gluedDigit);
+    EXPECT_EQ('0', exitLineOf("#irany N 20\n").gluedDigit);
+    EXPECT_EQ('9', exitLineOf("#irany N +109\n").gluedDigit);
     // A single digit is the target itself.
     EXPECT_EQ('\0', exitLineOf("#irany N 2\n").gluedDigit);
 }

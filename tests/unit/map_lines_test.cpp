@@ -42,6 +42,7 @@ TEST(MapLines, KeepLfAndDropOnlyCrBeforeLf) {
     EXPECT_EQ(Lines({"a\rb\n", "\r\r\n"}), linesOf("a\rb\r\n\r\r\r\n"));
     EXPECT_EQ(Lines({"end\r"}), linesOf("end\r"));
     EXPECT_EQ(Lines(), linesOf(""));
+    EXPECT_EQ(Lines({"a"}), linesOf("a"));  // a single byte is a line too
 }
 
 TEST(MapLines, CrLfAndLfGiveTheSameLines) {

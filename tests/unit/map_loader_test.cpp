@@ -161,6 +161,8 @@ TEST(MapLoaderFailures, MissingFileFailsQuietly) {
     EXPECT_EQ(1, loadMap("/nonexistent/kaland.map", &defect));
     EXPECT_EQ(MapNotOpened, defect.kind);
     EXPECT_EQ(SilentDefect, defectReport(defect.kind));
+    EXPECT_EQ("", messageOf(defect));
+    EXPECT_EQ("", messageOf(MapDefect{NoDefect, 0, 0}));
 }
 
 struct DefectCase {

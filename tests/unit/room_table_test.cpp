@@ -26,6 +26,8 @@ TEST(RoomTable, CreatesZeroFilledRooms) {
 TEST(RoomTable, RefusesCountsWithoutATable) {
     EXPECT_FALSE(createRooms(0));
     EXPECT_EQ(nullptr, rooms);
+    EXPECT_TRUE(createRooms(1));  // room 0 alone is a table
+    freeRooms();
     // 4294967295 rooms are far more memory than any machine hands out.
     EXPECT_FALSE(createRooms(UINT32_MAX));
     EXPECT_EQ(nullptr, rooms);

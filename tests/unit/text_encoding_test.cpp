@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "text_encoding.h"
+
+namespace {
+
+TextEncoding encodingOf(const std::string& text) {
+    return classifyTextEncoding(text.data(), text.size());
+}
+
+// Decides whether a Windows console is switched to UTF-8 for a map's text.
+TEST(TextEncoding, TellsUtf8FromOtherCodePages) {
+    EXPECT_EQ(AsciiText, encodingOf(""));
+    EXPECT_EQ(AsciiText, encodingOf("Room 1\n\x1A\x7F"));
+    EXPECT_EQ(Utf8Text, encodingOf("S\xC3\xB6t\xC3\xA9t szoba, \xC5\x91r\n"));  // Sötét szoba, őr
+    EXPECT_EQ(Utf8Text, encodingOf("\xE2\x80\x94 \xF0\x9F\x94\xA6 \xF4\x8F\xBF\xBF"));
+    // The same Hungarian text in Latin-2 (ISO 8859-2 and Windows-1250 agree here).
+    EXPECT_EQ(OtherText, encodingOf("S\xF6t\xE9t szoba, \xF5r\n"));
+    EXPECT_EQ(OtherText, encodingOf("\xC3\xA9 then \xE9!"));  // one stray byte decides
+}
+
+TEST(TextEncoding, RefusesMalformedSequences) {
+    EXPECT_EQ(OtherText, encodingOf("\xC0\xAF"));          // overlong '/'
+    EXPECT_EQ(OtherText, encodingOf("\xE0\x80\xAF"));      // overlong
+    EXPECT_EQ(OtherText, encodingOf("\xED\xA0\x80"));      // surrogate
+    EXPECT_EQ(OtherText, encodingOf("\xF4\x90\x80\x80"));  // past U+10FFFF
+    EXPECT_EQ(OtherText, encodingOf("\xF5\x80\x80\x80"));
+    EXPECT_EQ(OtherText, encodingOf("\x80"));              // continuation alone
+    EXPECT_EQ(OtherText, encodingOf("\xC3 "));             // lead without continuation
+    EXPECT_EQ(OtherText, encodingOf("\xE2\x80\x41"));
+}
+
+TEST(TextEncoding, SequenceCutByTheEndCounts) {
+    EXPECT_EQ(Utf8Text, encodingOf("abc \xC3"));
+    EXPECT_EQ(Utf8Text, encodingOf("abc \xF0\x9F\x94"));
+    EXPECT_EQ(OtherText, encodingOf("abc \xE0\x80"));  // already overlong
+}
+
+TEST(TextEncoding, BytesAfterTheSecondAreContinuationBytes) {
+    EXPECT_EQ(Utf8Text, encodingOf("\xE1\x80\xBF"));
+    EXPECT_EQ(OtherText, encodingOf("\xE1\x80\xC0"));
+    EXPECT_EQ(OtherText, encodingOf("\xF1\x80\x80\xC0"));
+}
+
+// The character at the start of `bytes`: its length and code point.
+std::pair<std::size_t, char32_t> characterOf(const std::string& bytes) {
+    char32_t character = 0;
+    std::size_t length = readUtf8Character(bytes.data(), bytes.size(), 0, &character);
+    return {length, character};
+}
+
+TEST(Utf8Characters, EachLeadByteRange) {
+    using Read = std::pair<std::size_t, char32_t>;
+    EXPECT_EQ(Read(1, U'a'), characterOf("a"));
+    EXPECT_EQ(Read(2, U'\u00E9'), characterOf("\xC3\xA9"));
+    EXPECT_EQ(Read(3, U'\u0905'), characterOf("\xE0\xA4\x85"));      // after E0 only A0-BF
+    EXPECT_EQ(Read(3, U'\u2014'), characterOf("\xE2\x80\x94"));
+    EXPECT_EQ(Read(3, U'\uD7FF'), characterOf("\xED\x9F\xBF"));      // the last before surrogates
+    EXPECT_EQ(Read(4, U'\U0001F526'), characterOf("\xF0\x9F\x94\xA6"));
+    EXPECT_EQ(Read(4, U'\U0010FFFF'), characterOf("\xF4\x8F\xBF\xBF"));
+    for (const char* malformed : {"\xC1\xBF", "\xE0\x9F\xBF", "\xED\xA0\x80", "\xF0\x8F\xBF\xBF",
+                                  "\xF4\x90\x80\x80", "\xC3", "\xE2\x80", "\xBF"}) {
+        EXPECT_EQ(0u, characterOf(malformed).first) << malformed;
+    }
+}
+
+TEST(Utf8Characters, Windows1250AndBack) {
+    EXPECT_EQ(U'A', windows1250Character('A'));
+    EXPECT_EQ(U'\u0160', windows1250Character(0x8A));  // Š
+    EXPECT_EQ(U'\u0151', windows1250Character(0xF5));  // ő
+    EXPECT_EQ(U'\u02D9', windows1250Character(0xFF));
+    for (unsigned char unassigned : {0x81, 0x83, 0x88, 0x90, 0x98}) {
+        EXPECT_EQ(0u, static_cast<unsigned>(windows1250Character(unassigned)));
+    }
+    char encoded[4];
+    for (char32_t character : {U'a', U'\u00E9', U'\u0905', U'\U0010FFFF'}) {
+        std::size_t length = encodeUtf8(character, encoded);
+        std::string bytes(encoded, length);
+        EXPECT_EQ(std::make_pair(length, character), characterOf(bytes));
+    }
+}
+
+}  // namespace
