@@ -92,3 +92,22 @@ TEST(FatalError, KeepsEarlierBufferedOutput) {
 }
 
 }  // namespace
+
+namespace {
+
+// Writes larger than the output buffer go out whole and in order, around
+// small ones still buffered.
+TEST(ConsoleOutput, LargeWritesKeepTheirBytesAndOrder) {
+    std::string large(300000, 'x');
+    for (std::size_t i = 0; i < large.size(); i += 997) large[i] = static_cast<char>('a' + i % 26);
+    ChildResult result = runInChild([&large] {
+        writeText("before\n");
+        writeOutput(large.data(), large.size());
+        writeOutput("\n", 1);
+        writeOutput(large.data(), 200000);
+        writeText("after");
+    });
+    EXPECT_EQ("before\n" + large + "\n" + large.substr(0, 200000) + "after", result.output);
+}
+
+}  // namespace
