@@ -3,7 +3,8 @@
 reports which of them the tests let pass.
 
     tests/mutation/run.py [--seed N] [--sample N] [--build-dir DIR]
-                          [--files REGEX] [--list] [-- TEST COMMAND...]
+                          [--files REGEX] [--list] [--only N,N...]
+                          [-- TEST COMMAND...]
 
 The core sources are every .cpp and .h file under src/, found at run time.
 The faults (mutants) are:
@@ -20,7 +21,9 @@ Comments and preprocessor lines are never touched.
 
 --sample N runs N mutants drawn with --seed (default 1) from all of them
 (0: every one); --files keeps the sources whose path matches REGEX, e.g.
---files world/map_; --list prints the chosen mutants without running them.
+--files world/map_; --list prints the chosen mutants without running them;
+--only 4,7,12 runs just those positions of the sample, as the report numbers
+them (the survivors of a run, again, once tests were added).
 
 For each mutant the script writes the faulty source, rebuilds incrementally
 (cmake --build DIR -j2) and runs the test command. A mutant that does not
@@ -660,6 +663,9 @@ def parse_arguments():
                         help="build folder, relative to the repository (default build-mutation)")
     parser.add_argument("--files", metavar="REGEX", help="only sources whose path matches")
     parser.add_argument("--list", action="store_true", help="list the chosen mutants and stop")
+    parser.add_argument("--only", metavar="N,N...",
+                        help="run only these positions of the sample (as the report numbers them), "
+                             "e.g. the survivors of an earlier run once tests were added")
     parser.add_argument("--test-timeout", type=int, default=900,
                         help="bound of one run of the test command, in seconds (default 900)")
     parser.add_argument("--build-timeout", type=int, default=900,
@@ -740,12 +746,19 @@ def main():
         signal.signal(number, on_signal)
     sources = Sources(paths, os.path.join(build, "mutation-journal"))
     every, chosen = choose_mutants(paths, sources.text, arguments.sample, arguments.seed)
+    positions = list(range(1, len(chosen) + 1))
+    if arguments.only:
+        positions = sorted({int(text) for text in arguments.only.split(",") if text.strip()})
+        if any(not 1 <= position <= len(chosen) for position in positions):
+            print(f"--only: positions run from 1 to {len(chosen)}", file=sys.stderr)
+            return 2
     print(f"{len(every)} mutants in {len(paths)} sources; running {len(chosen)} "
           f"(seed {arguments.seed})", flush=True)
     if arguments.list:
         signal.signal(signal.SIGPIPE, signal.SIG_DFL)  # nothing to restore: `| head` may end it
-        for mutant in chosen:
-            print(f"{mutant.path}:{mutant.line}: {mutant.change()}")
+        for position in positions:
+            mutant = chosen[position - 1]
+            print(f"[{position}/{len(chosen)}] {mutant.path}:{mutant.line}: {mutant.change()}")
         return 0
 
     test_command = arguments.test_command or default_test_command(build, 60)
@@ -756,7 +769,8 @@ def main():
         real_objects = prepare(build, test_command, arguments)
         if real_objects is None:
             return 1
-        for number, mutant in enumerate(chosen, 1):
+        for number in positions:
+            mutant = chosen[number - 1]
             mutant_started = time.monotonic()
             outcome, detail = try_mutant(mutant, sources, build, test_command, arguments, real_objects)
             results.append((mutant, outcome))
