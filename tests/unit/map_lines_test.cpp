@@ -112,6 +112,18 @@ TEST(MapLines, RulesHoldAcrossReadBlocks) {
         EXPECT_EQ("last\r", lines.back());
         for (const std::string& line : lines) EXPECT_EQ(std::string::npos, line.find("\r\n"));
     }
+    // A CR that ends one read waits for the next to see what follows it:
+    // an LF drops it, anything else keeps it.
+    for (const char* after : {"x\n", "\rx"}) {
+        std::string data = std::string(firstRead - 1, 'a') + "\r" + after;
+        std::string joined;
+        for (const std::string& line : linesOf(data)) joined += line;
+        EXPECT_EQ(data, joined) << after;
+    }
+    std::string crLf = std::string(firstRead - 1, 'a') + "\r\n";
+    std::string joined;
+    for (const std::string& line : linesOf(crLf)) joined += line;
+    EXPECT_EQ(std::string(firstRead - 1, 'a') + "\n", joined);
 }
 
 TEST(MapLines, RestartReadsTheSameLinesAgain) {

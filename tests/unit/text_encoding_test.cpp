@@ -38,7 +38,9 @@ TEST(TextEncoding, SequenceCutByTheEndCounts) {
     EXPECT_EQ(OtherText, encodingOf("abc \xE0\x80"));  // already overlong
 }
 
-TEST(TextEncoding, BytesAfterTheSecondAreContinuationBytes) {
+TEST(TextEncoding, BytesAfterTheLeadAreContinuationBytes) {
+    EXPECT_EQ(Utf8Text, encodingOf("\xE1\xBF\x80"));
+    EXPECT_EQ(OtherText, encodingOf("\xE1\xC0\x80"));
     EXPECT_EQ(Utf8Text, encodingOf("\xE1\x80\xBF"));
     EXPECT_EQ(OtherText, encodingOf("\xE1\x80\xC0"));
     EXPECT_EQ(OtherText, encodingOf("\xF1\x80\x80\xC0"));
