@@ -104,6 +104,10 @@ example=$(sed -n '/^\$ kaland-publish tests\/publish/,/^\.EE/p' "$source_dir/man
           sed -e '1d' -e '$d' -e 's/\\-/-/g')
 output=$(cd "$source_dir" && bounded "$publish" tests/publish/ten_exits.map)
 [[ $output == "$example" ]] || fail "manual page example differs: $output"
+if [[ -e $source_dir/tests/publish/ten_exits.html ]]; then
+  rm -f "$source_dir/tests/publish/ten_exits.html"
+  fail "a refused map was published"
+fi
 
 ((failed == 0)) && echo "kaland-publish: $refused refused maps and every page check passed"
 exit $failed
