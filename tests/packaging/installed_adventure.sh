@@ -3,7 +3,8 @@
 # run in an empty folder, it plays the installed adventure; a zelmor.map in
 # the current folder still wins; --help names the installed adventure and
 # --version answers; a copy of the runner outside an installed bin folder
-# fails silently as before. Every run is bounded in time and output.
+# fails silently as before, and so does a map path that cannot be opened.
+# Every run is bounded in time and output.
 #   installed_adventure.sh BUILD_DIR
 set -eu
 build=$(realpath "$1")
@@ -35,6 +36,13 @@ output=$(run "$scratch/own" /dev/null "$prefix/bin/kaland")
 output=$(run "$scratch/empty" /dev/null "$prefix/bin/kaland" --help)
 grep -qxF "  $prefix/share/kaland/zelmor.map" <<<"$output" || fail "--help does not name the installed adventure: $output"
 [[ $(run "$scratch/empty" /dev/null "$prefix/bin/kaland" --version) == "kaland 1.0.0" ]] || fail "--version"
+
+# Only a run without a map path falls back on the installed adventure.
+set +e
+output=$(run "$scratch/empty" /dev/null "$prefix/bin/kaland" nosuch.map)
+status=$?
+set -e
+[[ -z $output && $status == 255 ]] || fail "a map path that cannot be opened: status $status, output '$output'"
 
 cp "$prefix/bin/kaland" "$scratch/elsewhere/kaland"
 set +e
