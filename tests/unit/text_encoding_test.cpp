@@ -10,6 +10,13 @@ TextEncoding encodingOf(const std::string& text) {
     return classifyTextEncoding(text.data(), text.size());
 }
 
+// The character at the start of `bytes`: its length and code point.
+std::pair<std::size_t, char32_t> characterOf(const std::string& bytes) {
+    char32_t character = 0;
+    std::size_t length = readUtf8Character(bytes.data(), bytes.size(), 0, &character);
+    return {length, character};
+}
+
 // Decides whether a Windows console is switched to UTF-8 for a map's text.
 TEST(TextEncoding, TellsUtf8FromOtherCodePages) {
     EXPECT_EQ(AsciiText, encodingOf(""));
@@ -46,11 +53,39 @@ TEST(TextEncoding, BytesAfterTheLeadAreContinuationBytes) {
     EXPECT_EQ(OtherText, encodingOf("\xF1\x80\x80\xC0"));
 }
 
-// The character at the start of `bytes`: its length and code point.
-std::pair<std::size_t, char32_t> characterOf(const std::string& bytes) {
-    char32_t character = 0;
-    std::size_t length = readUtf8Character(bytes.data(), bytes.size(), 0, &character);
-    return {length, character};
+// Every lead byte range against the edges of the byte allowed after it, and
+// the edges of the later continuation bytes.
+TEST(TextEncoding, EdgesOfEachSequenceKind) {
+    struct Kind {
+        unsigned char firstLead, lastLead, secondLow, secondHigh;
+        std::size_t length;
+    };
+    const Kind kinds[] = {{0xC2, 0xDF, 0x80, 0xBF, 2}, {0xE0, 0xE0, 0xA0, 0xBF, 3},
+                          {0xE1, 0xEC, 0x80, 0xBF, 3}, {0xED, 0xED, 0x80, 0x9F, 3},
+                          {0xEE, 0xEF, 0x80, 0xBF, 3}, {0xF0, 0xF0, 0x90, 0xBF, 4},
+                          {0xF1, 0xF3, 0x80, 0xBF, 4}, {0xF4, 0xF4, 0x80, 0x8F, 4}};
+    for (const Kind& kind : kinds) {
+        for (unsigned char lead : {kind.firstLead, kind.lastLead}) {
+            auto sequence = [&](unsigned char second, unsigned char later) {
+                std::string bytes{char(lead), char(second)};
+                bytes.append(kind.length - 2, char(later));
+                return bytes + "!";
+            };
+            SCOPED_TRACE(int(lead));
+            EXPECT_EQ(Utf8Text, encodingOf(sequence(kind.secondLow, 0x80)));
+            EXPECT_EQ(Utf8Text, encodingOf(sequence(kind.secondHigh, 0xBF)));
+            EXPECT_EQ(OtherText, encodingOf(sequence(kind.secondLow - 1, 0x80)));
+            EXPECT_EQ(OtherText, encodingOf(sequence(kind.secondHigh + 1, 0x80)));
+            EXPECT_EQ(kind.length, characterOf(sequence(kind.secondLow, 0x80)).first);
+            if (kind.length > 2) {
+                EXPECT_EQ(OtherText, encodingOf(sequence(kind.secondLow, 0x7F)));
+                EXPECT_EQ(OtherText, encodingOf(sequence(kind.secondLow, 0xC0)));
+            }
+        }
+    }
+    for (unsigned char notALead : {0xC0, 0xC1, 0xF5, 0xFF}) {
+        EXPECT_EQ(OtherText, encodingOf(std::string{char(notALead), '\x80', '\x80', '\x80'}));
+    }
 }
 
 TEST(Utf8Characters, EachLeadByteRange) {
