@@ -87,6 +87,8 @@ grep -qF '<title>A lámpás őrzője</title>' "$scratch/maps/legacy.html" || fai
 cp "$scratch/maps/castle.map" "$scratch/maps/castle.html"
 output=$(bounded "$publish" "$scratch/maps/castle.html")
 [[ $? == 2 ]] && cmp -s "$scratch/maps/castle.map" "$scratch/maps/castle.html" || fail "overwrote the map: $output"
+output=$(cd "$scratch" && bounded "$publish" maps/castle.html -o ./maps/../maps/castle.html)
+[[ $? == 2 ]] && cmp -s "$scratch/maps/castle.map" "$scratch/maps/castle.html" || fail "overwrote the map by another name: $output"
 truncate -s 65M "$scratch/maps/huge.map"
 output=$(bounded "$publish" "$scratch/maps/huge.map")
 [[ $? == 1 && $output == *"larger than 64 MB"* && ! -e $scratch/maps/huge.html ]] || fail "huge map: $output"

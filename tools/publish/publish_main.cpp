@@ -156,8 +156,21 @@ bool writePage(const std::string& path, const std::string& page) {
     bool written = std::fwrite(page.data(), 1, page.size(), file) == page.size();
     written = std::fclose(file) == 0 && written;
     if (written && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    int reason = errno;  // what went wrong, not what the clean-up meets
     std::remove(temporary.c_str());
+    errno = reason;
     return false;
+}
+
+// Whether two paths name the same file, however they are spelt.
+bool isSameFile(const char* first, const char* second) {
+    struct stat a;
+    struct stat b;
+    // Windows' stat has no file numbers (st_ino is 0): compare the paths there.
+    if (stat(first, &a) != 0 || stat(second, &b) != 0 || a.st_ino == 0) {
+        return std::strcmp(first, second) == 0;
+    }
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 int publish(const Options& options) {
@@ -198,7 +211,7 @@ int publish(const Options& options) {
         return 2;
     }
     std::string output = options.output.empty() ? defaultOutput(options.map) : options.output;
-    if (output == options.map) {
+    if (isSameFile(output.c_str(), options.map)) {
         std::fprintf(stderr, "kaland-publish: the page would overwrite the map %s; name another with -o\n",
                      options.map);
         return 2;
