@@ -108,6 +108,12 @@ TEST(ConsoleOutput, LargeWritesKeepTheirBytesAndOrder) {
         writeText("after");
     });
     EXPECT_EQ("before\n" + large + "\n" + large.substr(0, 200000) + "after", result.output);
+    // A single buffered byte goes out before the large write too.
+    result = runInChild([&large] {
+        writeOutput(">", 1);
+        writeOutput(large.data(), large.size());
+    });
+    EXPECT_EQ(">" + large, result.output);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 #include <unistd.h>
 
@@ -194,6 +196,48 @@ TEST(MapLoaderFailures, DefectsComeBackWithTheirLineAndNoTable) {
     }
     EXPECT_EQ(BareMessage, defectReport(DescribedTwice));
     EXPECT_EQ(ErrorMessage, defectReport(MalformedExit));
+}
+
+// A stream that reads `first` until it is rewound, then `second`: a map
+// file that an editor saves again between the loader's two passes.
+struct ChangingFile {
+    std::string first;
+    std::string second;
+    std::string* reading;
+    std::size_t at;
+};
+
+ssize_t readChangingFile(void* cookie, char* buffer, std::size_t size) {
+    auto* file = static_cast<ChangingFile*>(cookie);
+    std::size_t count = std::min(size, file->reading->size() - file->at);
+    file->reading->copy(buffer, count, file->at);
+    file->at += count;
+    return static_cast<ssize_t>(count);
+}
+
+int seekChangingFile(void* cookie, off64_t* offset, int whence) {
+    auto* file = static_cast<ChangingFile*>(cookie);
+    if (*offset != 0 || whence != SEEK_SET) return -1;
+    if (file->at > 0) file->reading = &file->second;
+    file->at = 0;
+    return 0;
+}
+
+TEST(MapLoaderFailures, MapChangedBetweenThePasses) {
+    ChangingFile changing{"#helyiseg 1\nOne.\n#gameover\n", "#helyiseg 1\nOne.\n#helyiseg 7\nSeven.\n",
+                          nullptr, 0};
+    changing.reading = &changing.first;
+    std::FILE* file = fopencookie(&changing, "r", {readChangingFile, nullptr, seekChangingFile, nullptr});
+    ASSERT_NE(nullptr, file);
+    MapLineReader reader;
+    ASSERT_TRUE(startMapLines(&reader, file));
+    EXPECT_EQ(1, loadMapFrom(&reader, &lastDefect));
+    endMapLines(&reader);
+    std::fclose(file);
+    EXPECT_EQ(MapChanged, lastDefect.kind);
+    EXPECT_EQ(3u, lastDefect.line);
+    EXPECT_EQ("A terkep megvaltozott betoltes kozben", messageOf(lastDefect));
+    EXPECT_EQ(nullptr, rooms);
 }
 
 TEST(MapLoaderFailures, TooManyLinesOrExits) {
