@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "bulk_memory.h"
@@ -22,6 +23,11 @@ TEST(BulkMemory, BlocksHoldEveryByteAskedFor) {
         }
     }
     EXPECT_EQ(nullptr, allocateZeroedBlock(0, true));
+    // Sizes that cannot be rounded up to whole huge pages, or mapped at all.
+    for (std::size_t size : {SIZE_MAX, SIZE_MAX - HUGE_PAGE, SIZE_MAX / 2}) {
+        EXPECT_EQ(nullptr, allocateZeroedBlock(size, true)) << size;
+        EXPECT_EQ(nullptr, allocateZeroedBlock(size, false)) << size;
+    }
 }
 
 }  // namespace
