@@ -7,6 +7,7 @@
 #include "child_process.h"
 #include "game_loop.h"
 #include "room_table.h"
+#include "run_game.h"
 
 namespace {
 
@@ -23,9 +24,10 @@ TEST(GameLoop, ImpossibleKindStopsTheGameAfterTheRoomIsShown) {
             makeTableWithKind(kind);
             MapDefect defect;
             GameEnd end = playGame(&defect);
+            reportDefect(defect);
             std::exit(end == GameStopped && defect.kind == UnknownRoomKind ? 7 : 8);
         });
-        EXPECT_EQ("\nstrange\n\n", result.output);
+        EXPECT_EQ("\nstrange\n\nError: Program error: unknown Verekozas type\n", result.output);
         EXPECT_EQ(7, result.status);
     }
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,32 @@ TEST(MapLines, StopAtControlZ) {
     EXPECT_FALSE(reader.bytesAfterControlZ);
     // A CR before the 0x1A is not followed by LF, so it stays.
     EXPECT_EQ(Lines({"x\r"}), linesOf("x\r\x1A\n"));
+}
+
+// Whether the reader of a file holding `data` finds bytes after its 0x1A.
+bool fileHasBytesAfterControlZ(const std::string& data) {
+    std::FILE* file = std::tmpfile();
+    EXPECT_NE(nullptr, file);
+    if (file == nullptr) return false;
+    std::fwrite(data.data(), 1, data.size(), file);
+    std::rewind(file);
+    MapLineReader reader;
+    EXPECT_TRUE(startMapLines(&reader, file));
+    MapLine line;
+    while (readMapLine(&reader, &line)) {
+    }
+    bool bytesAfter = reader.sawControlZ && reader.bytesAfterControlZ;
+    endMapLines(&reader);
+    std::fclose(file);
+    return bytesAfter;
+}
+
+// A 0x1A that is the last byte of a read: only the file can tell whether
+// anything follows it.
+TEST(MapLines, ControlZAtTheEndOfARead) {
+    std::string data = std::string(MAP_BLOCK_SIZE - 1, 'a') + "\x1A";
+    EXPECT_FALSE(fileHasBytesAfterControlZ(data));
+    EXPECT_TRUE(fileHasBytesAfterControlZ(data + "more\n"));
 }
 
 TEST(MapLines, CutLongLinesAfter511Bytes) {
