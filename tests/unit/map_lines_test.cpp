@@ -166,6 +166,15 @@ TEST(MapLines, RestartReadsTheSameLinesAgain) {
     EXPECT_EQ(1u, line.physicalLine);
     endMapLines(&reader);
     endMapLines(&reader);  // a second end does nothing
+
+    // Restarted with a CR held back at the end of the first read.
+    std::string held = "a\n" + std::string(MAP_BLOCK_SIZE - 3, 'b') + "\r\nc\n";
+    ASSERT_TRUE(startMapLinesInMemory(&reader, held.data(), held.size()));
+    ASSERT_TRUE(readMapLine(&reader, &line));
+    restartMapLines(&reader);
+    ASSERT_TRUE(readMapLine(&reader, &line));
+    EXPECT_EQ("a\n", std::string(line.bytes, line.length));
+    endMapLines(&reader);
 }
 
 }  // namespace
