@@ -101,6 +101,10 @@ TEST(Utf8Characters, EachLeadByteRange) {
                                   "\xF4\x90\x80\x80", "\xC3", "\xE2\x80", "\xBF"}) {
         EXPECT_EQ(0u, characterOf(malformed).first) << malformed;
     }
+    // Cut short by the length given, whatever bytes follow in memory.
+    char32_t character = 0;
+    EXPECT_EQ(0u, readUtf8Character("\xC3\xA9", 1, 0, &character));
+    EXPECT_EQ(0u, readUtf8Character("x\xF0\x9F\x94\xA6", 4, 1, &character));
 }
 
 TEST(Utf8Characters, Windows1250AndBack) {
