@@ -92,6 +92,11 @@ TEST(MapLines, ControlZAtTheEndOfARead) {
     std::string data = std::string(MAP_BLOCK_SIZE - 1, 'a') + "\x1A";
     EXPECT_FALSE(fileHasBytesAfterControlZ(data));
     EXPECT_TRUE(fileHasBytesAfterControlZ(data + "more\n"));
+    static MapLineReader reader;  // the same from memory
+    readAll(data, &reader);
+    EXPECT_FALSE(reader.bytesAfterControlZ);
+    readAll(data + "more\n", &reader);
+    EXPECT_TRUE(reader.bytesAfterControlZ);
 }
 
 TEST(MapLines, CutLongLinesAfter511Bytes) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <unistd.h>
 
@@ -24,6 +25,7 @@ int loadFromText(const std::string& map) {
 
 std::string messageOf(const MapDefect& defect) {
     char message[96];
+    std::memset(message, '#', sizeof message);  // nothing may be left of this
     formatDefectMessage(defect, message, sizeof message);
     return message;
 }
