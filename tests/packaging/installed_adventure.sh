@@ -2,9 +2,9 @@
 # The first minute of an installed kaland: installed into an empty prefix and
 # run in an empty folder, it plays the installed adventure; a zelmor.map in
 # the current folder still wins; --help names the installed adventure and
-# --version answers; a copy of the runner outside an installed bin folder
-# fails silently as before, and so does a map path that cannot be opened.
-# Every run is bounded in time and output.
+# --version answers; a copy of the runner outside the bin folder, even with
+# the installed files beside it, fails silently as before, and so does a map
+# path that cannot be opened. Every run is bounded in time and output.
 #   installed_adventure.sh BUILD_DIR
 set -eu
 build=$(realpath "$1")
@@ -12,7 +12,7 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 prefix=$scratch/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
-mkdir "$scratch/empty" "$scratch/own" "$scratch/elsewhere"
+mkdir "$scratch/empty" "$scratch/own"
 
 # Runs the installed runner in a folder: FOLDER INPUT [ARGS...]; keeps at most 1 MB.
 run() {
@@ -44,9 +44,12 @@ status=$?
 set -e
 [[ -z $output && $status == 255 ]] || fail "a map path that cannot be opened: status $status, output '$output'"
 
-cp "$prefix/bin/kaland" "$scratch/elsewhere/kaland"
+# A runner outside the bin folder, even one with the installed files at
+# ../share/kaland beside it (a build folder in the source tree, say).
+mkdir "$prefix/elsewhere"
+cp "$prefix/bin/kaland" "$prefix/elsewhere/kaland"
 set +e
-output=$(run "$scratch/empty" /dev/null "$scratch/elsewhere/kaland")
+output=$(run "$scratch/empty" /dev/null "$prefix/elsewhere/kaland")
 status=$?
 set -e
 [[ -z $output && $status == 255 ]] || fail "outside an installed bin folder: status $status, output '$output'"
