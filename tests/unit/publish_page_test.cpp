@@ -42,27 +42,53 @@ TEST(PublishTemplate, Base64MatchesTheStandardAlphabetAndPadding) {
 }
 
 const char TEMPLATE[] =
-    "<head><title>kaland</title></head><h1 id=\"kaland-title\" data-source=\"engine\">kaland</h1>"
+    "<html lang=\"en\"><head><title>kaland</title></head>"
+    "<h1 id=\"kaland-title\" data-source=\"engine\">kaland</h1><p id=\"kaland-author\" hidden></p>"
     "<script type=\"application/octet-stream\" id=\"kaland-map\" data-name=\"zelmor.map\">AAAA</script>"
     "<script>code()</script>";
+
+GameFacts titled(const std::string& title) {
+    GameFacts facts;
+    facts.title = title;
+    return facts;
+}
 
 TEST(PublishTemplate, FillsMapNameAndTitle) {
     std::string page = TEMPLATE;
     std::string error;
-    ASSERT_TRUE(fillPageTemplate(&page, "foo", "my castle?.map", "<b>Castle</b>", &error));
-    EXPECT_EQ("<head><title>&lt;b&gt;Castle&lt;/b&gt;</title></head>"
+    ASSERT_TRUE(fillPageTemplate(&page, "foo", "my castle?.map", titled("<b>Castle</b>"), &error));
+    EXPECT_EQ("<html lang=\"en\"><head><title>&lt;b&gt;Castle&lt;/b&gt;</title></head>"
               "<h1 id=\"kaland-title\" data-source=\"page\">&lt;b&gt;Castle&lt;/b&gt;</h1>"
+              "<p id=\"kaland-author\" hidden></p>"
               "<script type=\"application/octet-stream\" id=\"kaland-map\" data-name=\"my_castle_.map\">Zm9v</script>"
               "<script>code()</script>",
               page);
 }
 
+TEST(PublishTemplate, FillsTheFactsAsText) {
+    std::string page = TEMPLATE;
+    std::string error;
+    GameFacts facts{"Kút", "\"Kiss\" <Anna>", "hu", "3F2A6C1E-8B4D-4E7A-9C31-5D0B7A2E9F64", "Víz & <kötél>"};
+    ASSERT_TRUE(fillPageTemplate(&page, "foo", "kut.map", facts, &error));
+    EXPECT_EQ("<html lang=\"hu\"><head><title>Kút</title>\n"
+              "<meta prefix=\"ifiction: http://babel.ifarchive.org/protocol/iFiction/\" property=\"ifiction:ifid\" "
+              "content=\"3F2A6C1E-8B4D-4E7A-9C31-5D0B7A2E9F64\">\n"
+              "<meta name=\"author\" content=\"&quot;Kiss&quot; &lt;Anna&gt;\">\n"
+              "<meta name=\"description\" content=\"Víz &amp; &lt;kötél&gt;\"></head>"
+              "<h1 id=\"kaland-title\" data-source=\"page\">Kút</h1>"
+              "<p id=\"kaland-author\">&quot;Kiss&quot; &lt;Anna&gt;</p>"
+              "<script type=\"application/octet-stream\" id=\"kaland-map\" data-name=\"kut.map\">Zm9v</script>"
+              "<script>code()</script>",
+              page);
+}
+
 TEST(PublishTemplate, RefusesATemplateWithoutItsPlaces) {
-    for (const char* missing : {"<title>", "data-source=\"engine\"", "id=\"kaland-map\""}) {
+    GameFacts facts{"title", "author", "en-GB", "", ""};
+    for (const char* missing : {"<title>", "data-source=\"engine\"", "id=\"kaland-map\"", " hidden", " lang"}) {
         std::string page = TEMPLATE;
         page.erase(page.find(missing), std::string(missing).size());
         std::string error;
-        EXPECT_FALSE(fillPageTemplate(&page, "map", "map", "title", &error)) << missing;
+        EXPECT_FALSE(fillPageTemplate(&page, "map", "map", facts, &error)) << missing;
         EXPECT_FALSE(error.empty());
     }
 }
