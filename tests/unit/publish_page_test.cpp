@@ -2,8 +2,11 @@
 
 #include <string>
 
+#include "game_release.h"
+#include "ifiction_record.h"
 #include "page_template.h"
 #include "page_text.h"
+#include "zip_archive.h"
 
 namespace {
 
@@ -91,6 +94,41 @@ TEST(PublishTemplate, RefusesATemplateWithoutItsPlaces) {
         EXPECT_FALSE(fillPageTemplate(&page, "map", "map", facts, &error)) << missing;
         EXPECT_FALSE(error.empty());
     }
+}
+
+TEST(PublishRelease, XmlTextHoldsOnlyWhatXmlCan) {
+    EXPECT_EQ("&lt;a&gt; &amp; &quot;b&quot; &apos;c&apos;", escapeXml("<a> & \"b\" 'c'"));
+    EXPECT_EQ("tab\tand \xEF\xBF\xBD\xEF\xBF\xBD \xC5\x91", escapeXml("tab\tand \x1B\xEF\xBF\xBF \xC5\x91"));
+}
+
+TEST(PublishRelease, AFreshIfidIsAVersion4UuidInCapitals) {
+    unsigned char random[16];
+    for (unsigned char& byte : random) byte = 0xFF;
+    EXPECT_EQ("FFFFFFFF-FFFF-4FFF-BFFF-FFFFFFFFFFFF", makeIfid(random));
+    for (unsigned char& byte : random) byte = 0x00;
+    EXPECT_EQ("00000000-0000-4000-8000-000000000000", makeIfid(random));
+    EXPECT_EQ("castle.iFiction", ifictionName("castle.map"));
+    EXPECT_EQ("castle.v2.iFiction", ifictionName("castle.v2.map"));
+    EXPECT_EQ(".map.iFiction", ifictionName(".map"));
+}
+
+TEST(PublishRelease, ZipHeadersCarryCrcAndDosTime) {
+    EXPECT_EQ(0xCBF43926u, crc32Of("123456789"));
+    std::string zip;
+    std::string error;
+    ASSERT_TRUE(makeZip({{"a.txt", "123456789"}}, ZipTime{2026, 12, 7, 17, 38, 15}, &zip, &error));
+    auto field = [&zip](std::size_t at, int size) {
+        unsigned value = 0;
+        for (int i = size - 1; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(zip[at + i]);
+        return value;
+    };
+    EXPECT_EQ(0x04034B50u, field(0, 4));
+    EXPECT_EQ(17u << 11 | 38u << 5 | 7u, field(10, 2));  // seconds in steps of two
+    EXPECT_EQ(46u << 9 | 12u << 5 | 7u, field(12, 2));   // years from 1980
+    EXPECT_EQ(0xCBF43926u, field(14, 4));
+    EXPECT_EQ(30u + 5 + 9 + 46 + 5 + 22, zip.size());  // local entry, directory entry, end record
+    ASSERT_TRUE(makeZip({{"a", ""}}, ZipTime{1970, 1, 1, 0, 0, 0}, &zip, &error));
+    EXPECT_EQ(0u << 9 | 1u << 5 | 1u, field(12, 2));  // before 1980: its first day
 }
 
 }  // namespace
