@@ -94,21 +94,17 @@ bool isUuid(const char* text, std::size_t length) {
 }
 
 bool isLanguageTag(const char* text, std::size_t length) {
-    std::size_t at = 0;
-    bool first = true;
-    while (true) {
-        std::size_t begin = at;
-        while (at < length && (first ? isAsciiLetter(text[at]) : isAsciiLetter(text[at]) || isAsciiDigit(text[at]))) {
-            ++at;
-        }
-        // The language itself has 2 or 3 letters (ISO 639); "magyar" or
-        // "english" is a name, not a tag.
-        std::size_t size = at - begin;
+    std::size_t begin = 0;
+    for (bool first = true;; first = false) {
+        std::size_t end = begin;
+        while (end < length && (isAsciiLetter(text[end]) || (!first && isAsciiDigit(text[end])))) ++end;
+        // The language itself has 2 or 3 letters (ISO 639): "magyar" or
+        // "english" is a name, not a tag. Subtags have 1 to 8.
+        std::size_t size = end - begin;
         if (first ? size < 2 || size > 3 : size < 1 || size > 8) return false;
-        if (at == length) return true;
-        if (text[at] != '-') return false;
-        ++at;
-        first = false;
+        if (end == length) return true;
+        if (text[end] != '-') return false;
+        begin = end + 1;
     }
 }
 

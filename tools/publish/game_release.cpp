@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "fact_checks.h"
 #include "ifiction_record.h"
 #include "page_text.h"
 #include "text_encoding.h"
@@ -97,6 +98,30 @@ GameFacts gameFactsOf(const MapFacts& facts, bool mapIsUtf8) {
     game.language = mapFactValue(facts, LanguageFact);
     game.ifid = capitals(mapFactValue(facts, IfidFact));
     game.blurb = mapTextToUtf8(mapFactValue(facts, BlurbFact), mapIsUtf8);
+    return game;
+}
+
+GameFacts readGameFacts(const std::string& map, const std::string& mapName, const MapCheck& check,
+                        const std::string* title, std::vector<Diagnostic>* warnings) {
+    // Facts come before the first room: the reading stops there.
+    MapFacts facts;
+    MapLineReader reader;
+    if (startMapLinesInMemory(&reader, map.data(), map.size())) {
+        MapLine line;
+        while (!facts.pastFirstRoom && readMapLine(&reader, &line)) {
+            std::string warning = factLineWarning(readMapFactLine(&facts, line, classifyMapLine(line)), facts);
+            if (!warning.empty()) warnings->push_back(Diagnostic{line.physicalLine, Warning, warning});
+        }
+    }
+    endMapLines(&reader);
+    bool mapIsUtf8 = isValidUtf8(map);
+    GameFacts game = gameFactsOf(facts, mapIsUtf8);
+    std::string firstLine = check.hasStart ? trimmed(roomAt(check, check.startRoom).firstLine) : "";
+    if (title != nullptr) {
+        game.title = toUtf8(*title);
+    } else if (game.title.empty()) {
+        game.title = firstLine.empty() ? toUtf8(mapName) : mapTextToUtf8(firstLine, mapIsUtf8);
+    }
     return game;
 }
 

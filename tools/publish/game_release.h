@@ -5,7 +5,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "map_check.h"
 #include "map_facts.h"
 #include "page_template.h"
 #include "zip_archive.h"
@@ -14,6 +16,16 @@
 /// the IFID in capitals. The title is the map's #title, or "" for none:
 /// the caller chooses what stands in for it.
 GameFacts gameFactsOf(const MapFacts& facts, bool mapIsUtf8);
+
+/// The facts the published files show for `map` (its bytes, its file name
+/// `mapName`, and `check`, the checker's reading of it), read in the map's
+/// encoding. The title is `title` when given (text of the command line),
+/// else the map's #title, else the start room's first line, trimmed, else
+/// the map's name. The IFID is "" when the map has none: the caller makes
+/// one. Each fact line that is not taken adds the checker's warning to
+/// `warnings`.
+GameFacts readGameFacts(const std::string& map, const std::string& mapName, const MapCheck& check,
+                        const std::string* title, std::vector<Diagnostic>* warnings);
 
 /// A fresh IFID: a version 4 (random) UUID in capitals, made of 16 random
 /// bytes.

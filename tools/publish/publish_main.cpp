@@ -10,17 +10,16 @@
 #include <random>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 #if defined(_WIN32)
 #include <windows.h>
 #endif
 
-#include "fact_checks.h"
 #include "game_release.h"
 #include "installed_files.h"
 #include "map_check.h"
 #include "page_template.h"
-#include "page_text.h"
 
 namespace {
 
@@ -168,33 +167,6 @@ bool checkMap(const char* path, const std::string& bytes, MapCheck* check) {
     return check->count(Error) == 0;
 }
 
-// The facts of the map, with a warning for each fact line that is not
-// taken, in the checker's words.
-MapFacts readFacts(const char* path, const std::string& bytes) {
-    MapFacts facts;
-    MapLineReader reader;
-    if (startMapLinesInMemory(&reader, bytes.data(), bytes.size())) {
-        MapLine line;
-        while (!facts.pastFirstRoom && readMapLine(&reader, &line)) {
-            MapFactLine fact = readMapFactLine(&facts, line, classifyMapLine(line));
-            std::string warning = factLineWarning(fact, facts);
-            if (!warning.empty()) printDiagnostic(path, Diagnostic{line.physicalLine, Warning, warning});
-        }
-    }
-    endMapLines(&reader);
-    return facts;
-}
-
-// The title: --title, else the map's #title, else the start room's first
-// line, else the map's name.
-std::string chooseTitle(const Options& options, const GameFacts& game, const MapCheck& check,
-                        bool mapIsUtf8, const std::string& mapName) {
-    if (options.hasTitle) return toUtf8(options.title);
-    if (!game.title.empty()) return game.title;
-    std::string firstLine = check.hasStart ? trimmed(roomAt(check, check.startRoom).firstLine) : "";
-    return firstLine.empty() ? toUtf8(mapName) : mapTextToUtf8(firstLine, mapIsUtf8);
-}
-
 // A fresh IFID for a map without one, and the line that gives the map it.
 std::string freshIfid(const char* path) {
     std::random_device source;
@@ -335,9 +307,9 @@ int publish(const Options& options) {
     if (!checkOutputs(options, pagePath)) return 2;
 
     std::string mapName = baseName(options.map);
-    bool mapIsUtf8 = isValidUtf8(map);
-    GameFacts game = gameFactsOf(readFacts(options.map, map), mapIsUtf8);
-    game.title = chooseTitle(options, game, check, mapIsUtf8, mapName);
+    std::vector<Diagnostic> warnings;
+    GameFacts game = readGameFacts(map, mapName, check, options.hasTitle ? &options.title : nullptr, &warnings);
+    for (const Diagnostic& warning : warnings) printDiagnostic(options.map, warning);
     if (game.ifid.empty()) game.ifid = freshIfid(options.map);
     if (!fillPageTemplate(&page, map, mapName, game, &error)) {
         std::fprintf(stderr, "%s: error: not a kaland page template: %s is missing\n", templatePath.c_str(),
@@ -345,7 +317,8 @@ int publish(const Options& options) {
         return 2;
     }
     std::string zip;
-    if (!options.zip.empty() && !makeReleaseZip(page, map, mapName, game, modificationTime(options.map), &zip, &error)) {
+    if (!options.zip.empty() &&
+        !makeReleaseZip(page, map, mapName, game, modificationTime(options.map), &zip, &error)) {
         std::fprintf(stderr, "kaland-publish: cannot make %s: %s\n", options.zip.c_str(), error.c_str());
         return 2;
     }
