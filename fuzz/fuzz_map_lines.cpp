@@ -2,7 +2,8 @@
 // Checks: no line is longer than 511 bytes; the lines put together are
 // exactly the input up to its first 0x1A with each CR LF made LF; a line ends
 // at LF, after 511 bytes or at the end; and the field scanner agrees with the
-// C library's sscanf wherever sscanf is exact (numbers of at most 9 digits).
+// C library's sscanf wherever sscanf is exact (numbers of at most 9 digits);
+// a fact's value lies inside its line, and a fact taken keeps all of it.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -10,6 +11,7 @@
 #include "fuzz_console.h"
 #include "map_fields.h"
 #include "map_directives.h"
+#include "map_facts.h"
 #include "map_lines.h"
 
 namespace {
@@ -63,6 +65,7 @@ MapLineReader reader;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string expected = cleanedBytes(data, size);
     std::string joined;
+    MapFacts facts;
     startMapLinesInMemory(&reader, reinterpret_cast<const char*>(data), size);
     MapLine line;
     std::uint64_t physicalLine = 1;
@@ -84,7 +87,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         joined.append(line.bytes, line.length);
 
         std::string text(line.bytes, line.textLength);
-        classifyMapLine(line);
+        MapFactLine fact = readMapFactLine(&facts, line, classifyMapLine(line));
+        FUZZ_CHECK(fact.status == NotAFact || (fact.value >= line.bytes &&
+                                               fact.value + fact.valueLength <= line.bytes + line.textLength));
+        if (fact.status == FactTaken) {
+            FUZZ_CHECK(std::strlen(facts.values[fact.fact]) == fact.valueLength);
+            FUZZ_CHECK(std::memcmp(facts.values[fact.fact], fact.value, fact.valueLength) == 0);
+        }
         compareWithScanf(text);
     }
     FUZZ_CHECK(joined == expected);

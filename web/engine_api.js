@@ -40,15 +40,24 @@ function makeKalandEngine(module) {
     return {state, output, reads, outOfMemory: module._kaland_out_of_memory() === 1};
   }
 
-  // The first line of the start room's text, trimmed, as bytes.
-  function startText() {
-    const pointer = module._kaland_start_text();
+  // A terminated string of the engine, as bytes.
+  function terminated(pointer) {
     let end = pointer;
     while (module.HEAPU8[end] !== 0) ++end;
     return copyOut(pointer, end - pointer);
   }
 
-  return {load, play, startText};
+  // The first line of the start room's text, trimmed, as bytes.
+  const startText = () => terminated(module._kaland_start_text());
+  // The loaded map's facts, as bytes of the map: its title (#title, else
+  // the start room's first line), #author and #blurb.
+  const mapTitle = () => terminated(module._kaland_map_title());
+  const mapAuthor = () => terminated(module._kaland_map_author());
+  const mapBlurb = () => terminated(module._kaland_map_blurb());
+  // The map's #lang tag as a string ('' without one): a tag is ASCII.
+  const mapLanguage = () => String.fromCharCode(...terminated(module._kaland_map_language()));
+
+  return {load, play, startText, mapTitle, mapAuthor, mapLanguage, mapBlurb};
 }
 
 if (typeof module === 'object' && module.exports) module.exports = {makeKalandEngine, KalandGameState};

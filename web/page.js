@@ -11,6 +11,7 @@
 
   const page = {
     title: document.getElementById('kaland-title'),
+    author: document.getElementById('kaland-author'),
     status: document.getElementById('status'),
     log: document.getElementById('log'),
     form: document.getElementById('command'),
@@ -205,9 +206,13 @@
 
   function showTitle(fixedTitle) {
     const decoder = new TextDecoder(game.encoding);
-    const title = fixedTitle || decoder.decode(engine.startText()) || game.name || 'kaland';
+    const title = fixedTitle || decoder.decode(engine.mapTitle()) || game.name || 'kaland';
     page.title.textContent = title;
     document.title = title;
+    // The map's own #author, under the title.
+    const author = decoder.decode(engine.mapAuthor());
+    page.author.textContent = author;
+    page.author.hidden = author === '';
   }
 
   // Starts the map `bytes` (named `name`): its saved game comes back, if any.

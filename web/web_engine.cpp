@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "game_loop.h"
+#include "map_facts.h"
 #include "map_loader.h"
 #include "room_table.h"
 #include "run_game.h"
@@ -30,6 +31,7 @@ struct Engine {
     bool loaded = false;  // the room table holds the map
     MapDefect loadDefect{NoDefect, 0, 0};
     MapDefect playDefect{NoDefect, 0, 0};
+    MapFacts facts;       // the map's #title, #author, #lang...: read even from a refused map
     char* input = nullptr;
     std::size_t inputCapacity = 0;
 };
@@ -66,6 +68,12 @@ EMSCRIPTEN_KEEPALIVE char* kaland_map_buffer(std::size_t size) {
 /// Returns 0 when the map loaded; otherwise every game shows why not.
 EMSCRIPTEN_KEEPALIVE int kaland_load(std::size_t size) {
     freeRooms();
+    engine.facts = MapFacts{};
+    MapLineReader factReader;
+    if (engine.map != nullptr && startMapLinesInMemory(&factReader, engine.map, size)) {
+        readMapFacts(&factReader, &engine.facts);
+    }
+    endMapLines(&factReader);
     MapLineReader reader;
     engine.loadDefect = MapDefect{NoMemory, 0, 0};
     engine.loaded = engine.map != nullptr && startMapLinesInMemory(&reader, engine.map, size) &&
@@ -135,8 +143,8 @@ EMSCRIPTEN_KEEPALIVE int kaland_out_of_memory() {
     return engine.playDefect.kind == NoMemory || webOutputFailed() ? 1 : 0;
 }
 
-/// The first line of the start room's text, trimmed: the map's title. Empty
-/// when no map is loaded or no room is described.
+/// The first line of the start room's text, trimmed. Empty when no map is
+/// loaded or no room is described.
 EMSCRIPTEN_KEEPALIVE const char* kaland_start_text() {
     static char title[LINE_BUFFER_SIZE];
     title[0] = '\0';
@@ -146,6 +154,26 @@ EMSCRIPTEN_KEEPALIVE const char* kaland_start_text() {
     std::strncpy(title, rooms[start].lines[0], sizeof title - 1);
     title[sizeof title - 1] = '\0';
     return trimmed(title);
+}
+
+/// The map's title, as kaland-publish gives it: its #title, else the first
+/// line of the start room's text; empty when there is neither.
+EMSCRIPTEN_KEEPALIVE const char* kaland_map_title() {
+    return engine.facts.given[TitleFact] ? engine.facts.values[TitleFact] : kaland_start_text();
+}
+
+/// The map's #author, #lang (a language tag) and #blurb: terminated bytes
+/// of the map, empty when the map gives none.
+EMSCRIPTEN_KEEPALIVE const char* kaland_map_author() {
+    return mapFactValue(engine.facts, AuthorFact);
+}
+
+EMSCRIPTEN_KEEPALIVE const char* kaland_map_language() {
+    return mapFactValue(engine.facts, LanguageFact);
+}
+
+EMSCRIPTEN_KEEPALIVE const char* kaland_map_blurb() {
+    return mapFactValue(engine.facts, BlurbFact);
 }
 
 }  // extern "C"

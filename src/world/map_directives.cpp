@@ -1,14 +1,13 @@
 #include "map_directives.h"
 
-namespace {
-
-// Whether `word` is `keyword` (given in small letters) once it is lowercased.
-bool isKeyword(const char* word, std::size_t length, const char* keyword) {
+bool matchesKeyword(const char* word, std::size_t length, const char* keyword) {
     for (std::size_t i = 0; i < length; ++i) {
         if (keyword[i] == '\0' || lowercaseByte(word[i]) != keyword[i]) return false;
     }
     return keyword[length] == '\0';
 }
+
+namespace {
 
 bool isDigit(char byte) {
     return byte >= '0' && byte <= '9';
@@ -46,9 +45,9 @@ MapLineKind classifyMapLine(const MapLine& line) {
     while (wordEnd < length && !isWhitespaceByte(text[wordEnd])) ++wordEnd;
     const char* word = text + wordBegin;
     std::size_t wordLength = wordEnd - wordBegin;
-    if (isKeyword(word, wordLength, "#helyiseg")) return RoomDirective;
-    if (isKeyword(word, wordLength, "#irany")) return ExitDirective;
-    if (isKeyword(word, wordLength, "#gameover")) return GameOverDirective;
+    if (matchesKeyword(word, wordLength, "#helyiseg")) return RoomDirective;
+    if (matchesKeyword(word, wordLength, "#irany")) return ExitDirective;
+    if (matchesKeyword(word, wordLength, "#gameover")) return GameOverDirective;
     return OtherDirective;
 }
 

@@ -24,6 +24,10 @@ enum MapLineKind {
 /// Classifies a line by the first word of its text.
 MapLineKind classifyMapLine(const MapLine& line);
 
+/// Whether `word` (`length` bytes) is `keyword`, given in small letters,
+/// once it is lowercased: how every # word of a map is compared.
+bool matchesKeyword(const char* word, std::size_t length, const char* keyword);
+
 /// Finds the first word of a text: its first run of non-white-space bytes.
 /// Returns false when the text has none (empty or white space only).
 bool findFirstWord(const char* text, std::size_t length, std::size_t* wordBegin,

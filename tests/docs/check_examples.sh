@@ -15,8 +15,9 @@
 # - A block whose first line starts with "$ " is a terminal session: each
 #   "$ " line is a command, the lines up to the next one are what it shows
 #   (standard output and standard error). The commands of a block run in
-#   order, in a fresh copy of docs/examples, with the built kaland and
-#   kaland-check on the PATH and as ./build/..., and with /usr/share/kaland/
+#   order, in a fresh copy of docs/examples, with the built kaland,
+#   kaland-check and kaland-publish (the one beside KALAND, with a page
+#   template) on the PATH and as ./build/..., and with /usr/share/kaland/
 #   standing for what is installed there: the repository's zelmor.map,
 #   zelmor.walkthrough and docs/examples.
 #   A "$ kaland MAP" without redirection is a game at the keyboard: the
@@ -43,6 +44,17 @@ ln -s "$kaland" "$scratch/build/kaland"
 ln -s "$checker" "$scratch/build/kaland-check"
 cp "$source_dir/zelmor.map" "$source_dir/zelmor.walkthrough" "$scratch/share/"
 cp -R "$examples" "$scratch/share/examples"
+# kaland-publish finds its template beside itself: a copy of the program,
+# and a template made from web/page.html without scripts, which is all that
+# publishing looks at.
+if [[ -x $(dirname "$kaland")/kaland-publish ]]; then
+  cp "$(dirname "$kaland")/kaland-publish" "$scratch/bin/kaland-publish"
+  ln -s "$scratch/bin/kaland-publish" "$scratch/build/kaland-publish"
+  : >"$scratch/empty"
+  python3 "$source_dir/web/build_page.py" --template "$source_dir/web/page.html" --style "$scratch/empty" \
+    --script "$scratch/empty" --map "$source_dir/zelmor.map" --output "$scratch/bin/kaland.html" ||
+    { echo "cannot make a page template"; exit 1; }
+fi
 if ! command -v dot >/dev/null; then
   # Without Graphviz a picture command still checks the map; its output goes to a file anyway.
   printf '#!/bin/sh\ncat >/dev/null\n' >"$scratch/bin/dot"

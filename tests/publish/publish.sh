@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # kaland-publish from a build folder: refusals in kaland-check's words and
 # nothing written, the default page name and title, titles and maps shown as
-# text, the missing template, and the manual page's example.
+# text, the missing template, each of the map's facts, and the release zip
+# with its iFiction record.
 #   publish.sh BUILD_DIR [TEMPLATE]
 # Without TEMPLATE (a built kaland.html), a template is made from
 # web/page.html with an empty script, which is all publishing looks at.
@@ -60,8 +61,16 @@ done
 # The default page sits beside the map, titled by the start room's first line.
 printf '#helyiseg 4\n  The <b>Castle</b> & "Moat"  \nmore\n#gameover\n' >"$scratch/maps/castle.map"
 output=$(bounded "$publish" "$scratch/maps/castle.map")
-[[ $? == 0 && $output == "wrote $scratch/maps/castle.html" ]] || fail "default output: $output"
+[[ $? == 0 && $(tail -n 1 <<<"$output") == "wrote $scratch/maps/castle.html" ]] || fail "default output: $output"
 page=$scratch/maps/castle.html
+# Without #ifid: a warning with a fresh version 4 UUID, in capitals, which
+# the page carries.
+ifid=$(sed -n 's/^#ifid //p' <<<"$output")
+[[ $output == *"castle.map: warning: no #ifid"* && $ifid =~ ^[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}$ ]] ||
+  fail "no fresh IFID offered: $output"
+grep -qF "property=\"ifiction:ifid\" content=\"$ifid\">" "$page" || fail "the page lacks the fresh IFID"
+grep -qF '<html lang="en">' "$page" || fail "a page without #lang is not English"
+grep -qF '<p id="kaland-author" hidden></p>' "$page" || fail "a page without #author shows one"
 grep -qF '<title>The &lt;b&gt;Castle&lt;/b&gt; &amp; &quot;Moat&quot;</title>' "$page" || fail "default title"
 grep -qF '<h1 id="kaland-title" data-source="page">The &lt;b&gt;Castle' "$page" || fail "heading"
 grep -qF 'data-name="castle.map">' "$page" || fail "map name"
@@ -94,22 +103,86 @@ output=$(bounded "$publish" "$scratch/maps/huge.map")
 [[ $? == 1 && $output == *"larger than 64 MB"* && ! -e $scratch/maps/huge.html ]] || fail "huge map: $output"
 rm -f "$scratch/maps/huge.map"
 
+# Each fact of the map, read in the map's encoding: #title wins over the
+# first line (and --title over #title), #author under the heading, #lang as
+# the page's language, #ifid (any case) in capitals, #blurb as the description.
+printf '#title Az \xf5rz\xf5\n#author Kiss Anna\n#lang hu\n#ifid 3f2a6c1e-8b4d-4e7a-9c31-5d0b7a2e9f64\n#blurb Egy l\xe1mp\xe1s.\n#helyiseg 1\nFirst line\n#gameover\n' >"$scratch/maps/facts.map"
+output=$(bounded "$publish" "$scratch/maps/facts.map")
+[[ $? == 0 && $output == "wrote $scratch/maps/facts.html" ]] || fail "a map with every fact: $output"
+page=$scratch/maps/facts.html
+for expected in '<title>Az őrző</title>' '<h1 id="kaland-title" data-source="page">Az őrző</h1>' \
+                '<p id="kaland-author">Kiss Anna</p>' '<meta name="author" content="Kiss Anna">' '<html lang="hu">' \
+                'property="ifiction:ifid" content="3F2A6C1E-8B4D-4E7A-9C31-5D0B7A2E9F64">' \
+                '<meta name="description" content="Egy lámpás.">'; do
+  grep -qF "$expected" "$page" || fail "facts: the page lacks $expected"
+done
+bounded "$publish" "$scratch/maps/facts.map" --title 'Given' -o "$scratch/maps/given.html" >/dev/null
+grep -qF '<title>Given</title>' "$scratch/maps/given.html" || fail "--title does not win over #title"
+# A fact the checker warns about is left out, with the checker's words.
+printf '#lang magyar\n#ifid 3F2A6C1E-8B4D-4E7A-9C31-5D0B7A2E9F64\n#helyiseg 1\nx\n#gameover\n' >"$scratch/maps/badlang.map"
+output=$(bounded "$publish" "$scratch/maps/badlang.map")
+[[ $output == "$scratch/maps/badlang.map:1: warning: #lang 'magyar' is not a language tag"*$'\n'"wrote "* ]] ||
+  fail "a malformed fact: $output"
+grep -qF '<html lang="en">' "$scratch/maps/badlang.html" || fail "a malformed #lang reached the page"
+# The whole map decides the encoding: a title that alone would pass for
+# UTF-8 is read as windows-1250 when the rest of the map is.
+printf '#title \xc5\x91 title\n#ifid 3F2A6C1E-8B4D-4E7A-9C31-5D0B7A2E9F64\n#helyiseg 1\nCaf\xe9\n#gameover\n' >"$scratch/maps/mixed.map"
+bounded "$publish" "$scratch/maps/mixed.map" >/dev/null
+grep -qF '<title>Ĺ‘ title</title>' "$scratch/maps/mixed.html" || fail "the title is not read in the map's encoding"
+
+# The release zip: the page as index.html at the top, the map, its
+# iFiction record and README.txt; only the zip unless -o names a page.
+cp "$scratch/maps/facts.map" "$scratch/maps/well.map"
+output=$(cd "$scratch/maps" && bounded "$publish" --zip well.zip well.map)
+[[ $? == 0 && $output == "wrote well.zip" && ! -e $scratch/maps/well.html ]] || fail "--zip: $output"
+output=$(cd "$scratch/maps" && bounded "$publish" --zip both.zip -o both.html well.map)
+[[ $? == 0 && $output == $'wrote both.html\nwrote both.zip' ]] || fail "--zip with -o: $output"
+printf '#helyiseg 1\nNo facts at all\n#gameover\n' >"$scratch/maps/bare.map"
+output=$(cd "$scratch/maps" && bounded "$publish" bare.map --zip bare.zip)
+bare_ifid=$(sed -n 's/^#ifid //p' <<<"$output")
+python3 - "$scratch/maps" "$bare_ifid" <<'PYTHON' || fail "the zips do not hold what they should"
+import sys, zipfile, xml.etree.ElementTree as ET
+folder, bare_ifid = sys.argv[1], sys.argv[2]
+NS = {"i": "http://babel.ifarchive.org/protocol/iFiction/"}
+def record(archive, name):
+    story = ET.fromstring(archive.read(name)).find("i:story", NS)
+    return {element.tag.split("}")[1]: element.text for part in story for element in part}
+def check(zip_name, map_name, expected, page_name=None):
+    with zipfile.ZipFile(f"{folder}/{zip_name}") as archive:
+        stem = map_name.rsplit(".", 1)[0]
+        names = archive.namelist()
+        assert names == ["index.html", map_name, stem + ".iFiction", "README.txt"], names
+        assert archive.testzip() is None
+        assert archive.read(map_name) == open(f"{folder}/{map_name}", "rb").read()
+        if page_name:
+            assert archive.read("index.html") == open(f"{folder}/{page_name}", "rb").read()
+        fields = record(archive, stem + ".iFiction")
+        assert fields == expected, fields
+        readme = archive.read("README.txt").decode("utf-8")
+        assert expected["title"] in readme and f"kaland {map_name}" in readme and "\r\n" in readme, readme
+        return readme
+readme = check("both.zip", "well.map", {"ifid": "3F2A6C1E-8B4D-4E7A-9C31-5D0B7A2E9F64", "format": "html",
+               "title": "Az őrző", "author": "Kiss Anna", "language": "hu", "headline": "Egy lámpás."}, "both.html")
+assert "Írta: Kiss Anna" in readme and "Böngészőben" in readme, readme
+readme = check("bare.zip", "bare.map", {"ifid": bare_ifid, "format": "html", "title": "No facts at all",
+               "author": "Anonymous"})
+assert "How to play" in readme, readme
+PYTHON
+# Nothing overwrites the map, and no zip holds two files of one name.
+output=$(cd "$scratch/maps" && bounded "$publish" --zip well.map well.map)
+[[ $? == 2 ]] && cmp -s "$scratch/maps/facts.map" "$scratch/maps/well.map" || fail "the zip overwrote the map: $output"
+output=$(cd "$scratch/maps" && bounded "$publish" --zip same.out -o same.out well.map)
+[[ $? == 2 && ! -e $scratch/maps/same.out ]] || fail "page and zip on one file: $output"
+cp "$scratch/maps/well.map" "$scratch/maps/README.txt"
+output=$(cd "$scratch/maps" && bounded "$publish" --zip readme.zip README.txt)
+[[ $? == 2 && $output == *"rename the map"* && ! -e $scratch/maps/readme.zip ]] || fail "a map named README.txt: $output"
+
 # Usage errors.
-for arguments in "" "--title" "a.map b.map" "--frobnicate a.map" "a.map -o"; do
+for arguments in "" "--title" "a.map b.map" "--frobnicate a.map" "a.map -o" "a.map --zip"; do
   # shellcheck disable=SC2086
   output=$(cd "$scratch/maps" && bounded "$publish" $arguments)
   [[ $? == 2 && $output == *usage:* ]] || fail "usage error '$arguments': $output"
 done
-
-# The manual page's example of a refusal is the real output.
-example=$(sed -n '/^\$ kaland-publish tests\/publish/,/^\.EE/p' "$source_dir/man/kaland-publish.1" |
-          sed -e '1d' -e '$d' -e 's/\\-/-/g')
-output=$(cd "$source_dir" && bounded "$publish" tests/publish/ten_exits.map)
-[[ $output == "$example" ]] || fail "manual page example differs: $output"
-if [[ -e $source_dir/tests/publish/ten_exits.html ]]; then
-  rm -f "$source_dir/tests/publish/ten_exits.html"
-  fail "a refused map was published"
-fi
 
 ((failed == 0)) && echo "kaland-publish: $refused refused maps and every page check passed"
 exit $failed

@@ -2,8 +2,11 @@
 
 #include <string>
 
+#include "game_release.h"
+#include "ifiction_record.h"
 #include "page_template.h"
 #include "page_text.h"
+#include "zip_archive.h"
 
 namespace {
 
@@ -42,29 +45,90 @@ TEST(PublishTemplate, Base64MatchesTheStandardAlphabetAndPadding) {
 }
 
 const char TEMPLATE[] =
-    "<head><title>kaland</title></head><h1 id=\"kaland-title\" data-source=\"engine\">kaland</h1>"
+    "<html lang=\"en\"><head><title>kaland</title></head>"
+    "<h1 id=\"kaland-title\" data-source=\"engine\">kaland</h1><p id=\"kaland-author\" hidden></p>"
     "<script type=\"application/octet-stream\" id=\"kaland-map\" data-name=\"zelmor.map\">AAAA</script>"
     "<script>code()</script>";
+
+GameFacts titled(const std::string& title) {
+    GameFacts facts;
+    facts.title = title;
+    return facts;
+}
 
 TEST(PublishTemplate, FillsMapNameAndTitle) {
     std::string page = TEMPLATE;
     std::string error;
-    ASSERT_TRUE(fillPageTemplate(&page, "foo", "my castle?.map", "<b>Castle</b>", &error));
-    EXPECT_EQ("<head><title>&lt;b&gt;Castle&lt;/b&gt;</title></head>"
+    ASSERT_TRUE(fillPageTemplate(&page, "foo", "my castle?.map", titled("<b>Castle</b>"), &error));
+    EXPECT_EQ("<html lang=\"en\"><head><title>&lt;b&gt;Castle&lt;/b&gt;</title></head>"
               "<h1 id=\"kaland-title\" data-source=\"page\">&lt;b&gt;Castle&lt;/b&gt;</h1>"
+              "<p id=\"kaland-author\" hidden></p>"
               "<script type=\"application/octet-stream\" id=\"kaland-map\" data-name=\"my_castle_.map\">Zm9v</script>"
               "<script>code()</script>",
               page);
 }
 
+TEST(PublishTemplate, FillsTheFactsAsText) {
+    std::string page = TEMPLATE;
+    std::string error;
+    GameFacts facts{"Kút", "\"Kiss\" <Anna>", "hu", "3F2A6C1E-8B4D-4E7A-9C31-5D0B7A2E9F64", "Víz & <kötél>"};
+    ASSERT_TRUE(fillPageTemplate(&page, "foo", "kut.map", facts, &error));
+    EXPECT_EQ("<html lang=\"hu\"><head><title>Kút</title>\n"
+              "<meta prefix=\"ifiction: http://babel.ifarchive.org/protocol/iFiction/\" property=\"ifiction:ifid\" "
+              "content=\"3F2A6C1E-8B4D-4E7A-9C31-5D0B7A2E9F64\">\n"
+              "<meta name=\"author\" content=\"&quot;Kiss&quot; &lt;Anna&gt;\">\n"
+              "<meta name=\"description\" content=\"Víz &amp; &lt;kötél&gt;\"></head>"
+              "<h1 id=\"kaland-title\" data-source=\"page\">Kút</h1>"
+              "<p id=\"kaland-author\">&quot;Kiss&quot; &lt;Anna&gt;</p>"
+              "<script type=\"application/octet-stream\" id=\"kaland-map\" data-name=\"kut.map\">Zm9v</script>"
+              "<script>code()</script>",
+              page);
+}
+
 TEST(PublishTemplate, RefusesATemplateWithoutItsPlaces) {
-    for (const char* missing : {"<title>", "data-source=\"engine\"", "id=\"kaland-map\""}) {
+    GameFacts facts{"title", "author", "en-GB", "", ""};
+    for (const char* missing : {"<title>", "data-source=\"engine\"", "id=\"kaland-map\"", " hidden", " lang"}) {
         std::string page = TEMPLATE;
         page.erase(page.find(missing), std::string(missing).size());
         std::string error;
-        EXPECT_FALSE(fillPageTemplate(&page, "map", "map", "title", &error)) << missing;
+        EXPECT_FALSE(fillPageTemplate(&page, "map", "map", facts, &error)) << missing;
         EXPECT_FALSE(error.empty());
     }
+}
+
+TEST(PublishRelease, XmlTextHoldsOnlyWhatXmlCan) {
+    EXPECT_EQ("&lt;a&gt; &amp; &quot;b&quot; &apos;c&apos;", escapeXml("<a> & \"b\" 'c'"));
+    EXPECT_EQ("tab\tand \xEF\xBF\xBD\xEF\xBF\xBD \xC5\x91", escapeXml("tab\tand \x1B\xEF\xBF\xBF \xC5\x91"));
+}
+
+TEST(PublishRelease, AFreshIfidIsAVersion4UuidInCapitals) {
+    unsigned char random[16];
+    for (unsigned char& byte : random) byte = 0xFF;
+    EXPECT_EQ("FFFFFFFF-FFFF-4FFF-BFFF-FFFFFFFFFFFF", makeIfid(random));
+    for (unsigned char& byte : random) byte = 0x00;
+    EXPECT_EQ("00000000-0000-4000-8000-000000000000", makeIfid(random));
+    EXPECT_EQ("castle.iFiction", ifictionName("castle.map"));
+    EXPECT_EQ("castle.v2.iFiction", ifictionName("castle.v2.map"));
+    EXPECT_EQ(".map.iFiction", ifictionName(".map"));
+}
+
+TEST(PublishRelease, ZipHeadersCarryCrcAndDosTime) {
+    EXPECT_EQ(0xCBF43926u, crc32Of("123456789"));
+    std::string zip;
+    std::string error;
+    ASSERT_TRUE(makeZip({{"a.txt", "123456789"}}, ZipTime{2026, 12, 7, 17, 38, 15}, &zip, &error));
+    auto field = [&zip](std::size_t at, int size) {
+        unsigned value = 0;
+        for (int i = size - 1; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(zip[at + i]);
+        return value;
+    };
+    EXPECT_EQ(0x04034B50u, field(0, 4));
+    EXPECT_EQ(17u << 11 | 38u << 5 | 7u, field(10, 2));  // seconds in steps of two
+    EXPECT_EQ(46u << 9 | 12u << 5 | 7u, field(12, 2));   // years from 1980
+    EXPECT_EQ(0xCBF43926u, field(14, 4));
+    EXPECT_EQ(30u + 5 + 9 + 46 + 5 + 22, zip.size());  // local entry, directory entry, end record
+    ASSERT_TRUE(makeZip({{"a", ""}}, ZipTime{1970, 1, 1, 0, 0, 0}, &zip, &error));
+    EXPECT_EQ(0u << 9 | 1u << 5 | 1u, field(12, 2));  // before 1980: its first day
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ import subprocess
 import sys
 import tempfile
 import unittest
+import zipfile
 
 SKIP_STATUS = 77
 OPTIONS = None
@@ -378,6 +379,23 @@ class PublishedPageTest(Player):
         self.assertEqual(f"\n{text}\n\nNyomj <Enter>-t a kilepeshez!", self.log_output())
         self.assertIsNone(DRIVER.execute_script("return window.pwned"))
         self.assertEqual(0, DRIVER.execute_script("return document.querySelectorAll('img').length"))
+
+    def test_release_zip_index_plays_with_the_maps_facts(self):
+        path = write_file("kut.map", "#title A kút\n#author Kiss Anna\n#lang hu\n"
+                          "#ifid 3F2A6C1E-8B4D-4E7A-9C31-5D0B7A2E9F64\n#helyiseg 1\nA kút. [l] le\n"
+                          "#irany N 2 l\n#helyiseg 2\nVíz! VÉGE\n#gameover\n".encode())
+        release = os.path.join(SCRATCH, "release")
+        self.publish(path, "--zip", release + ".zip")
+        with zipfile.ZipFile(release + ".zip") as archive:
+            self.assertEqual(["index.html", "kut.map", "kut.iFiction", "README.txt"], archive.namelist())
+            archive.extractall(release)
+        self.open_page("file://" + os.path.join(release, "index.html"), fresh=True)
+        self.assertEqual("A kút", DRIVER.title)
+        self.assertEqual("A kút", self.element("kaland-title").text)
+        self.assertEqual("Kiss Anna", self.element("kaland-author").text)
+        self.assertEqual("hu", DRIVER.execute_script("return document.documentElement.lang"))
+        self.type_lines(["l", ""])
+        self.assertEqual(console_output(path, b"l\n\n").decode(), self.log_output())
 
 
 def main():

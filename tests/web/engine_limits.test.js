@@ -1,5 +1,6 @@
 // The engine at its limits: a table larger than the page's memory is
-// refused as such and the engine stays usable; the start room's title; a
+// refused as such and the engine stays usable; the start room's title and
+// the map's facts; a
 // game played again from the start after a refusal.
 //   KALAND_ENGINE=build-web/web/kaland_engine.js node --test tests/web/engine_limits.test.js
 'use strict';
@@ -47,6 +48,18 @@ test('engine limits', async (suite) => {
     assert.strictEqual(text(engine.startText()), 'The  Start');
     engine.load(Buffer.from('#helyiseg 2\n#gameover\n'));
     assert.strictEqual(text(engine.startText()), '');
+  });
+
+  await suite.test("the map's facts: #title before the start room's line, even from a refused map", () => {
+    const facts = '#TITLE  The Well \n#author Kiss Anna\n#lang hu-HU\n#blurb Water.\n#lang en\n';
+    engine.load(Buffer.from(`${facts}#helyiseg 1\nFirst line\n#author Late\n#gameover\n`));
+    assert.deepStrictEqual([text(engine.mapTitle()), text(engine.mapAuthor()), engine.mapLanguage(), text(engine.mapBlurb())],
+                           ['The Well', 'Kiss Anna', 'hu-HU', 'Water.']);
+    assert.strictEqual(engine.load(Buffer.from(`${facts}#helyiseg 0\n`)), 'refused');
+    assert.strictEqual(engine.mapLanguage(), 'hu-HU');
+    engine.load(Buffer.from('#lang magyar\n#helyiseg 1\nFirst line\n#gameover\n'));
+    assert.deepStrictEqual([text(engine.mapTitle()), text(engine.mapAuthor()), engine.mapLanguage()],
+                           ['First line', '', '']);
   });
 
   await suite.test('a map of a million bytes loads and plays', () => {

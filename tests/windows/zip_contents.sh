@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Windows zip from a build folder and checks that it holds what a
-# Windows user needs, README.txt with Windows line ends and the manual pages
-# as HTML, and that the unpacked programs play the adventure through its
-# walkthrough and pass its map under Wine.
+# Windows user needs, README.txt with Windows line ends, the page and the
+# manual pages as HTML, no two files of one name, and that the unpacked
+# programs play the adventure through its walkthrough, pass its map and
+# publish a map as README.txt says, under Wine.
 #   zip_contents.sh BUILD_WIN_DIR
 set -eu
 build=$(realpath "$1")
@@ -22,8 +23,9 @@ mkdir "$out/unpacked"
 (cd "$out/unpacked" && cmake -E tar xf "$zip")
 contents=$(cd "$out/unpacked" && find . -type f | sed 's|^\./||' | sort)
 echo "$contents"
-expected=$(printf '%s\n' README.txt kaland-check.exe kaland-check.html kaland-map.html kaland.exe \
-                         kaland.html zelmor.map zelmor.walkthrough | sed "s|^|$name/|" | sort)
+expected=$(printf '%s\n' README.txt kaland-check.exe kaland-publish.exe kaland.exe kaland.html manual-kaland.html \
+                         manual-kaland-check.html manual-kaland-publish.html manual-kaland-map.html zelmor.map \
+                         zelmor.walkthrough | sed "s|^|$name/|" | sort)
 if [[ $contents != "$expected" ]]; then
   echo "the zip should hold exactly:"
   echo "$expected"
@@ -42,10 +44,14 @@ while read -r file title; do
   grep -qF '<html lang="en">' "$folder/$file" || { echo "$file: no language"; exit 1; }
   grep -qF "<title>$title</title>" "$folder/$file" || { echo "$file: not titled $title"; exit 1; }
 done <<'PAGES'
-kaland.html KALAND(1)
-kaland-check.html KALAND-CHECK(1)
-kaland-map.html KALAND-MAP(5)
+manual-kaland.html KALAND(1)
+manual-kaland-check.html KALAND-CHECK(1)
+manual-kaland-publish.html KALAND-PUBLISH(1)
+manual-kaland-map.html KALAND-MAP(5)
 PAGES
+duplicates=$(cd "$out/unpacked" && find . -type f | sed 's|.*/||' | sort | uniq -d)
+[[ -z $duplicates ]] || { echo "files of the same name: $duplicates"; exit 1; }
+cmp "$(cache_value KALAND_WEB_PAGE)" "$folder/kaland.html" || { echo "kaland.html is not the built page"; exit 1; }
 
 # The way README.txt tells a Windows user to play: in the folder, no argument.
 ending=$(cd "$folder" && timeout 60 wine kaland.exe <zelmor.walkthrough | grep -c 'you saved the fishermen')
@@ -60,4 +66,20 @@ ending=$(cd "$out" && timeout 60 wine "$folder/kaland.exe" <"$folder/zelmor.walk
 report=$(cd "$folder" && timeout 60 wine kaland-check.exe --strict '*.m?p' 2>&1) ||
   { echo "$report"; echo "kaland-check refused the adventure"; exit 1; }
 [[ $report == "zelmor.map: 0 errors, 0 warnings" ]] || { echo "$report"; echo "the wildcard was not expanded"; exit 1; }
-echo "unpacked and played from $name"
+# Publishing as README.txt says, from the folder: the page beside the map,
+# then the zip, made twice (the second replaces the first, which Windows'
+# own rename would refuse); a map in a subfolder named with backslashes.
+mkdir "$folder/games"
+printf '#title The Dry Well\r\n#ifid 3F2A6C1E-8B4D-4E7A-9C31-5D0B7A2E9F64\r\n#helyiseg 1\r\nDry.\r\n#gameover\r\n' \
+  >"$folder/games/well.map"
+report=$(cd "$folder" && timeout 60 wine kaland-publish.exe 'games\well.map' 2>&1) || { echo "$report"; exit 1; }
+[[ ${report%$'\r'} == 'wrote games\well.html' ]] || { echo "$report"; echo "kaland-publish did not write the page"; exit 1; }
+grep -qF '<title>The Dry Well</title>' "$folder/games/well.html" || { echo "the page lacks its title"; exit 1; }
+for run in 1 2; do
+  report=$(cd "$folder" && timeout 60 wine kaland-publish.exe --zip zelmor.zip zelmor.map 2>&1) ||
+    { echo "$report"; exit 1; }
+  [[ $report == *"#ifid "* && $report == *"wrote zelmor.zip"* ]] || { echo "$report"; echo "run $run: no zip"; exit 1; }
+done
+python3 -c 'import sys, zipfile; names = zipfile.ZipFile(sys.argv[1]).namelist()
+assert names == ["index.html", "zelmor.map", "zelmor.iFiction", "README.txt"], names' "$folder/zelmor.zip"
+echo "unpacked, played and published from $name"

@@ -90,6 +90,10 @@ std::string describeKey(char key);
 /// or MAP: ... for one that concerns the whole file (line 0).
 void printDiagnostic(const std::string& name, const Diagnostic& diagnostic);
 
+/// Map bytes quoted in a message: control characters made visible, at most
+/// 40 bytes (never cut inside a UTF-8 character).
+std::string shownText(const char* bytes, std::size_t length);
+
 /// The runner's message for a defect, in double quotes, as the checker cites it.
 std::string quotedMessage(const MapDefect& defect);
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "fact_checks.h"
 #include "map_check.h"
 
 #if defined(_WIN32)
@@ -35,6 +36,7 @@ struct Reading {
     std::size_t firstLineCutWarning = SIZE_MAX;  // index of the long-line warning on line 1
     bool firstLineHasLoneCarriageReturn = false;
     bool anyLine = false;
+    MapFacts facts;
 };
 
 void flushIgnoredRun(Reading* reading) {
@@ -68,22 +70,6 @@ std::size_t editDistance(const std::string& a, const std::string& b) {
         }
     }
     return d[a.size()][b.size()];
-}
-
-// Map bytes quoted in a message: control characters made visible, at most
-// 40 bytes (never cut inside a UTF-8 character).
-std::string shownText(const char* bytes, std::size_t length) {
-    std::size_t shown = length;
-    if (length > 40) {
-        shown = 40;
-        while (shown > 0 && (static_cast<unsigned char>(bytes[shown]) & 0xC0) == 0x80) --shown;
-    }
-    std::string text;
-    for (std::size_t i = 0; i < shown; ++i) {
-        unsigned char byte = static_cast<unsigned char>(bytes[i]);
-        text += byte < 0x20 || byte == 0x7F ? describeKey(bytes[i]) : std::string(1, bytes[i]);
-    }
-    return shown < length ? text + "..." : text;
 }
 
 std::string lowercased(const char* bytes, std::size_t length) {
@@ -330,16 +316,17 @@ bool isCheckedRoomDescribed(const void* context, std::uint32_t room) {
 void readLine(Reading* reading, const MapLine& line) {
     MapLineKind kind = classifyMapLine(line);
     checkBytes(reading, line, kind);
+    bool isFact = checkFactLine(&reading->facts, reading->check, line, kind);
     // After a defect the runner would have stopped; the rest of the room
     // is passed over, and the next #helyiseg line starts afresh.
     if (reading->skippingRoom && kind != RoomDirective) {
-        if (kind == OtherDirective) checkForTypo(reading, line);
+        if (kind == OtherDirective && !isFact) checkForTypo(reading, line);
         return;
     }
     LoaderStep step = stepLoader(&reading->cursor, line, kind, isCheckedRoomDescribed, reading->check);
     if (step.kind == SkipBlankLine) return;
     if (step.kind == SkipComment) {
-        checkForTypo(reading, line);
+        if (!isFact) checkForTypo(reading, line);
         return;
     }
     if (step.kind == SkipDescription) {
@@ -412,6 +399,20 @@ void checkTableSize(MapCheck* check) {
 }
 
 }  // namespace
+
+std::string shownText(const char* bytes, std::size_t length) {
+    std::size_t shown = length;
+    if (length > 40) {
+        shown = 40;
+        while (shown > 0 && (static_cast<unsigned char>(bytes[shown]) & 0xC0) == 0x80) --shown;
+    }
+    std::string text;
+    for (std::size_t i = 0; i < shown; ++i) {
+        unsigned char byte = static_cast<unsigned char>(bytes[i]);
+        text += byte < 0x20 || byte == 0x7F ? describeKey(bytes[i]) : std::string(1, bytes[i]);
+    }
+    return shown < length ? text + "..." : text;
+}
 
 std::size_t MapCheck::count(Severity severity) const {
     return static_cast<std::size_t>(std::count_if(diagnostics.begin(), diagnostics.end(),

@@ -11,6 +11,9 @@ const char HEADING_FIXED[] = "<h1 id=\"kaland-title\" data-source=\"page\">";
 const char HEADING_END[] = "</h1>";
 const char MAP_START[] = "<script type=\"application/octet-stream\" id=\"kaland-map\" data-name=\"";
 const char MAP_END[] = "</script>";
+const char LANGUAGE_MARK[] = "<html lang=\"en\">";
+const char AUTHOR_MARK[] = "<p id=\"kaland-author\" hidden></p>";
+const char IFICTION_PREFIX[] = "ifiction: http://babel.ifarchive.org/protocol/iFiction/";
 
 // Replaces the text from `start` up to and including the first `end` after
 // it with `replacement`. False when either is missing.
@@ -35,6 +38,10 @@ std::string safeName(const std::string& name) {
     }
     return safe.empty() ? "map" : safe;
 }
+
+// Meta data for archives and link previews, after the title: the IFID as
+// the archive's tools find it in a web page, the author and the blurb.
+std::string metaData(const GameFacts& facts);
 
 }  // namespace
 
@@ -61,18 +68,40 @@ std::string encodeBase64(const std::string& bytes) {
     return encoded;
 }
 
+namespace {
+
+std::string metaData(const GameFacts& facts) {
+    std::string meta;
+    if (!facts.ifid.empty()) {
+        meta += std::string("\n<meta prefix=\"") + IFICTION_PREFIX + "\" property=\"ifiction:ifid\" content=\"" +
+                escapeHtml(facts.ifid) + "\">";
+    }
+    if (!facts.author.empty()) meta += "\n<meta name=\"author\" content=\"" + escapeHtml(facts.author) + "\">";
+    if (!facts.blurb.empty()) meta += "\n<meta name=\"description\" content=\"" + escapeHtml(facts.blurb) + "\">";
+    return meta;
+}
+
+}  // namespace
+
 bool fillPageTemplate(std::string* page, const std::string& mapBytes, const std::string& mapName,
-                      const std::string& title, std::string* error) {
-    std::string shownTitle = escapeHtml(title);
-    // The map first: it comes after the title and the heading, and the
-    // title's own text must never be searched for markers.
+                      const GameFacts& facts, std::string* error) {
+    std::string shownTitle = escapeHtml(facts.title);
+    // From the end of the page to its start: the map first, as it comes
+    // after everything else, and no text put in may be searched for markers.
     if (!replaceMarked(page, MAP_START, MAP_END,
                        MAP_START + safeName(mapName) + "\">" + encodeBase64(mapBytes) + MAP_END)) {
         *error = "the embedded map's element";
+    } else if (!facts.author.empty() &&
+               !replaceMarked(page, AUTHOR_MARK, "",
+                              "<p id=\"kaland-author\">" + escapeHtml(facts.author) + "</p>")) {
+        *error = "the author's place";
     } else if (!replaceMarked(page, HEADING_START, HEADING_END, HEADING_FIXED + shownTitle + HEADING_END)) {
         *error = "the heading";
-    } else if (!replaceMarked(page, TITLE_START, TITLE_END, TITLE_START + shownTitle + TITLE_END)) {
+    } else if (!replaceMarked(page, TITLE_START, TITLE_END, TITLE_START + shownTitle + TITLE_END + metaData(facts))) {
         *error = "the title";
+    } else if (!facts.language.empty() &&
+               !replaceMarked(page, LANGUAGE_MARK, "", "<html lang=\"" + escapeHtml(facts.language) + "\">")) {
+        *error = "the page's language";
     } else {
         return true;
     }

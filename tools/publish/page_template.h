@@ -1,15 +1,26 @@
-// The page template: a built kaland.html, whose embedded map and title
-// publishing replaces. The places are marked in web/page.html.
+// The page template: a built kaland.html, whose embedded map, title, author
+// and language publishing replaces. The places are marked in web/page.html.
 #pragma once
 
 #include <string>
+
+/// The game as the published files show it: UTF-8 text, ready for markup
+/// once escaped.
+struct GameFacts {
+    std::string title;     // never empty: #title, else the start room's first line, else the map's name
+    std::string author;    // "" when the map names none
+    std::string language;  // a language tag; "" when the map gives none
+    std::string ifid;      // a UUID in capitals; "" when there is none
+    std::string blurb;     // one line; "" when the map gives none
+};
 
 /// The bytes in base64, whose alphabet holds no '<': embedded in the page,
 /// no map can end the element that holds it.
 std::string encodeBase64(const std::string& bytes);
 
-/// Puts the map (its bytes and file name) and the title (UTF-8 text, shown
-/// as text) into `page`. Returns false, with the reason in `error`, when
-/// the template lacks one of its marked places.
+/// Puts the map (its bytes and file name) and the game's facts into `page`:
+/// the title and heading, the author under it, the page's language, and the
+/// IFID, author and blurb as meta data. Returns false, with the reason in
+/// `error`, when the template lacks one of its marked places.
 bool fillPageTemplate(std::string* page, const std::string& mapBytes, const std::string& mapName,
-                      const std::string& title, std::string* error);
+                      const GameFacts& facts, std::string* error);

@@ -14,7 +14,34 @@ bool isValidUtf8(const std::string& bytes) {
 }
 
 std::string toUtf8(const std::string& bytes) {
-    if (isValidUtf8(bytes)) return bytes;
+    return mapTextToUtf8(bytes, isValidUtf8(bytes));
+}
+
+namespace {
+
+// UTF-8 text whose bytes may have been cut inside a character (a map line
+// is read 511 bytes at a time): what is left of such a character becomes
+// U+FFFD, as a browser shows it.
+std::string mendedUtf8(const std::string& bytes) {
+    std::string text;
+    char32_t character = 0;
+    for (std::size_t at = 0; at < bytes.size();) {
+        std::size_t length = readUtf8Character(bytes.data(), bytes.size(), at, &character);
+        if (length == 0) {
+            text += "\xEF\xBF\xBD";
+            ++at;
+        } else {
+            text.append(bytes, at, length);
+            at += length;
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string mapTextToUtf8(const std::string& bytes, bool mapIsUtf8) {
+    if (mapIsUtf8) return mendedUtf8(bytes);
     std::string text;
     char encoded[4];
     for (char byte : bytes) {

@@ -11,6 +11,10 @@ bool isValidUtf8(const std::string& bytes);
 /// windows-1250, the legacy encoding of Hungarian maps (as the page does).
 std::string toUtf8(const std::string& bytes);
 
+/// Text from a map as UTF-8, read as the whole map is: kept when the map is
+/// UTF-8 (`mapIsUtf8`), otherwise read as windows-1250.
+std::string mapTextToUtf8(const std::string& text, bool mapIsUtf8);
+
 /// Without whitespace (spaces, tabs, CR, LF...) at either end.
 std::string trimmed(const std::string& text);
 

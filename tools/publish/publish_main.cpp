@@ -1,29 +1,41 @@
-// kaland-publish MAP [-o OUT.html] [--title TEXT]
+// kaland-publish MAP [-o OUT.html] [--zip GAME.zip] [--title TEXT]
 // Writes the browser page with MAP embedded: one file that plays the map
-// from a double-click or any static web host.
+// from a double-click or any static web host; and, with --zip, the zip a
+// game site takes, with the page as its index.html. The files are made in
+// memory by the page, record and zip functions; this file reads and writes.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <random>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
+#include "game_release.h"
 #include "installed_files.h"
 #include "map_check.h"
 #include "page_template.h"
-#include "page_text.h"
 
 namespace {
 
 const char USAGE[] =
-    "usage: kaland-publish MAP [-o OUT.html] [--title TEXT]\n"
+    "usage: kaland-publish MAP [-o OUT.html] [--zip GAME.zip] [--title TEXT]\n"
     "Writes a web page that plays the kaland map MAP in a browser: one file,\n"
     "with nothing to install and nothing fetched from the network.\n"
     "  -o, --output OUT.html  the page to write (default: MAP's name with .html)\n"
-    "  --title TEXT           the page's title (default: the first line of the\n"
-    "                         start room's text)\n"
+    "  --zip GAME.zip         write the zip a game site takes instead: the page as\n"
+    "                         index.html, the map, its .iFiction record and a\n"
+    "                         README.txt (with -o, the page is written as well)\n"
+    "  --title TEXT           the page's title (default: the map's #title, else the\n"
+    "                         first line of the start room's text)\n"
     "  --help                 show this help\n"
     "  --version              show the version\n"
-    "Exit status: 0 when the page was written, 1 when the runner would refuse\n"
+    "Exit status: 0 when everything was written, 1 when the runner would refuse\n"
     "the map (nothing is written then), 2 for a usage error, a file that cannot\n"
     "be read or written, or a kaland built without its page template.\n";
 
@@ -33,6 +45,7 @@ constexpr std::size_t MAX_MAP_BYTES = std::size_t{64} << 20;
 struct Options {
     const char* map = nullptr;
     std::string output;
+    std::string zip;
     bool hasTitle = false;
     std::string title;
 };
@@ -58,6 +71,9 @@ int parseOptions(int argc, char** argv, Options* options) {
         } else if (argument == "-o" || argument == "--output") {
             if (!hasValue) return usageError("%s needs a file name", argv[i]);
             options->output = argv[++i];
+        } else if (argument == "--zip") {
+            if (!hasValue) return usageError("%s needs a file name", argv[i]);
+            options->zip = argv[++i];
         } else if (argument == "--title") {
             if (!hasValue) return usageError("%s needs a text", argv[i]);
             options->hasTitle = true;
@@ -111,15 +127,24 @@ bool findTemplate(std::string* path) {
     return true;
 }
 
+// Where the last folder of a path ends, or npos.
+std::size_t lastSeparator(const std::string& path) {
+#if defined(_WIN32)
+    return path.find_last_of("/\\:");
+#else
+    return path.rfind('/');
+#endif
+}
+
 std::string baseName(const std::string& path) {
-    std::size_t slash = path.rfind('/');
+    std::size_t slash = lastSeparator(path);
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // MAP's path with its extension (if any) replaced by .html.
 std::string defaultOutput(const std::string& map) {
     std::size_t dot = map.rfind('.');
-    std::size_t slash = map.rfind('/');
+    std::size_t slash = lastSeparator(map);
     bool hasExtension = dot != std::string::npos && dot > 0 && (slash == std::string::npos || dot > slash + 1);
     return (hasExtension ? map.substr(0, dot) : map) + ".html";
 }
@@ -142,24 +167,75 @@ bool checkMap(const char* path, const std::string& bytes, MapCheck* check) {
     return check->count(Error) == 0;
 }
 
-std::string defaultTitle(const MapCheck& check, const std::string& mapName) {
-    std::string title = check.hasStart ? trimmed(roomAt(check, check.startRoom).firstLine) : "";
-    return title.empty() ? mapName : title;
+// A fresh IFID for a map without one, and the line that gives the map it.
+std::string freshIfid(const char* path) {
+    std::random_device source;
+    unsigned char random[16];
+    for (int i = 0; i < 16; i += 4) {
+        unsigned value = source();
+        for (int j = 0; j < 4; ++j) random[i + j] = static_cast<unsigned char>(value >> (8 * j));
+    }
+    std::string ifid = makeIfid(random);
+    std::fprintf(stderr,
+                 "%s: warning: no #ifid, the number that identifies a game in archives: this release gets a "
+                 "fresh one; put this line before the first #helyiseg to keep it in every release:\n"
+                 "#ifid %s\n",
+                 path, ifid.c_str());
+    return ifid;
 }
 
-// Writes the page through a temporary file, so that a failed write leaves
-// no half page behind.
-bool writePage(const std::string& path, const std::string& page) {
+// When the map was last changed, as the zip dates its files: the same map
+// makes the same zip.
+ZipTime modificationTime(const char* path) {
+    ZipTime time;
+    struct stat status;
+    if (stat(path, &status) != 0) return time;
+    std::time_t seconds = status.st_mtime;
+    const std::tm* local = std::localtime(&seconds);
+    if (local == nullptr) return time;
+    time.year = local->tm_year + 1900;
+    time.month = local->tm_mon + 1;
+    time.day = local->tm_mday;
+    time.hour = local->tm_hour;
+    time.minute = local->tm_min;
+    time.second = local->tm_sec;
+    return time;
+}
+
+// Puts the temporary file in the place of `path`, whether or not a file is
+// there already (Windows' rename refuses to replace one).
+bool replaceFile(const std::string& temporary, const std::string& path) {
+#if defined(_WIN32)
+    if (MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) return true;
+    errno = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+    return false;
+#else
+    return std::rename(temporary.c_str(), path.c_str()) == 0;
+#endif
+}
+
+// Writes a file through a temporary one, so that a failed write leaves no
+// half file behind.
+bool writeWholeFile(const std::string& path, const std::string& bytes) {
     std::string temporary = path + ".tmp";
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
     if (file == nullptr) return false;
-    bool written = std::fwrite(page.data(), 1, page.size(), file) == page.size();
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     written = std::fclose(file) == 0 && written;
-    if (written && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    if (written && replaceFile(temporary, path)) return true;
     int reason = errno;  // what went wrong, not what the clean-up meets
     std::remove(temporary.c_str());
     errno = reason;
     return false;
+}
+
+bool writeOutput(const std::string& path, const std::string& bytes) {
+    if (!writeWholeFile(path, bytes)) {
+        std::fprintf(stderr, "kaland-publish: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    std::printf("wrote %s\n", path.c_str());
+    return true;
 }
 
 // Whether two paths name the same file, however they are spelt.
@@ -171,6 +247,38 @@ bool isSameFile(const char* first, const char* second) {
         return std::strcmp(first, second) == 0;
     }
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Refuses outputs that would overwrite the map or each other.
+bool checkOutputs(const Options& options, const std::string& page) {
+    for (const std::string* output : {&page, &options.zip}) {
+        if (!output->empty() && isSameFile(output->c_str(), options.map)) {
+            std::fprintf(stderr, "kaland-publish: %s would overwrite the map %s; name another file\n",
+                         output->c_str(), options.map);
+            return false;
+        }
+    }
+    if (!page.empty() && !options.zip.empty() && isSameFile(page.c_str(), options.zip.c_str())) {
+        std::fprintf(stderr, "kaland-publish: the page and the zip are both %s; name two files\n", page.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool readTemplate(std::string* templatePath, std::string* page) {
+    if (!findTemplate(templatePath)) {
+        std::fprintf(stderr,
+                     "kaland-publish: the page template kaland.html is not installed: this kaland was\n"
+                     "built without Emscripten. Build the page (see \"Play in a browser\" in the README)\n"
+                     "and install it with kaland.\n");
+        return false;
+    }
+    std::string error;
+    if (!readWholeFile(templatePath->c_str(), page, &error)) {
+        std::fprintf(stderr, "%s: error: %s\n", templatePath->c_str(), error.c_str());
+        return false;
+    }
+    return true;
 }
 
 int publish(const Options& options) {
@@ -191,36 +299,31 @@ int publish(const Options& options) {
         return 1;
     }
     std::string templatePath;
-    if (!findTemplate(&templatePath)) {
-        std::fprintf(stderr,
-                     "kaland-publish: the page template kaland.html is not installed: this kaland was\n"
-                     "built without Emscripten. Build the page (see \"Play in a browser\" in the README)\n"
-                     "and install it with kaland.\n");
-        return 2;
-    }
     std::string page;
-    if (!readWholeFile(templatePath.c_str(), &page, &error)) {
-        std::fprintf(stderr, "%s: error: %s\n", templatePath.c_str(), error.c_str());
-        return 2;
-    }
+    if (!readTemplate(&templatePath, &page)) return 2;
+    // Without --zip the page is written by default; with it, only when named.
+    std::string pagePath = options.output;
+    if (pagePath.empty() && options.zip.empty()) pagePath = defaultOutput(options.map);
+    if (!checkOutputs(options, pagePath)) return 2;
+
     std::string mapName = baseName(options.map);
-    std::string title = toUtf8(options.hasTitle ? options.title : defaultTitle(check, mapName));
-    if (!fillPageTemplate(&page, map, mapName, title, &error)) {
+    std::vector<Diagnostic> warnings;
+    GameFacts game = readGameFacts(map, mapName, check, options.hasTitle ? &options.title : nullptr, &warnings);
+    for (const Diagnostic& warning : warnings) printDiagnostic(options.map, warning);
+    if (game.ifid.empty()) game.ifid = freshIfid(options.map);
+    if (!fillPageTemplate(&page, map, mapName, game, &error)) {
         std::fprintf(stderr, "%s: error: not a kaland page template: %s is missing\n", templatePath.c_str(),
                      error.c_str());
         return 2;
     }
-    std::string output = options.output.empty() ? defaultOutput(options.map) : options.output;
-    if (isSameFile(output.c_str(), options.map)) {
-        std::fprintf(stderr, "kaland-publish: the page would overwrite the map %s; name another with -o\n",
-                     options.map);
+    std::string zip;
+    if (!options.zip.empty() &&
+        !makeReleaseZip(page, map, mapName, game, modificationTime(options.map), &zip, &error)) {
+        std::fprintf(stderr, "kaland-publish: cannot make %s: %s\n", options.zip.c_str(), error.c_str());
         return 2;
     }
-    if (!writePage(output, page)) {
-        std::fprintf(stderr, "kaland-publish: cannot write %s: %s\n", output.c_str(), std::strerror(errno));
-        return 2;
-    }
-    std::printf("wrote %s\n", output.c_str());
+    if (!pagePath.empty() && !writeOutput(pagePath, page)) return 2;
+    if (!options.zip.empty() && !writeOutput(options.zip, zip)) return 2;
     return 0;
 }
 

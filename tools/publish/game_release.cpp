@@ -1,0 +1,176 @@
+#include "game_release.h"
+
+#include <vector>
+
+#include "fact_checks.h"
+#include "ifiction_record.h"
+#include "page_text.h"
+#include "text_encoding.h"
+
+namespace {
+
+const char INDEX_NAME[] = "index.html";
+const char README_NAME[] = "README.txt";
+
+std::string lowercased(std::string text) {
+    for (char& byte : text) byte = lowercaseByte(byte);
+    return text;
+}
+
+std::string capitals(std::string text) {
+    for (char& byte : text) {
+        if (byte >= 'a' && byte <= 'z') byte = static_cast<char>(byte - ('a' - 'A'));
+    }
+    return text;
+}
+
+// How many characters a line of UTF-8 shows, for the line under a heading.
+std::size_t characterCount(const std::string& text) {
+    std::size_t count = 0;
+    for (char byte : text) {
+        if ((static_cast<unsigned char>(byte) & 0xC0) != 0x80) ++count;
+    }
+    return count;
+}
+
+// A map name as a console command's argument.
+std::string commandArgument(const std::string& name) {
+    return name.find_first_of(" &()^;,'") == std::string::npos ? name : "\"" + name + "\"";
+}
+
+// The zip's map name: kept where it is UTF-8 (flagged so in the zip),
+// otherwise its bytes outside ASCII become '_'.
+std::string zipName(const std::string& name) {
+    if (isValidUtf8(name)) return name;
+    std::string plain = name;
+    for (char& byte : plain) {
+        if (static_cast<unsigned char>(byte) >= 0x80) byte = '_';
+    }
+    return plain;
+}
+
+struct ReadmeWords {
+    const char* by;
+    const char* howToPlay;
+    const char* inBrowser;
+    const char* inConsole;
+    const char* keys;
+};
+
+const ReadmeWords ENGLISH = {
+    "by ",
+    "How to play",
+    "In a web browser: open index.html. The game plays in the page, with\n"
+    "nothing to install and nothing fetched from the network, and the page\n"
+    "keeps your place for the next time you open it.\n",
+    "In a console, with the kaland program:\n",
+    "Each room shows its text. Type the key of an exit (the text names it) and\n"
+    "press Enter; type exit to quit.\n",
+};
+
+const ReadmeWords HUNGARIAN = {
+    "Írta: ",
+    "Így játszhatsz",
+    "Böngészőben: nyisd meg az index.html fájlt. A játék a lapon fut, semmit\n"
+    "nem kell telepíteni, és a lap semmit nem tölt le a hálózatról; legközelebb\n"
+    "ott folytathatod, ahol abbahagytad.\n",
+    "Konzolban, a kaland programmal:\n",
+    "Minden helyiség kiírja a szövegét. Írd be egy kijárat billentyűjét (a szöveg\n"
+    "megnevezi), és nyomj Entert; a kilépéshez írd be: exit\n",
+};
+
+// Text with LF line ends made CR LF, for Notepad and its kind.
+std::string withWindowsLineEnds(const std::string& text) {
+    std::string out;
+    for (char byte : text) {
+        if (byte == '\n') out += '\r';
+        out += byte;
+    }
+    return out;
+}
+
+}  // namespace
+
+GameFacts gameFactsOf(const MapFacts& facts, bool mapIsUtf8) {
+    GameFacts game;
+    game.title = mapTextToUtf8(mapFactValue(facts, TitleFact), mapIsUtf8);
+    game.author = mapTextToUtf8(mapFactValue(facts, AuthorFact), mapIsUtf8);
+    game.language = mapFactValue(facts, LanguageFact);
+    game.ifid = capitals(mapFactValue(facts, IfidFact));
+    game.blurb = mapTextToUtf8(mapFactValue(facts, BlurbFact), mapIsUtf8);
+    return game;
+}
+
+GameFacts readGameFacts(const std::string& map, const std::string& mapName, const MapCheck& check,
+                        const std::string* title, std::vector<Diagnostic>* warnings) {
+    // Facts come before the first room: the reading stops there.
+    MapFacts facts;
+    MapLineReader reader;
+    if (startMapLinesInMemory(&reader, map.data(), map.size())) {
+        MapLine line;
+        while (!facts.pastFirstRoom && readMapLine(&reader, &line)) {
+            std::string warning = factLineWarning(readMapFactLine(&facts, line, classifyMapLine(line)), facts);
+            if (!warning.empty()) warnings->push_back(Diagnostic{line.physicalLine, Warning, warning});
+        }
+    }
+    endMapLines(&reader);
+    bool mapIsUtf8 = isValidUtf8(map);
+    GameFacts game = gameFactsOf(facts, mapIsUtf8);
+    std::string firstLine = check.hasStart ? trimmed(roomAt(check, check.startRoom).firstLine) : "";
+    if (title != nullptr) {
+        game.title = toUtf8(*title);
+    } else if (game.title.empty()) {
+        game.title = firstLine.empty() ? toUtf8(mapName) : mapTextToUtf8(firstLine, mapIsUtf8);
+    }
+    return game;
+}
+
+std::string makeIfid(const unsigned char random[16]) {
+    static const char HEX[] = "0123456789ABCDEF";
+    unsigned char bytes[16];
+    for (int i = 0; i < 16; ++i) bytes[i] = random[i];
+    bytes[6] = static_cast<unsigned char>((bytes[6] & 0x0F) | 0x40);  // version 4
+    bytes[8] = static_cast<unsigned char>((bytes[8] & 0x3F) | 0x80);  // the RFC 4122 variant
+    std::string ifid;
+    for (int i = 0; i < 16; ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10) ifid += '-';
+        ifid += HEX[bytes[i] >> 4];
+        ifid += HEX[bytes[i] & 0x0F];
+    }
+    return ifid;
+}
+
+std::string ifictionName(const std::string& mapName) {
+    std::size_t dot = mapName.rfind('.');
+    return (dot == std::string::npos || dot == 0 ? mapName : mapName.substr(0, dot)) + ".iFiction";
+}
+
+std::string makeReleaseReadme(const GameFacts& facts, const std::string& mapName) {
+    const ReadmeWords& words = isHungarianTag(facts.language.c_str()) ? HUNGARIAN : ENGLISH;
+    std::string text = facts.title + "\n" + std::string(characterCount(facts.title), '=') + "\n";
+    if (!facts.author.empty()) text += words.by + facts.author + "\n";
+    if (!facts.blurb.empty()) text += "\n" + facts.blurb + "\n";
+    text += std::string("\n\n") + words.howToPlay + "\n" + std::string(characterCount(words.howToPlay), '-') +
+            "\n" + words.inBrowser + "\n" + words.inConsole + "\n  kaland " +
+            commandArgument(zipName(mapName)) + "\n\n" + words.keys;
+    if (!facts.ifid.empty()) text += "\n\nIFID: " + facts.ifid + "\n";
+    return withWindowsLineEnds(text);
+}
+
+bool makeReleaseZip(const std::string& page, const std::string& mapBytes, const std::string& mapName,
+                    const GameFacts& facts, const ZipTime& time, std::string* zip, std::string* error) {
+    std::string name = zipName(mapName);
+    std::string record = ifictionName(name);
+    std::string lowerName = lowercased(name);
+    if (lowerName == INDEX_NAME || lowerName == lowercased(README_NAME) || lowerName == lowercased(record)) {
+        *error = "the zip holds a file named " + name + " of its own: rename the map";
+        return false;
+    }
+    std::vector<ZipEntry> entries = {
+        {INDEX_NAME, page},
+        {name, mapBytes},
+        {record, makeIfictionRecord(facts)},
+        {README_NAME, makeReleaseReadme(facts, mapName)},
+    };
+    return makeZip(entries, time, zip, error);
+}

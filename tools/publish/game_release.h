@@ -1,0 +1,48 @@
+// A game released for players and archives: its facts as the published
+// files show them, and the zip a game site takes (the page as index.html at
+// the top, the map, its iFiction record and a README.txt). Bytes in, bytes
+// out: reading and writing files is the caller's business.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "map_check.h"
+#include "map_facts.h"
+#include "page_template.h"
+#include "zip_archive.h"
+
+/// The map's facts as UTF-8 text, read in the map's encoding (`mapIsUtf8`),
+/// the IFID in capitals. The title is the map's #title, or "" for none:
+/// the caller chooses what stands in for it.
+GameFacts gameFactsOf(const MapFacts& facts, bool mapIsUtf8);
+
+/// The facts the published files show for `map` (its bytes, its file name
+/// `mapName`, and `check`, the checker's reading of it), read in the map's
+/// encoding. The title is `title` when given (text of the command line),
+/// else the map's #title, else the start room's first line, trimmed, else
+/// the map's name. The IFID is "" when the map has none: the caller makes
+/// one. Each fact line that is not taken adds the checker's warning to
+/// `warnings`.
+GameFacts readGameFacts(const std::string& map, const std::string& mapName, const MapCheck& check,
+                        const std::string* title, std::vector<Diagnostic>* warnings);
+
+/// A fresh IFID: a version 4 (random) UUID in capitals, made of 16 random
+/// bytes.
+std::string makeIfid(const unsigned char random[16]);
+
+/// The name of the map's iFiction record in the zip: the map's name with
+/// .iFiction in place of its extension ("castle.map" gives "castle.iFiction").
+std::string ifictionName(const std::string& mapName);
+
+/// README.txt for the zip, with Windows line ends: the game's title, author
+/// and blurb, and how to play it in a browser and in a console. In
+/// Hungarian when the game's language is, otherwise in English.
+std::string makeReleaseReadme(const GameFacts& facts, const std::string& mapName);
+
+/// The zip of a release: `page` as index.html, the map under `mapName`, its
+/// iFiction record and README.txt, all dated `time`. Returns false, with
+/// the reason in `error`, when the map's name is one the zip's own files
+/// need, or the whole is too large for a zip.
+bool makeReleaseZip(const std::string& page, const std::string& mapBytes, const std::string& mapName,
+                    const GameFacts& facts, const ZipTime& time, std::string* zip, std::string* error);
