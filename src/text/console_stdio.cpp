@@ -59,8 +59,9 @@ void startConsole() {
 }
 
 bool consoleNeedsMapEncoding() {
+    if (!systemTerminalHasCodePage()) return false;
     startOutput();
-    return output.terminal && systemTerminalHasCodePage();
+    return output.terminal;
 }
 
 void consoleShowMapTextAs(MapEncoding encoding) {
