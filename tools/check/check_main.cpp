@@ -21,17 +21,27 @@
 
 namespace {
 
-// Reads the map `path` names ("-" is standard input) whole into `bytes` and
-// checks it into `check`. Returns false, after a message, when it cannot be
-// read.
-bool checkMapFile(const std::string& path, const char* name, std::string* bytes, MapCheck* check) {
+// Reads the map `path` names ("-" is standard input) and checks it into
+// `check`; with `keep`, the map is read whole into `bytes` first, for
+// --cover to play. Returns false, after a message, when it cannot be read.
+bool checkMapFile(const std::string& path, const char* name, bool keep, std::string* bytes, MapCheck* check) {
     std::string error;
-    if (!readArgumentFile(path.c_str(), bytes, &error)) {
+    std::FILE* file = keep ? nullptr : openInputFile(path.c_str(), true, &error);
+    bool opened = keep ? readWholeFile(path.c_str(), true, bytes, &error) : file != nullptr;
+    if (!opened) {
         std::fprintf(stderr, "%s: error: %s\n", name, error.c_str());
         return false;
     }
-    if (!readMapForCheck(bytes->data(), bytes->size(), machineMemoryBytes(), check)) {
-        std::fprintf(stderr, "%s: error: cannot read: %s\n", name, std::strerror(ENOMEM));
+    MapLineReader reader;
+    bool started = file != nullptr ? startMapLines(&reader, file)
+                                   : startMapLinesInMemory(&reader, bytes->data(), bytes->size());
+    if (started) readMapForCheck(&reader, machineMemoryBytes(), check);
+    endMapLines(&reader);
+    bool failed = !started || (file != nullptr && std::ferror(file) != 0);
+    int reason = started ? errno : ENOMEM;
+    if (file != nullptr) closeInputFile(file);
+    if (failed) {
+        std::fprintf(stderr, "%s: error: cannot read: %s\n", name, std::strerror(reason));
         return false;
     }
     analyseMap(check);
@@ -71,8 +81,7 @@ int checkOneMap(const std::string& path, const CheckOptions& options) {
     const char* name = path == "-" ? STANDARD_INPUT_NAME : path.c_str();
     MapCheck check;
     std::string bytes;  // kept for --cover, which plays the same bytes
-    if (!checkMapFile(path, name, &bytes, &check)) return 2;
-    if (!options.cover) std::string().swap(bytes);
+    if (!checkMapFile(path, name, options.cover, &bytes, &check)) return 2;
     std::vector<KeyRoute> routes = findAskedRoutes(&check, options);
     for (const Diagnostic& diagnostic : check.diagnostics) std::fputs(diagnosticLine(name, diagnostic).c_str(), stderr);
     std::size_t errors = check.count(Error);

@@ -327,11 +327,18 @@ void checkTableSize(MapCheck* check, std::uint64_t machineMemory) {
     }
 }
 
-void readLines(MapLineReader* reader, std::uint64_t machineMemory, MapCheck* check) {
+}  // namespace
+
+void readMapForCheck(MapLineReader* reader, std::uint64_t machineMemory, MapCheck* check) {
     Reading reading;
     reading.check = check;
+    MapEncodingScan encoding;
     MapLine line;
-    while (readMapLine(reader, &line)) readLine(&reading, line);
+    while (readMapLine(reader, &line)) {
+        scanMapBytes(&encoding, line.bytes, line.length);
+        readLine(&reading, line);
+    }
+    check->encoding = finishMapEncoding(encoding);
     flushIgnoredRun(&reading);
     checkCarriageReturnLineEnds(&reading);
     if (reader->bytesAfterControlZ) {
@@ -358,15 +365,3 @@ void readLines(MapLineReader* reader, std::uint64_t machineMemory, MapCheck* che
     }
 }
 
-}  // namespace
-
-bool readMapForCheck(const char* bytes, std::size_t size, std::uint64_t machineMemory, MapCheck* check) {
-    MapLineReader reader;
-    bool started = startMapLinesInMemory(&reader, bytes, size);
-    if (started) {
-        check->encoding = decideMapEncoding(bytes, size);
-        readLines(&reader, machineMemory, check);
-    }
-    endMapLines(&reader);
-    return started;
-}

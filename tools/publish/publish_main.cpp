@@ -133,7 +133,11 @@ std::string defaultOutput(const std::string& map) {
 // Checks the map as the runner loads it. Prints the refusal, as kaland-check
 // words it, and returns false when the runner would not load it.
 bool checkMap(const char* path, const std::string& bytes, MapCheck* check) {
-    if (!readMapForCheck(bytes.data(), bytes.size(), machineMemoryBytes(), check)) {
+    MapLineReader reader;
+    bool started = startMapLinesInMemory(&reader, bytes.data(), bytes.size());
+    if (started) readMapForCheck(&reader, machineMemoryBytes(), check);
+    endMapLines(&reader);
+    if (!started) {
         std::fprintf(stderr, "%s: error: not enough memory to read it\n", path);
         return false;
     }
@@ -251,7 +255,7 @@ bool readTemplate(std::string* templatePath, std::string* page) {
         return false;
     }
     std::string error;
-    if (!readWholeFile(templatePath->c_str(), page, &error)) {
+    if (!readWholeFile(templatePath->c_str(), false, page, &error)) {
         std::fprintf(stderr, "%s: error: %s\n", templatePath->c_str(), error.c_str());
         return false;
     }
@@ -262,7 +266,7 @@ int publish(const Options& options) {
     std::string map;
     std::string error;
     // One byte past the limit tells a map too large for the page.
-    if (!readWholeFile(options.map, &map, &error, MAX_MAP_BYTES + 1)) {
+    if (!readWholeFile(options.map, false, &map, &error, MAX_MAP_BYTES + 1)) {
         std::fprintf(stderr, "%s: error: %s\n", options.map, error.c_str());
         return 2;
     }
