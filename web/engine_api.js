@@ -57,7 +57,11 @@ function makeKalandEngine(module) {
   // The map's #lang tag as a string ('' without one): a tag is ASCII.
   const mapLanguage = () => String.fromCharCode(...terminated(module._kaland_map_language()));
 
-  return {load, play, startText, mapTitle, mapAuthor, mapLanguage, mapBlurb};
+  // How the loaded map's text is shown: 'utf-8' or 'windows-1250', the
+  // engine's decision for the whole map, as a TextDecoder label.
+  const encoding = () => String.fromCharCode(...terminated(module._kaland_map_encoding()));
+
+  return {load, play, startText, mapTitle, mapAuthor, mapLanguage, mapBlurb, encoding};
 }
 
 if (typeof module === 'object' && module.exports) module.exports = {makeKalandEngine, KalandGameState};

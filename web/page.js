@@ -36,15 +36,6 @@
 
   // ---- bytes and text ----
 
-  function isUtf8(bytes) {
-    try {
-      new TextDecoder('utf-8', {fatal: true}).decode(bytes);
-      return true;
-    } catch (error) {
-      return false;
-    }
-  }
-
   // Typed text as bytes in the map's own encoding, so that an accented key
   // of a windows-1250 map can be typed.
   function makeLineEncoder(encoding) {
@@ -235,7 +226,7 @@
       }
       return false;
     }
-    const encoding = isUtf8(bytes) ? 'utf-8' : 'windows-1250';
+    const encoding = engine.encoding();
     game = {bytes, name, encoding, encodeLine: makeLineEncoder(encoding), key: fingerprint(bytes), lines: [], state: 0};
     page.log.replaceChildren();
     shown = [];

@@ -14,6 +14,7 @@
 #include "room_table.h"
 #include "run_game.h"
 #include "text_bytes.h"
+#include "text_encoding.h"
 #include "web_console.h"
 
 namespace {
@@ -29,6 +30,7 @@ enum GameState {
 struct Engine {
     char* map = nullptr;  // the map's bytes until they are loaded
     bool loaded = false;  // the room table holds the map
+    MapEncoding encoding = MapInUtf8;  // how the map's text is shown
     MapDefect loadDefect{NoDefect, 0, 0};
     MapDefect playDefect{NoDefect, 0, 0};
     MapFacts facts;       // the map's #title, #author, #lang...: read even from a refused map
@@ -46,10 +48,10 @@ char* replaceBuffer(char** buffer, std::size_t size) {
 
 // Trims whitespace, the line's newline included, off both ends of `text`.
 const char* trimmed(char* text) {
-    std::size_t length = std::strlen(text);
-    while (length > 0 && isWhitespaceByte(text[length - 1])) text[--length] = '\0';
-    while (isWhitespaceByte(*text)) ++text;
-    return text;
+    std::size_t begin = 0;
+    std::size_t length = trimWhitespace(text, std::strlen(text), &begin);
+    text[begin + length] = '\0';
+    return text + begin;
 }
 
 }  // namespace
@@ -76,6 +78,7 @@ EMSCRIPTEN_KEEPALIVE int kaland_load(std::size_t size) {
     endMapLines(&factReader);
     MapLineReader reader;
     engine.loadDefect = MapDefect{NoMemory, 0, 0};
+    engine.encoding = engine.map != nullptr ? decideMapEncoding(engine.map, size) : MapInUtf8;
     engine.loaded = engine.map != nullptr && startMapLinesInMemory(&reader, engine.map, size) &&
                     loadMapFrom(&reader, &engine.loadDefect) == 0;
     endMapLines(&reader);
@@ -174,6 +177,13 @@ EMSCRIPTEN_KEEPALIVE const char* kaland_map_language() {
 
 EMSCRIPTEN_KEEPALIVE const char* kaland_map_blurb() {
     return mapFactValue(engine.facts, BlurbFact);
+}
+
+/// How the map last loaded shows its text, as the name a TextDecoder
+/// takes: "utf-8" or "windows-1250". The page decodes the output with it
+/// and encodes typed lines with it.
+EMSCRIPTEN_KEEPALIVE const char* kaland_map_encoding() {
+    return mapEncodingLabel(engine.encoding);
 }
 
 }  // extern "C"

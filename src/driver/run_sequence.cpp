@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "console_binding.h"
+#include "console_stdio.h"
 #include "installed_files.h"
 #include "run_game.h"
 
@@ -71,6 +72,7 @@ int runSequence(int argc, char** argv) {
     MapDefect defect{NoDefect, 0, 0};
     int status = -1;
     if (opened == NoDefect) {
+        if (consoleNeedsMapEncoding()) consoleShowMapTextAs(scanMapEncoding(&reader));
         status = runGame(&reader, &defect);
         reportDefect(defect);
     }

@@ -4,6 +4,7 @@
 
 #include "bulk_memory.h"
 #include "console_text.h"
+#include "move_rules.h"
 #include "room_table.h"
 
 namespace {
@@ -66,45 +67,36 @@ bool readPlayerLine(char* buffer, ShownRooms* shown) {
     return true;
 }
 
-// Reads lines until one selects an exit: true, with its slot. False when
-// the player types "exit" or the input ends, with which of the two in `end`.
-bool waitForKey(const Room& room, Game* game, std::uint32_t* slot, GameEnd* end) {
+// Reads lines in a room that waits for one until a line moves the player on:
+// true, with the exit slot to take. False when the player types "exit" or
+// the input ends, with which of the two in `end`.
+bool readUntilMove(const Room& room, Game* game, std::uint32_t* slot, GameEnd* end) {
     char line[LINE_BUFFER_SIZE];
     for (;;) {
         if (!readPlayerLine(line, &game->shown)) {
             *end = InputEnded;
             return false;
         }
-        if (line[0] == '\0') continue;
-        lowercaseInPlace(line);
-        if (std::strcmp(line, "exit") == 0) {
+        LineMove move = moveForLine(room.kind, room.exits, line);
+        if (move.effect == LineTakesExit) {
+            *slot = move.slot;
+            return true;
+        }
+        if (move.effect == LineQuits) {
             *end = PlayerQuit;
             return false;
-        }
-        if (line[1] != '\0') continue;  // only a one-byte line can be a key
-        for (std::uint32_t i = 0; i < MAX_EXITS; ++i) {
-            if (room.exits[i].key == line[0]) {
-                *slot = i;
-                return true;
-            }
         }
     }
 }
 
-// Acts on the kind of the room just shown. Returns true with the exit slot
-// to take, or false with how the game ended.
+// Acts on the kind of a room where passages stopped. Returns true with the
+// exit slot a line chose, or false with how the game ended.
 bool chooseExit(Game* game, std::uint32_t number, std::uint32_t* slot, GameEnd* end) {
     const Room& room = rooms[number];
-    char line[LINE_BUFFER_SIZE];
-    *slot = 0;  // Automatic and WaitForEnter rooms always take slot 0
     switch (room.kind) {
     case Navigate:
-        return waitForKey(room, game, slot, end);
-    case Automatic:
-        return true;
     case WaitForEnter:
-        *end = InputEnded;
-        return readPlayerLine(line, &game->shown);
+        return readUntilMove(room, game, slot, end);
     case GameOver:
         *end = ReachedGameOver;
         return false;
@@ -114,24 +106,35 @@ bool chooseExit(Game* game, std::uint32_t number, std::uint32_t* slot, GameEnd* 
     }
 }
 
+void tellExitTaken(Game* game, std::uint32_t room, std::uint32_t slot) {
+    if (game->observer != nullptr) game->observer->exitTaken(game->observer->context, room, slot);
+}
+
+// The room table as the passage rules see it; entering a room shows it.
+struct TableWorld {
+    Game* game;
+    RoomKind kindOf(std::uint32_t room) const { return rooms[room].kind; }
+    const Exit* exitsOf(std::uint32_t room) const { return rooms[room].exits; }
+    std::uint32_t roomCount() const { return ::roomCount; }
+    bool enteredSinceLine(std::uint32_t room) const { return game->shown.marks[room] == game->shown.round; }
+    void takeExit(std::uint32_t room, std::uint32_t slot) { tellExitTaken(game, room, slot); }
+    void enter(std::uint32_t room) { showRoom(game, room); }
+};
+
 GameEnd playFrom(Game* game, std::uint32_t current) {
+    TableWorld world{game};
     for (;;) {
-        showRoom(game, current);
-        std::uint32_t slot = 0;
-        GameEnd end = ReachedGameOver;
-        if (!chooseExit(game, current, &slot, &end)) return end;
-        const Room& room = rooms[current];
-        std::uint32_t next = room.exits[slot].target;
+        PassageChain chain = enterAndFollowPassages(world, current);
         // An exit out of the table ends the game rather than reading memory
         // that is not a room.
-        if (next >= roomCount) return stopGame(game, RoomMissing, next);
-        // An automatic move into a room shown since the last line read would
-        // go round for ever without asking the player anything.
-        if (room.kind == Automatic && game->shown.marks[next] == game->shown.round) {
-            return stopGame(game, AutomaticCircle, next);
-        }
-        if (game->observer != nullptr) game->observer->exitTaken(game->observer->context, current, slot);
-        current = next;
+        if (chain.end == ChainLeavesTable) return stopGame(game, RoomMissing, chain.target);
+        if (chain.end == ChainGoesRound) return stopGame(game, AutomaticCircle, chain.target);
+        std::uint32_t slot = FIRST_EXIT;
+        GameEnd end = ReachedGameOver;
+        if (!chooseExit(game, chain.room, &slot, &end)) return end;
+        tellExitTaken(game, chain.room, slot);
+        current = rooms[chain.room].exits[slot].target;
+        if (current >= roomCount) return stopGame(game, RoomMissing, current);
     }
 }
 

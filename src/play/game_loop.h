@@ -15,7 +15,10 @@ enum GameEnd {
 };
 
 // Told of every room shown and every exit taken, for tools that measure what
-// a game reached. The program itself plays without one.
+// a game reached. An exit is told as soon as a line or a passage takes it,
+// before the move is checked: when the move stops the game (an exit out of
+// the table, a circle of passages), no room is shown after it. The program
+// itself plays without one.
 struct PlayObserver {
     void (*roomShown)(void* context, std::uint32_t room);
     void (*exitTaken)(void* context, std::uint32_t room, std::uint32_t slot);

@@ -30,6 +30,12 @@ bool systemWriteOutput(const char* bytes, std::size_t length) {
     return true;
 }
 
+bool systemTerminalHasCodePage() {
+    return false;
+}
+
+void systemShowMapTextAs(MapEncoding) {}
+
 void systemPrepareTerminal(const char*, std::size_t) {}
 
 void systemRestoreTerminal() {}

@@ -2,6 +2,7 @@
 // standard output through a buffer of our own, and the process exit. What
 // differs between systems is in console_system.h.
 #include "console_binding.h"
+#include "console_stdio.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -55,6 +56,16 @@ void startOutput() {
 
 void startConsole() {
     systemStartStreams();
+}
+
+bool consoleNeedsMapEncoding() {
+    if (!systemTerminalHasCodePage()) return false;
+    startOutput();
+    return output.terminal;
+}
+
+void consoleShowMapTextAs(MapEncoding encoding) {
+    systemShowMapTextAs(encoding);
 }
 
 int consoleReadByte() {

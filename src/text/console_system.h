@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+#include "text_encoding.h"
+
 /// Sets the standard streams up to carry bytes unchanged in both directions.
 void systemStartStreams();
 
@@ -16,6 +18,13 @@ bool systemOutputIsTerminal();
 
 /// Writes every byte to standard output; false when the system refuses.
 bool systemWriteOutput(const char* bytes, std::size_t length);
+
+/// True when standard output shows text in a code page of its own (a
+/// Windows console), which the map's encoding decides.
+bool systemTerminalHasCodePage();
+
+/// Tells the terminal how the map's text is shown, before any of it is written.
+void systemShowMapTextAs(MapEncoding encoding);
 
 /// Told of bytes about to reach the terminal, so that the terminal can be set
 /// up to show them. The bytes themselves are written unchanged.

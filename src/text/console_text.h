@@ -1,6 +1,6 @@
-// Console routines shared by the whole program: line input from the player,
-// the "Error: " form of fatal messages, and the one routine that ends the
-// process on a defect. Output itself goes through the console binding.
+// Console routines shared by the whole program: line input from the player
+// and the "Error: " form of messages. Output itself goes through the console
+// binding.
 #pragma once
 
 #include "console_binding.h"
@@ -19,5 +19,7 @@ bool readConsoleLine(char* buffer);
 void writeErrorLine(const char* message);
 
 /// Writes the message as writeErrorLine does and ends the process with
-/// status -1.
+/// status -1, for a host that must stop at once. Nothing in the core calls
+/// it: the core reports defects to its caller (MapDefect) and leaves the
+/// process alone.
 [[noreturn]] void fatalError(const char* message);

@@ -2,9 +2,10 @@
 // that input and output bytes are those of the POSIX build (no CR added
 // before LF, no end of input at a 0x1A byte); a console line's CR LF is read
 // as a line end like LF. A console shows bytes in its output code page: when
-// a map's text turns out to be UTF-8 and the console's code page is another,
-// the console is switched to UTF-8 for the run and switched back at the end.
-// A file or a pipe gets the bytes and nothing else.
+// the map's text is UTF-8 (decideMapEncoding, told before the game) and the
+// console's code page is another, the console is switched to UTF-8 when the
+// first text that is not ASCII reaches it, and switched back at the end. A
+// file or a pipe gets the bytes and nothing else.
 #include "console_system.h"
 
 #include <cstdio>
@@ -17,6 +18,8 @@
 namespace {
 
 struct CodePageChoice {
+    bool told = false;      // the map's encoding is known
+    MapEncoding encoding = MapInWindows1250;
     bool decided = false;   // switched, or known that no switch is wanted
     bool switched = false;
     UINT original = 0;      // the console's output code page before the switch
@@ -82,16 +85,24 @@ bool systemWriteOutput(const char* bytes, std::size_t length) {
     return true;
 }
 
+bool systemTerminalHasCodePage() {
+    return outputIsConsole();
+}
+
+void systemShowMapTextAs(MapEncoding encoding) {
+    codePage.told = true;
+    codePage.encoding = encoding;
+}
+
 void systemPrepareTerminal(const char* bytes, std::size_t length) {
     if (codePage.decided) return;
     if (!outputIsConsole()) {
         codePage.decided = true;
         return;
     }
-    // ASCII shows the same in every code page: wait for text that tells.
-    TextEncoding encoding = classifyTextEncoding(bytes, length);
-    if (encoding == AsciiText) return;
-    if (encoding == Utf8Text) switchToUtf8();
+    // ASCII shows the same in every code page: wait for text that is not.
+    if (classifyTextEncoding(bytes, length) == AsciiText) return;
+    if (codePage.told && codePage.encoding == MapInUtf8) switchToUtf8();
     codePage.decided = true;
 }
 

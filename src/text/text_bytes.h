@@ -9,10 +9,10 @@
 // (newline kept) and console lines (newline dropped).
 constexpr std::size_t LINE_BUFFER_SIZE = 512;
 
-/// Replaces A-Z by a-z in a terminated string; every other byte stays.
-void lowercaseInPlace(char* text);
+/// Ends a map file (Ctrl-Z): the bytes after it are not part of the map.
+constexpr char MAP_END_BYTE = 0x1A;
 
-/// The same rule for one byte.
+/// Replaces A-Z by a-z; every other byte stays.
 inline char lowercaseByte(char byte) {
     return (byte >= 'A' && byte <= 'Z') ? static_cast<char>(byte + ('a' - 'A')) : byte;
 }
@@ -22,3 +22,7 @@ inline char lowercaseByte(char byte) {
 inline bool isWhitespaceByte(char byte) {
     return byte == ' ' || (byte >= '\t' && byte <= '\r');
 }
+
+/// The part of `text` (`length` bytes) without white space at either end:
+/// sets `begin` to where it starts and returns its length.
+std::size_t trimWhitespace(const char* text, std::size_t length, std::size_t* begin);

@@ -1,6 +1,9 @@
 #include "text_encoding.h"
 
 #include <cstdint>
+#include <cstring>
+
+#include "text_bytes.h"
 
 namespace {
 
@@ -37,6 +40,18 @@ std::size_t countFittingBytes(const unsigned char* text, std::size_t length, std
     return next;
 }
 
+// The first byte at or after `at` that is not ASCII, or `length`. A whole
+// map passes through here: most of it is ASCII, taken eight bytes at a time.
+std::size_t skipAscii(const unsigned char* text, std::size_t length, std::size_t at) {
+    constexpr std::uint64_t HIGH_BITS = 0x8080808080808080u;
+    for (std::uint64_t eight = 0; at + 8 <= length; at += 8) {
+        std::memcpy(&eight, text + at, 8);
+        if ((eight & HIGH_BITS) != 0) break;
+    }
+    while (at < length && text[at] < 0x80) ++at;
+    return at;
+}
+
 // windows-1250 bytes 0x80 to 0xFF as Unicode; 0 where the code has no character.
 const std::uint16_t WINDOWS_1250[128] = {
     0x20AC, 0,      0x201A, 0,      0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
@@ -57,6 +72,16 @@ const std::uint16_t WINDOWS_1250[128] = {
     0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,  // 0xF8
 };
 
+constexpr char32_t REPLACEMENT_CHARACTER = 0xFFFD;
+
+// The start of the last character of a piece that passed classifyTextEncoding:
+// a lead byte (or an ASCII byte) at most three bytes before its end.
+std::size_t lastCharacterStart(const char* bytes, std::size_t length) {
+    std::size_t start = length - 1;
+    while (start > 0 && length - start < 4 && (static_cast<unsigned char>(bytes[start]) & 0xC0) == 0x80) --start;
+    return start;
+}
+
 }  // namespace
 
 TextEncoding classifyTextEncoding(const char* bytes, std::size_t length) {
@@ -64,6 +89,8 @@ TextEncoding classifyTextEncoding(const char* bytes, std::size_t length) {
     TextEncoding found = AsciiText;
     std::size_t at = 0;
     while (at < length) {
+        at = skipAscii(text, length, at);
+        if (at == length) break;
         Utf8Lead lead = utf8Lead(text[at]);
         if (lead.length == 0) return OtherText;
         std::size_t fitting = countFittingBytes(text, length, at, lead);
@@ -110,4 +137,64 @@ std::size_t encodeUtf8(char32_t character, char* out) {
     out[2] = static_cast<char>(0x80 | ((character >> 6) & 0x3F));
     out[3] = static_cast<char>(0x80 | (character & 0x3F));
     return 4;
+}
+
+void scanMapBytes(MapEncodingScan* scan, const char* bytes, std::size_t length) {
+    std::size_t at = 0;
+    char32_t character = 0;
+    // First the rest of a character the piece before cut short.
+    while (scan->valid && scan->heldLength > 0 && at < length) {
+        scan->held[scan->heldLength++] = bytes[at++];
+        if (readUtf8Character(scan->held, scan->heldLength, 0, &character) != 0) {
+            scan->heldLength = 0;
+        } else if (classifyTextEncoding(scan->held, scan->heldLength) == OtherText) {
+            scan->valid = false;
+        }
+    }
+    if (!scan->valid || at == length) return;
+    const char* rest = bytes + at;
+    std::size_t restLength = length - at;
+    if (classifyTextEncoding(rest, restLength) == OtherText) {
+        scan->valid = false;
+        return;
+    }
+    std::size_t last = lastCharacterStart(rest, restLength);
+    if (readUtf8Character(rest, restLength, last, &character) == 0) {
+        scan->heldLength = restLength - last;
+        std::memcpy(scan->held, rest + last, scan->heldLength);
+    }
+}
+
+MapEncoding finishMapEncoding(const MapEncodingScan& scan) {
+    return scan.valid && scan.heldLength == 0 ? MapInUtf8 : MapInWindows1250;
+}
+
+bool isWellFormedUtf8(const char* bytes, std::size_t length) {
+    MapEncodingScan scan;
+    scanMapBytes(&scan, bytes, length);
+    return finishMapEncoding(scan) == MapInUtf8;
+}
+
+MapEncoding decideMapEncoding(const char* bytes, std::size_t length) {
+    const void* end = std::memchr(bytes, MAP_END_BYTE, length);
+    if (end != nullptr) length = static_cast<std::size_t>(static_cast<const char*>(end) - bytes);
+    return isWellFormedUtf8(bytes, length) ? MapInUtf8 : MapInWindows1250;
+}
+
+const char* mapEncodingLabel(MapEncoding encoding) {
+    return encoding == MapInUtf8 ? "utf-8" : "windows-1250";
+}
+
+std::size_t readMapCharacter(const char* bytes, std::size_t length, std::size_t at, MapEncoding encoding,
+                             char32_t* character) {
+    unsigned char byte = static_cast<unsigned char>(bytes[at]);
+    if (encoding == MapInUtf8) {
+        std::size_t read = readUtf8Character(bytes, length, at, character);
+        if (read != 0) return read;
+        *character = REPLACEMENT_CHARACTER;
+        return 1;
+    }
+    *character = windows1250Character(byte);
+    if (*character == 0) *character = byte;
+    return 1;
 }

@@ -1,8 +1,9 @@
 // Telling UTF-8 text from text in a one-byte code page, and turning either
 // into UTF-8. Maps are bytes and the runner shows them as bytes; the hosts
 // that must show text as characters (a Windows console, a Graphviz picture,
-// a web page) read UTF-8 where it is well-formed and windows-1250, the code
-// older Hungarian maps use, where it is not.
+// a web page) decide once for the whole map (decideMapEncoding) whether its
+// text is UTF-8 or windows-1250, the code older Hungarian maps use, and all
+// show it the same way.
 #pragma once
 
 #include <cstddef>
@@ -32,3 +33,40 @@ char32_t windows1250Character(unsigned char byte);
 /// Writes the UTF-8 form of `character` (1 to 4 bytes) to `out` and returns
 /// its length.
 std::size_t encodeUtf8(char32_t character, char* out);
+
+// How a map's text is shown wherever it must become characters.
+enum MapEncoding {
+    MapInUtf8,         // the whole map is well-formed UTF-8
+    MapInWindows1250,  // anything else
+};
+
+/// How the map made of these bytes is shown: MapInUtf8 when its bytes, up to
+/// the 0x1A byte that ends a map (or their end), are well-formed UTF-8
+/// throughout, MapInWindows1250 otherwise. The one rule for every host.
+MapEncoding decideMapEncoding(const char* bytes, std::size_t length);
+
+/// True when the bytes are well-formed UTF-8 from first to last (a
+/// character cut short by their end is not).
+bool isWellFormedUtf8(const char* bytes, std::size_t length);
+
+/// The same decision over a map that comes in pieces, such as the lines a
+/// line reader hands out: scan every piece in order, then finish.
+struct MapEncodingScan {
+    bool valid = true;
+    char held[4] = {};           // a character the last piece cut short
+    std::size_t heldLength = 0;
+};
+void scanMapBytes(MapEncodingScan* scan, const char* bytes, std::size_t length);
+MapEncoding finishMapEncoding(const MapEncodingScan& scan);
+
+/// The name browsers know the encoding by: "utf-8" or "windows-1250".
+const char* mapEncodingLabel(MapEncoding encoding);
+
+/// The character that starts at `bytes[at]` in a map shown as `encoding`,
+/// in `character`; returns its length in bytes (at least 1). In UTF-8 a
+/// byte that starts no well-formed character (a line cut inside one) is
+/// U+FFFD. In windows-1250 every byte is a character, and the five bytes the
+/// code page leaves unassigned keep their own code point, as browsers
+/// decode them.
+std::size_t readMapCharacter(const char* bytes, std::size_t length, std::size_t at, MapEncoding encoding,
+                             char32_t* character);

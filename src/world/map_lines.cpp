@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr char CONTROL_Z = 0x1A;
-
 void resetReader(MapLineReader* reader) {
     reader->memoryOffset = 0;
     reader->begin = 0;
@@ -30,24 +28,6 @@ std::size_t readRawBytes(MapLineReader* reader, char* destination, std::size_t c
     if (count > 0) std::memcpy(destination, reader->memory + reader->memoryOffset, count);
     reader->memoryOffset += count;
     return count;
-}
-
-// Reads a stream that cannot be rewound (a pipe, a terminal) to its end.
-// A read error ends it as the end of the file would. Returns null when the
-// memory cannot be had.
-char* readWholeStream(std::FILE* file, std::size_t* size) {
-    std::size_t capacity = MAP_READ_BLOCK;
-    char* data = static_cast<char*>(std::malloc(capacity));
-    *size = 0;
-    while (data != nullptr) {
-        *size += std::fread(data + *size, 1, capacity - *size, file);
-        if (*size < capacity) break;
-        char* grown = capacity <= SIZE_MAX / 2 ? static_cast<char*>(std::realloc(data, capacity * 2)) : nullptr;
-        if (grown == nullptr) std::free(data);
-        data = grown;
-        capacity *= 2;
-    }
-    return data;
 }
 
 // The block is taken when reading starts and given back by endMapLines.
@@ -112,7 +92,7 @@ void refillBlock(MapLineReader* reader) {
     count += got;
     if (got < wanted) reader->finished = true;
 
-    if (const void* stop = std::memchr(fresh, CONTROL_Z, count)) {
+    if (const void* stop = std::memchr(fresh, MAP_END_BYTE, count)) {
         std::size_t before = static_cast<std::size_t>(static_cast<const char*>(stop) - fresh);
         reader->sawControlZ = true;
         reader->bytesAfterControlZ = before + 1 < count || (!reader->finished && sourceHasMoreBytes(reader));
@@ -149,6 +129,8 @@ DefectKind openMapFile(MapLineReader* reader, const char* path) {
         started = startMapLines(reader, file);
         reader->ownsFile = true;
     } else {
+        // A stream that cannot be rewound (a pipe, a terminal) is read
+        // whole; a read error ends it as the end of the file would.
         std::size_t size = 0;
         char* data = readWholeStream(file, &size);
         std::fclose(file);
@@ -199,3 +181,13 @@ bool readMapLine(MapLineReader* reader, MapLine* line) {
     return true;
 }
 
+
+// The lines hold every byte before a 0x1A but the CRs dropped before an LF,
+// which cannot change whether the bytes are UTF-8.
+MapEncoding scanMapEncoding(MapLineReader* reader) {
+    MapEncodingScan scan;
+    MapLine line;
+    while (readMapLine(reader, &line)) scanMapBytes(&scan, line.bytes, line.length);
+    restartMapLines(reader);
+    return finishMapEncoding(scan);
+}

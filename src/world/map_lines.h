@@ -11,6 +11,7 @@
 
 #include "map_defects.h"
 #include "text_bytes.h"
+#include "text_encoding.h"
 
 constexpr std::size_t MAP_LINE_MAX = LINE_BUFFER_SIZE - 1;  // 511 bytes
 
@@ -64,3 +65,7 @@ void endMapLines(MapLineReader* reader);
 /// Hands out the next line. Returns false at the end of the input; a read
 /// error counts as the end.
 bool readMapLine(MapLineReader* reader, MapLine* line);
+
+/// How the map's text is shown (decideMapEncoding), found in a pass of its
+/// own over every line; the reader is back at the start afterwards.
+MapEncoding scanMapEncoding(MapLineReader* reader);

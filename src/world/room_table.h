@@ -1,6 +1,7 @@
 // The room table: the whole world of one game, one table per process.
 // Created and filled by the map loader, read by the game loop, released by
-// the run sequence.
+// whoever loaded it (runGame after its game, the browser engine before the
+// next map, kaland-check's coverage after the scripts).
 #pragma once
 
 #include <cstddef>

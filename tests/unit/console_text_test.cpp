@@ -9,7 +9,7 @@
 namespace {
 
 std::string lowercased(std::string text) {
-    lowercaseInPlace(text.data());
+    for (char& byte : text) byte = lowercaseByte(byte);
     return text;
 }
 
@@ -27,6 +27,10 @@ TEST(Whitespace, IsExactlyTabToCarriageReturnAndSpace) {
         if (isWhitespaceByte(static_cast<char>(byte))) found += static_cast<char>(byte);
     }
     EXPECT_EQ("\t\n\v\f\r ", found);
+    std::size_t begin = 0;
+    EXPECT_EQ(10u, trimWhitespace(" \t The  Start \r\n", 16, &begin));
+    EXPECT_EQ(3u, begin);
+    EXPECT_EQ(0u, trimWhitespace(" \n", 2, &begin));
 }
 
 // Reads every console line of `input` and joins them as "[line]".

@@ -70,6 +70,7 @@ void noteExit(void* context, std::uint32_t room, std::uint32_t slot) {
     static_cast<Seen*>(context)->events.push_back("exit " + std::to_string(room) + "/" + std::to_string(slot));
 }
 
+// The exit that stops the game is told too, and no room follows it.
 TEST(GameLoop, ObserverSeesRoomsAndExitsAndTheDefectEndsTheGame) {
     ChildResult result = runInChild(
         [] {
@@ -81,7 +82,7 @@ TEST(GameLoop, ObserverSeesRoomsAndExitsAndTheDefectEndsTheGame) {
             std::string events;
             for (const std::string& event : seen.events) events += event + ";";
             bool expected = end == GameStopped && defect.kind == RoomMissing && defect.room == 99 &&
-                            events == "room 1;exit 1/0;room 2;exit 2/0;room 1;exit 1/1;room 3;";
+                            events == "room 1;exit 1/0;room 2;exit 2/0;room 1;exit 1/1;room 3;exit 3/0;";
             std::exit(expected ? 0 : 1);
         },
         "A\nb\nanything\n");

@@ -17,7 +17,7 @@ std::pair<std::size_t, char32_t> characterOf(const std::string& bytes) {
     return {length, character};
 }
 
-// Decides whether a Windows console is switched to UTF-8 for a map's text.
+// Tells a Windows console whether text that is not ASCII has come.
 TEST(TextEncoding, TellsUtf8FromOtherCodePages) {
     EXPECT_EQ(AsciiText, encodingOf(""));
     EXPECT_EQ(AsciiText, encodingOf("Room 1\n\x1A\x7F"));
@@ -120,6 +120,40 @@ TEST(Utf8Characters, Windows1250AndBack) {
         std::size_t length = encodeUtf8(character, encoded);
         std::string bytes(encoded, length);
         EXPECT_EQ(std::make_pair(length, character), characterOf(bytes));
+    }
+}
+
+// One decision for the whole map: every surface shows it the same way.
+TEST(MapEncoding, Utf8OnlyWhenTheWholeMapIs) {
+    auto decide = [](const std::string& map) { return decideMapEncoding(map.data(), map.size()); };
+    EXPECT_EQ(MapInUtf8, decide(""));
+    EXPECT_EQ(MapInUtf8, decide("#helyiseg 1\nplain\n"));
+    EXPECT_EQ(MapInUtf8, decide("\xC3\xA1rv\xC3\xADzt\xC5\xB1r\xC5\x91 \xF0\x9F\x8F\xB0"));  // árvíztűrő, U+1F3F0
+    EXPECT_EQ(MapInWindows1250, decide("l\xE1mp\xE1s"));
+    EXPECT_EQ(MapInWindows1250, decide("\xC5\x91 title\nCaf\xE9\n"));  // one stray byte decides
+    for (const char* malformed : {"\xC3", "\xC0\xBC", "\xE0\x80\xBC", "\xED\xA0\x80", "\xF4\x90\x80\x80"}) {
+        EXPECT_EQ(MapInWindows1250, decide(malformed)) << malformed;
+    }
+    // A 0x1A byte ends the map: what follows it is never shown.
+    EXPECT_EQ(MapInUtf8, decide("\xC5\x91\n\x1A\xE9"));
+    EXPECT_EQ(MapInWindows1250, decide("\xE9\x1A"));
+    EXPECT_STREQ("utf-8", mapEncodingLabel(MapInUtf8));
+    EXPECT_STREQ("windows-1250", mapEncodingLabel(MapInWindows1250));
+}
+
+TEST(MapEncoding, PiecesDecideAsTheWhole) {
+    for (const std::string& map : {std::string("a\xC5\x91\xF0\x9F\x8F\xB0\xE2\x80\x94z"), std::string("a\xF0\x9F\x8F"),
+                                  std::string("\xE2\x80\xE2\x80\x94"), std::string("\xC5\x91\xE9")}) {
+        MapEncoding whole = decideMapEncoding(map.data(), map.size());
+        for (std::size_t first = 0; first <= map.size(); ++first) {
+            for (std::size_t second = first; second <= map.size(); ++second) {
+                MapEncodingScan scan;
+                scanMapBytes(&scan, map.data(), first);
+                scanMapBytes(&scan, map.data() + first, second - first);
+                scanMapBytes(&scan, map.data() + second, map.size() - second);
+                EXPECT_EQ(whole, finishMapEncoding(scan)) << first << " " << second;
+            }
+        }
     }
 }
 

@@ -1,5 +1,7 @@
 #include "fact_checks.h"
 
+#include "diagnostic_text.h"
+
 namespace {
 
 // What the fact is called in a message.

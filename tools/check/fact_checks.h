@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "map_check.h"
+#include "map_model.h"
 #include "map_facts.h"
 
 /// What is wrong with a fact line, as a warning; "" for a line taken as a

@@ -1,9 +1,10 @@
-// The checker's view of the whole map: where a player can go from each room,
-// and what in that can go wrong.
+#include "map_analysis.h"
+
 #include <algorithm>
 #include <deque>
 
-#include "map_check.h"
+#include "diagnostic_text.h"
+#include "move_rules.h"
 
 namespace {
 
@@ -15,46 +16,13 @@ std::vector<std::uint32_t> sortedRoomNumbers(const MapCheck& check) {
     return numbers;
 }
 
-}  // namespace
-
-const CheckedRoom& roomAt(const MapCheck& check, std::uint32_t number) {
-    static const CheckedRoom emptyRoom{};
-    auto found = check.rooms.find(number);
-    return found == check.rooms.end() ? emptyRoom : found->second;
-}
-
-std::uint64_t roomLine(const MapCheck& check, std::uint32_t number) {
-    const CheckedRoom& room = roomAt(check, number);
-    if (room.headingLine != 0) return room.headingLine;
-    auto reached = check.reachedBy.find(number);
-    return reached != check.reachedBy.end() ? reached->second : room.kindLine;
-}
-
-std::vector<const CheckedExit*> takenExits(const CheckedRoom& room) {
-    std::vector<const CheckedExit*> exits;
-    if (room.kind == Automatic || room.kind == WaitForEnter) {
-        exits.push_back(&room.exits[0]);
-    } else if (room.kind == Navigate) {
-        for (std::uint32_t slot = 0; slot < MAX_EXITS; ++slot) {
-            const CheckedExit& exit = room.exits[slot];
-            if (exit.key == 0) continue;
-            bool shadowed = false;
-            for (std::uint32_t earlier = 0; earlier < slot; ++earlier) {
-                shadowed = shadowed || room.exits[earlier].key == exit.key;
-            }
-            if (!shadowed) exits.push_back(&exit);
-        }
-    }
-    return exits;
-}
-
-namespace {
-
 void checkExitTargets(MapCheck* check, const std::vector<std::uint32_t>& numbers) {
     for (std::uint32_t number : numbers) {
-        for (const CheckedExit& exit : check->rooms[number].exits) {
-            if (exit.line == 0 || exit.target < check->roomCount) continue;
-            check->report(exit.line, Warning,
+        const CheckedRoom& room = check->rooms[number];
+        for (std::uint32_t slot = 0; slot < MAX_EXITS; ++slot) {
+            const Exit& exit = room.exits[slot];
+            if (room.exitLines[slot] == 0 || exit.target < check->roomCount) continue;
+            check->report(room.exitLines[slot], Warning,
                           "exit to room " + std::to_string(exit.target) + ", but the highest room is " +
                               std::to_string(check->highestRoom) +
                               ": taking it ends the game with " +
@@ -69,26 +37,36 @@ std::string listRooms(const std::vector<std::uint32_t>& circle) {
     return text + std::to_string(circle.front());
 }
 
+// The passages of the whole map, chain after chain: a room belongs to the
+// chain being followed, or to one followed before.
+struct CircleSearch : CheckedRooms {
+    std::unordered_map<std::uint32_t, int> state;  // 1: on the current chain, 2: followed before
+    std::vector<std::uint32_t> chain;
+    bool enteredSinceLine(std::uint32_t room) const { return state.count(room) != 0; }
+    void enter(std::uint32_t room) {
+        state[room] = 1;
+        chain.push_back(room);
+    }
+};
+
 void checkAutomaticCircles(MapCheck* check, const std::vector<std::uint32_t>& numbers) {
-    // 0: not visited, 1: on the current path, 2: done.
-    std::unordered_map<std::uint32_t, int> state;
+    CircleSearch search{{check}, {}, {}};
     for (std::uint32_t first : numbers) {
-        std::vector<std::uint32_t> path;
-        std::uint32_t room = first;
-        while (check->rooms.count(room) && check->rooms[room].kind == Automatic && state[room] == 0) {
-            state[room] = 1;
-            path.push_back(room);
-            room = check->rooms[room].exits[0].target;
-        }
-        if (check->rooms.count(room) && check->rooms[room].kind == Automatic && state[room] == 1) {
-            std::vector<std::uint32_t> circle(std::find(path.begin(), path.end(), room), path.end());
+        if (check->rooms[first].kind != Automatic || search.state.count(first)) continue;
+        search.chain.clear();
+        // A chain that runs into one followed before ends there: the circle
+        // it may lead to is reported already.
+        PassageChain passages = enterAndFollowPassages(search, first);
+        if (passages.end == ChainGoesRound && search.state[passages.target] == 1) {
+            std::vector<std::uint32_t> circle(std::find(search.chain.begin(), search.chain.end(), passages.target),
+                                              search.chain.end());
             std::rotate(circle.begin(), std::min_element(circle.begin(), circle.end()), circle.end());
             const CheckedRoom& lowest = check->rooms[circle.front()];
-            check->report(lowest.exits[0].line, Warning,
+            check->report(lowest.exitLines[FIRST_EXIT], Warning,
                           "automatic rooms go round in a circle (" + listRooms(circle) +
                               "): a player who enters it gets \"" + AUTOMATIC_CIRCLE_MESSAGE + "\"");
         }
-        for (std::uint32_t visited : path) state[visited] = 2;
+        for (std::uint32_t followed : search.chain) search.state[followed] = 2;
     }
 }
 
@@ -101,10 +79,12 @@ std::unordered_map<std::uint32_t, std::uint64_t> findReachable(const MapCheck& c
     while (!queue.empty()) {
         std::uint32_t room = queue.front();
         queue.pop_front();
-        for (const CheckedExit* exit : takenExits(roomAt(check, room))) {
-            if (exit->target >= check.roomCount || reachedBy.count(exit->target)) continue;
-            reachedBy[exit->target] = exit->line;
-            queue.push_back(exit->target);
+        const CheckedRoom& from = roomAt(check, room);
+        for (std::uint32_t slot : takenExits(from)) {
+            std::uint32_t target = from.exits[slot].target;
+            if (target >= check.roomCount || reachedBy.count(target)) continue;
+            reachedBy[target] = from.exitLines[slot];
+            queue.push_back(target);
         }
     }
     return reachedBy;
@@ -120,8 +100,9 @@ std::unordered_set<std::uint32_t> findFinishing(const MapCheck& check) {
             finishing.insert(entry.first);
             queue.push_back(entry.first);
         }
-        for (const CheckedExit* exit : takenExits(entry.second)) {
-            if (exit->target < check.roomCount) leadsHere[exit->target].push_back(entry.first);
+        for (std::uint32_t slot : takenExits(entry.second)) {
+            std::uint32_t target = entry.second.exits[slot].target;
+            if (target < check.roomCount) leadsHere[target].push_back(entry.first);
         }
     }
     while (!queue.empty()) {
@@ -134,40 +115,42 @@ std::unordered_set<std::uint32_t> findFinishing(const MapCheck& check) {
     return finishing;
 }
 
+// The game from the start room as the game loop plays it, where the player
+// is only ever asked to press Enter: the rooms entered since that line.
+struct ForcedGame : CheckedRooms {
+    std::unordered_set<std::uint32_t> entered;
+    bool enteredSinceLine(std::uint32_t room) const { return entered.count(room) != 0; }
+    void enter(std::uint32_t room) { entered.insert(room); }
+};
+
 // What becomes of a game that can reach no ending, told from the start room
 // as the game loop plays it: passages and scenes move on without a choice
 // until a room waits for a key (where the player can type exit), an exit
-// leaves the table, passages go round in a circle (the loop stops at the
-// room an automatic move would show twice without a line read in between),
-// or a scene comes round again (only Enter is ever asked for).
+// leaves the table, passages go round in a circle, or a scene comes round
+// again (only Enter is ever asked for).
 std::string gameWithoutEnding(const MapCheck& check) {
-    std::unordered_map<std::uint32_t, std::uint32_t> shownInRound;
+    ForcedGame game{{&check}, {}};
     std::unordered_set<std::uint32_t> scenesWaitedAt;
-    std::uint32_t round = 1;
-    std::uint32_t number = check.startRoom;
-    for (;;) {
-        shownInRound[number] = round;
-        const CheckedRoom& room = roomAt(check, number);
-        if (room.kind != Automatic && room.kind != WaitForEnter) {
-            return "the game only ends when the player types exit";
+    for (std::uint32_t number = check.startRoom;;) {
+        PassageChain passages = enterAndFollowPassages(game, number);
+        if (passages.end == ChainLeavesTable) {
+            return "the game stops with " + quotedMessage(MapDefect{RoomMissing, passages.target, 0});
         }
-        if (room.kind == WaitForEnter) {
-            if (!scenesWaitedAt.insert(number).second) {
-                return "the player is only ever asked to press Enter, round and round, and the game ends only "
-                       "when the input does";
-            }
-            ++round;
-        }
-        std::uint32_t next = room.exits[0].target;
-        if (next >= check.roomCount) {
-            return "the game stops with " + quotedMessage(MapDefect{RoomMissing, next, 0});
-        }
-        auto shown = shownInRound.find(next);
-        if (room.kind == Automatic && shown != shownInRound.end() && shown->second == round) {
+        if (passages.end == ChainGoesRound) {
             return "passages lead round in a circle without asking the player anything, and the game stops with " +
-                   quotedMessage(MapDefect{AutomaticCircle, next, 0});
+                   quotedMessage(MapDefect{AutomaticCircle, passages.target, 0});
         }
-        number = next;
+        const CheckedRoom& room = roomAt(check, passages.room);
+        if (room.kind != WaitForEnter) return "the game only ends when the player types exit";
+        if (!scenesWaitedAt.insert(passages.room).second) {
+            return "the player is only ever asked to press Enter, round and round, and the game ends only "
+                   "when the input does";
+        }
+        number = room.exits[moveForLine(room.kind, room.exits, "").slot].target;
+        if (number >= check.roomCount) {
+            return "the game stops with " + quotedMessage(MapDefect{RoomMissing, number, 0});
+        }
+        game.entered.clear();
     }
 }
 
@@ -205,17 +188,16 @@ void checkRoomExits(MapCheck* check, const std::vector<std::uint32_t>& numbers) 
         const CheckedRoom& room = check->rooms[number];
         if (room.kind == Navigate) {
             bool anyExit = false;
+            std::vector<std::uint32_t> taken = takenExits(room);
             for (std::uint32_t slot = 0; slot < MAX_EXITS; ++slot) {
-                const CheckedExit& exit = room.exits[slot];
-                anyExit = anyExit || exit.line != 0;
-                for (std::uint32_t earlier = 0; earlier < slot && exit.key != 0; ++earlier) {
-                    const CheckedExit& first = room.exits[earlier];
-                    if (first.key != exit.key) continue;
-                    check->report(exit.line, Warning,
-                                  "key " + describeKey(exit.key) + " is already used by the exit on line " +
-                                      std::to_string(first.line) + ": this exit can never be taken");
-                    break;
-                }
+                char key = room.exits[slot].key;
+                anyExit = anyExit || room.exitLines[slot] != 0;
+                if (key == 0 || std::find(taken.begin(), taken.end(), slot) != taken.end()) continue;
+                const char line[2] = {key, '\0'};
+                std::uint32_t first = moveForLine(room.kind, room.exits, line).slot;
+                check->report(room.exitLines[slot], Warning,
+                              "key " + describeKey(key) + " is already used by the exit on line " +
+                                  std::to_string(room.exitLines[first]) + ": this exit can never be taken");
             }
             if (!anyExit && room.descriptionLine != 0) {
                 check->report(room.headingLine, Warning,
@@ -224,13 +206,11 @@ void checkRoomExits(MapCheck* check, const std::vector<std::uint32_t>& numbers) 
         } else if ((room.kind == Automatic || room.kind == WaitForEnter) && room.kindSlot != 0) {
             check->report(room.kindLine, Warning,
                           roomName(number) + " moves on through its first exit (line " +
-                              std::to_string(room.exits[0].line) + ", to room " +
-                              std::to_string(room.exits[0].target) + "), not through this one");
+                              std::to_string(room.exitLines[FIRST_EXIT]) + ", to room " +
+                              std::to_string(room.exits[FIRST_EXIT].target) + "), not through this one");
         }
     }
 }
-
-}  // namespace
 
 void buildMapModel(MapCheck* check, const std::vector<std::uint32_t>& numbers) {
     for (std::uint32_t number : numbers) {
@@ -244,6 +224,8 @@ void buildMapModel(MapCheck* check, const std::vector<std::uint32_t>& numbers) {
     check->reachedBy = findReachable(*check);
     check->finishing = findFinishing(*check);
 }
+
+}  // namespace
 
 void analyseMap(MapCheck* check) {
     // After a defect the rest of its room was passed over, so warnings about
@@ -265,6 +247,5 @@ void analyseMap(MapCheck* check) {
         }
     }
     if (!loads) check->diagnostics.resize(lineDiagnostics);
-    std::stable_sort(check->diagnostics.begin(), check->diagnostics.end(),
-                     [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
+    sortDiagnostics(check);
 }

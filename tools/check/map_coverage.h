@@ -1,13 +1,14 @@
 // Coverage: plays key scripts through the runner's own game loop and tells
-// which rooms, exits and endings of the map they never reach.
+// which rooms, exits and endings of the map they never reach. The scripts
+// are played through the checker's own console binding (script_console.h).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
-#include "map_check.h"
+#include "map_model.h"
 
 struct KeyScript {
     std::string path;   // as given; "-" is standard input
@@ -40,21 +41,7 @@ struct CoverageReport {
     std::uint32_t endingsReached = 0, endings = 0;
 };
 
-// Where the map to play is read from: the file at `path`, or `bytes` when
-// they are given (standard input, read whole for the check).
-struct MapSource {
-    const char* path;
-    const std::string* bytes;
-};
-
-/// Reads a stream to its end. False on a read error.
-bool readWholeStream(std::FILE* stream, std::string* bytes);
-
-/// Reads every script whole ("-" is standard input). Returns false, after a
-/// message on standard error for each script that cannot be read.
-bool readKeyScripts(const std::vector<std::string>& paths, std::vector<KeyScript>* scripts);
-
-/// Loads the map from `source` into the runner's table, plays each script
+/// Loads the map (`size` bytes) into the runner's table, plays each script
 /// from the start room as the runner would, and measures what the scripts
 /// reached against `check`, the checker's model of the same map (which must
 /// have no errors). Counts every room with a description, every room a
@@ -62,13 +49,17 @@ bool readKeyScripts(const std::vector<std::string>& paths, std::vector<KeyScript
 /// player can take (not one hidden by an earlier exit on the same key, nor a
 /// passage's or scene's exit after its first).
 /// `name` is the map's name in messages.
-CoverageReport measureCoverage(const char* name, const MapSource& source, const MapCheck& check,
+CoverageReport measureCoverage(const char* name, const char* bytes, std::size_t size, const MapCheck& check,
                                const std::vector<KeyScript>& scripts);
 
-/// Prints the scripts' stops as errors on standard error, then the notes
-/// and "MAP: rooms shown A/B, exits taken C/D, endings reached E/F" on
-/// standard output.
-void printCoverage(const char* mapPath, const CoverageReport& report);
+/// What kaland-check writes on standard error for a coverage: the runner's
+/// refusal of the map, or an error line for each script the map stopped.
+std::string coverageErrors(const char* mapPath, const CoverageReport& report);
+
+/// What it writes on standard output: a note for each room never shown and
+/// each exit never taken, then "MAP: rooms shown A/B, exits taken C/D,
+/// endings reached E/F". Nothing when the runner refused the map.
+std::string coverageNotes(const char* mapPath, const CoverageReport& report);
 
 /// True when some room, exit or ending was never reached.
 bool leavesAnythingUncovered(const CoverageReport& report);

@@ -1,21 +1,16 @@
-// The map as a Graphviz graph: a node per described or reachable room, shaped
-// and coloured by kind, edges labelled with their keys, the start room marked,
-// unreachable rooms and exits to missing rooms drawn apart.
+#include "map_picture.h"
+
 #include <set>
 
-#include "map_check.h"
+#include "diagnostic_text.h"
 #include "picture_text.h"
 
 namespace {
 
 // A room's first line as a label: without the white space around it, at most
 // 36 characters, in UTF-8.
-std::string labelText(const std::string& text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && isWhitespaceByte(text[begin])) ++begin;
-    while (end > begin && isWhitespaceByte(text[end - 1])) --end;
-    return graphvizEscaped(pictureText(text.substr(begin, end - begin), 36));
+std::string labelText(const std::string& text, MapEncoding encoding) {
+    return graphvizEscaped(pictureText(trimmed(text), encoding, 36));
 }
 
 std::string nodeName(std::uint32_t room) {
@@ -35,10 +30,10 @@ std::string nodeStyle(const CheckedRoom& room) {
     }
 }
 
-std::string edgeLabel(const CheckedRoom& room, const CheckedExit& exit) {
+std::string edgeLabel(const CheckedRoom& room, std::uint32_t slot) {
     if (room.kind == Automatic) return "auto";
     if (room.kind == WaitForEnter) return "Enter";
-    return graphvizEscaped(describeKey(exit.key));
+    return graphvizEscaped(describeKey(room.exits[slot].key));
 }
 
 }  // namespace
@@ -51,7 +46,7 @@ std::string drawMap(const MapCheck& check, const std::string& name) {
     for (const auto& entry : check.reachedBy) drawn.insert(entry.first);
 
     std::string graph =
-        "digraph " + graphvizQuoted(pictureText(name)) + " {\n"
+        "digraph " + graphvizQuoted(pictureText(name, decideMapEncoding(name.data(), name.size()))) + " {\n"
         "  graph [rankdir=TB, fontname=\"Helvetica\", fontsize=11];\n"
         "  node [fontname=\"Helvetica\", fontsize=10];\n"
         "  edge [fontname=\"Helvetica\", fontsize=9];\n";
@@ -66,7 +61,7 @@ std::string drawMap(const MapCheck& check, const std::string& name) {
     for (std::uint32_t number : drawn) {
         const CheckedRoom& room = roomAt(check, number);
         std::string label = std::to_string(number);
-        if (room.descriptionLine != 0) label += "\\n" + labelText(room.firstLine);
+        if (room.descriptionLine != 0) label += "\\n" + labelText(room.firstLine, check.encoding);
         std::string node = "  " + nodeName(number) + " [label=\"" + label + "\", " + nodeStyle(room);
         if (check.hasStart && number == check.startRoom) node += ", penwidth=2";
         node += "];\n";
@@ -75,13 +70,14 @@ std::string drawMap(const MapCheck& check, const std::string& name) {
         } else {
             unreachable += "  " + node;
         }
-        for (const CheckedExit* exit : takenExits(room)) {
-            std::string attributes = "label=\"" + edgeLabel(room, *exit) + "\"";
+        for (std::uint32_t slot : takenExits(room)) {
+            std::uint32_t exitTarget = room.exits[slot].target;
+            std::string attributes = "label=\"" + edgeLabel(room, slot) + "\"";
             if (room.kind == Automatic) attributes += ", style=dashed";
-            std::string target = nodeName(exit->target);
-            if (exit->target >= check.roomCount) {
-                missing.insert(exit->target);
-                target = "missing" + std::to_string(exit->target);
+            std::string target = nodeName(exitTarget);
+            if (exitTarget >= check.roomCount) {
+                missing.insert(exitTarget);
+                target = "missing" + std::to_string(exitTarget);
                 attributes += ", color=red, fontcolor=red";
             }
             edges += "  " + nodeName(number) + " -> " + target + " [" + attributes + "];\n";

@@ -1,19 +1,12 @@
-// The checker's pass over the map lines: the loader's rules, line by line,
-// with every defect reported instead of ending the run.
-#include <algorithm>
+#include "map_reading.h"
+
 #include <cstdio>
 #include <cstring>
 
+#include "diagnostic_text.h"
+#include "directive_typos.h"
 #include "fact_checks.h"
-#include "map_check.h"
-
-#if defined(_WIN32)
-#include <windows.h>
-#elif defined(__linux__)
-#include <sys/sysinfo.h>
-#elif defined(__unix__) || defined(__APPLE__)
-#include <unistd.h>
-#endif
+#include "loader_steps.h"
 
 namespace {
 
@@ -55,54 +48,10 @@ void flushIgnoredRun(Reading* reading) {
     run = IgnoredRun{};
 }
 
-// Damerau-Levenshtein distance (adjacent swaps count once), for typo hints.
-std::size_t editDistance(const std::string& a, const std::string& b) {
-    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
-    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
-    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            std::size_t cost = a[i - 1] == b[j - 1] ? 0 : 1;
-            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
-            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
-                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
-            }
-        }
-    }
-    return d[a.size()][b.size()];
-}
-
-std::string lowercased(const char* bytes, std::size_t length) {
-    std::string word(bytes, length);
-    for (char& byte : word) byte = lowercaseByte(byte);
-    return word;
-}
-
-const char* closeDirective(const std::string& word) {
-    for (const char* directive : {"#helyiseg", "#irany", "#gameover"}) {
-        if (editDistance(word, directive) <= 2) return directive;
-    }
-    return nullptr;
-}
-
 // A # word close to a directive, or one split by a space ("#game over").
 void checkForTypo(Reading* reading, const MapLine& line) {
-    std::size_t begin = 0;
-    std::size_t length = 0;
-    findFirstWord(line.bytes, line.textLength, &begin, &length);
-    if (length > 24) return;  // far from any directive
-    std::string word = lowercased(line.bytes + begin, length);
-    const char* directive = closeDirective(word);
-    std::size_t nextBegin = 0;
-    std::size_t nextLength = 0;
-    std::size_t rest = begin + length;
-    if (directive == nullptr && length >= 2 &&
-        findFirstWord(line.bytes + rest, line.textLength - rest, &nextBegin, &nextLength) &&
-        length + nextLength <= 24) {
-        std::string next = lowercased(line.bytes + rest + nextBegin, nextLength);
-        directive = closeDirective(word + next);
-        word += " " + next;
-    }
+    std::string word;
+    const char* directive = meantDirective(line, &word);
     if (directive == nullptr) return;
     reading->check->report(line.physicalLine, Warning,
                            "unknown directive '" + shownText(word.data(), word.size()) +
@@ -285,7 +234,8 @@ void addExit(Reading* reading, const LoaderStep& step, const MapLine& line) {
         checkKeyWord(reading, step.exitLine, line);
     }
     CheckedRoom& room = reading->check->rooms[step.room];
-    room.exits[step.slot] = CheckedExit{step.exitLine.exit.target, step.exitLine.exit.key, line.physicalLine};
+    room.exits[step.slot] = step.exitLine.exit;
+    room.exitLines[step.slot] = line.physicalLine;
     room.kind = step.exitLine.kind;
     room.kindLine = line.physicalLine;
     room.kindSlot = step.slot;
@@ -355,27 +305,6 @@ void readLine(Reading* reading, const MapLine& line) {
     }
 }
 
-// Memory a single allocation can get on this machine: the system refuses a
-// table larger than its memory and swap (on Windows, its commit limit: memory
-// and page files) together.
-std::uint64_t machineMemoryBytes() {
-#if defined(_WIN32)
-    MEMORYSTATUSEX status;
-    status.dwLength = sizeof status;
-    if (GlobalMemoryStatusEx(&status) != 0) return status.ullTotalPageFile;
-#elif defined(__linux__)
-    struct sysinfo info;
-    if (sysinfo(&info) == 0) {
-        return (std::uint64_t{info.totalram} + info.totalswap) * info.mem_unit;
-    }
-#elif defined(__unix__) || defined(__APPLE__)
-    long pages = sysconf(_SC_PHYS_PAGES);
-    long pageSize = sysconf(_SC_PAGESIZE);
-    if (pages > 0 && pageSize > 0) return std::uint64_t(pages) * std::uint64_t(pageSize);
-#endif
-    return UINT64_MAX;
-}
-
 constexpr std::uint64_t GIBIBYTE = std::uint64_t{1} << 30;
 
 std::string gibibytes(std::uint64_t bytes) {
@@ -385,11 +314,11 @@ std::string gibibytes(std::uint64_t bytes) {
 }
 
 // The runner keeps a record for every room number up to the highest one.
-void checkTableSize(MapCheck* check) {
+void checkTableSize(MapCheck* check, std::uint64_t machineMemory) {
     std::uint64_t tableBytes = std::uint64_t{check->roomCount} * sizeof(Room);
     std::string need = "room number " + std::to_string(check->highestRoom) + " needs a table of " +
                        gibibytes(tableBytes);
-    if (tableBytes > machineMemoryBytes()) {
+    if (tableBytes > machineMemory) {
         check->report(check->highestRoomLine, Error,
                       need + ", more than this machine's memory: the runner stops without a message");
     } else if (tableBytes > GIBIBYTE) {
@@ -400,69 +329,16 @@ void checkTableSize(MapCheck* check) {
 
 }  // namespace
 
-std::string shownText(const char* bytes, std::size_t length) {
-    std::size_t shown = length;
-    if (length > 40) {
-        shown = 40;
-        while (shown > 0 && (static_cast<unsigned char>(bytes[shown]) & 0xC0) == 0x80) --shown;
-    }
-    std::string text;
-    for (std::size_t i = 0; i < shown; ++i) {
-        unsigned char byte = static_cast<unsigned char>(bytes[i]);
-        text += byte < 0x20 || byte == 0x7F ? describeKey(bytes[i]) : std::string(1, bytes[i]);
-    }
-    return shown < length ? text + "..." : text;
-}
-
-std::size_t MapCheck::count(Severity severity) const {
-    return static_cast<std::size_t>(std::count_if(diagnostics.begin(), diagnostics.end(),
-                                                  [severity](const Diagnostic& d) { return d.severity == severity; }));
-}
-
-void MapCheck::report(std::uint64_t line, Severity severity, std::string text) {
-    diagnostics.push_back(Diagnostic{line, severity, std::move(text)});
-}
-
-void printDiagnostic(const std::string& name, const Diagnostic& diagnostic) {
-    const char* severity = diagnostic.severity == Error ? "error" : "warning";
-    if (diagnostic.line == 0) {
-        std::fprintf(stderr, "%s: %s: %s\n", name.c_str(), severity, diagnostic.text.c_str());
-    } else {
-        std::fprintf(stderr, "%s:%llu: %s: %s\n", name.c_str(), static_cast<unsigned long long>(diagnostic.line),
-                     severity, diagnostic.text.c_str());
-    }
-}
-
-std::string quotedMessage(const MapDefect& defect) {
-    char message[96];
-    formatDefectMessage(defect, message, sizeof message);
-    return std::string("\"") + message + "\"";
-}
-
-std::string roomName(std::uint32_t room) {
-    return "room " + std::to_string(room);
-}
-
-std::string describeKey(char key) {
-    unsigned char byte = static_cast<unsigned char>(key);
-    char text[8];
-    if (byte < 0x20) {
-        std::snprintf(text, sizeof text, "^%c", byte + 0x40);
-    } else if (byte == 0x7F) {
-        std::snprintf(text, sizeof text, "^?");
-    } else if (byte >= 0x80) {
-        std::snprintf(text, sizeof text, "0x%02X", byte);
-    } else {
-        std::snprintf(text, sizeof text, "%c", byte);
-    }
-    return text;
-}
-
-void readMapForCheck(MapLineReader* reader, MapCheck* check) {
+void readMapForCheck(MapLineReader* reader, std::uint64_t machineMemory, MapCheck* check) {
     Reading reading;
     reading.check = check;
+    MapEncodingScan encoding;
     MapLine line;
-    while (readMapLine(reader, &line)) readLine(&reading, line);
+    while (readMapLine(reader, &line)) {
+        scanMapBytes(&encoding, line.bytes, line.length);
+        readLine(&reading, line);
+    }
+    check->encoding = finishMapEncoding(encoding);
     flushIgnoredRun(&reading);
     checkCarriageReturnLineEnds(&reading);
     if (reader->bytesAfterControlZ) {
@@ -485,6 +361,7 @@ void readMapForCheck(MapLineReader* reader, MapCheck* check) {
                       "stops without a message");
     } else {
         check->roomCount = check->highestRoom + 1;
-        checkTableSize(check);
+        checkTableSize(check, machineMemory);
     }
 }
+

@@ -1,7 +1,5 @@
 #include "picture_text.h"
 
-#include "text_encoding.h"
-
 namespace {
 
 constexpr char32_t REPLACEMENT_CHARACTER = 0xFFFD;
@@ -29,20 +27,14 @@ void appendVisible(char32_t character, std::string* text) {
 
 }  // namespace
 
-std::string pictureText(const std::string& bytes, std::size_t maxCharacters) {
+std::string pictureText(const std::string& bytes, MapEncoding encoding, std::size_t maxCharacters) {
     std::string text;
     std::size_t characters = 0;
     for (std::size_t at = 0; at < bytes.size(); ++characters) {
         if (characters == maxCharacters) return text + "...";
         char32_t character = 0;
-        std::size_t length = readUtf8Character(bytes.data(), bytes.size(), at, &character);
-        if (length == 0) {
-            character = windows1250Character(static_cast<unsigned char>(bytes[at]));
-            if (character == 0) character = REPLACEMENT_CHARACTER;
-            length = 1;
-        }
+        at += readMapCharacter(bytes.data(), bytes.size(), at, encoding, &character);
         appendVisible(character, &text);
-        at += length;
     }
     return text;
 }

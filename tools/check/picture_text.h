@@ -6,12 +6,15 @@
 #include <cstddef>
 #include <string>
 
-/// `bytes` as UTF-8 for a picture: every valid UTF-8 character is kept as it
-/// is, every other byte is read as windows-1250. Control characters become
-/// visible: ^A for C0 bytes (a tab is a space), ^? for DEL, U+FFFD for C1
-/// characters and the five bytes windows-1250 leaves undefined. At most
-/// `maxCharacters` characters are kept; "..." marks a cut.
-std::string pictureText(const std::string& bytes, std::size_t maxCharacters = std::string::npos);
+#include "text_encoding.h"
+
+/// `bytes` of a map shown as `encoding` (decideMapEncoding), as UTF-8 for a
+/// picture. Control characters become visible: ^A for C0 bytes (a tab is a
+/// space), ^? for DEL, U+FFFD for C1 characters (and so for the five bytes
+/// windows-1250 leaves undefined) and for bytes that are no UTF-8 in a UTF-8
+/// map. At most `maxCharacters` characters are kept; "..." marks a cut.
+std::string pictureText(const std::string& bytes, MapEncoding encoding,
+                        std::size_t maxCharacters = std::string::npos);
 
 /// `text` with " and \ escaped, to go between the double quotes of a
 /// Graphviz ID or label.

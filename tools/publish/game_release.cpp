@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "diagnostic_text.h"
 #include "fact_checks.h"
 #include "ifiction_record.h"
 #include "page_text.h"
@@ -41,7 +42,7 @@ std::string commandArgument(const std::string& name) {
 // The zip's map name: kept where it is UTF-8 (flagged so in the zip),
 // otherwise its bytes outside ASCII become '_'.
 std::string zipName(const std::string& name) {
-    if (isValidUtf8(name)) return name;
+    if (isWellFormedUtf8(name.data(), name.size())) return name;
     std::string plain = name;
     for (char& byte : plain) {
         if (static_cast<unsigned char>(byte) >= 0x80) byte = '_';
@@ -91,13 +92,13 @@ std::string withWindowsLineEnds(const std::string& text) {
 
 }  // namespace
 
-GameFacts gameFactsOf(const MapFacts& facts, bool mapIsUtf8) {
+GameFacts gameFactsOf(const MapFacts& facts, MapEncoding encoding) {
     GameFacts game;
-    game.title = mapTextToUtf8(mapFactValue(facts, TitleFact), mapIsUtf8);
-    game.author = mapTextToUtf8(mapFactValue(facts, AuthorFact), mapIsUtf8);
+    game.title = mapTextToUtf8(mapFactValue(facts, TitleFact), encoding);
+    game.author = mapTextToUtf8(mapFactValue(facts, AuthorFact), encoding);
     game.language = mapFactValue(facts, LanguageFact);
     game.ifid = capitals(mapFactValue(facts, IfidFact));
-    game.blurb = mapTextToUtf8(mapFactValue(facts, BlurbFact), mapIsUtf8);
+    game.blurb = mapTextToUtf8(mapFactValue(facts, BlurbFact), encoding);
     return game;
 }
 
@@ -114,13 +115,12 @@ GameFacts readGameFacts(const std::string& map, const std::string& mapName, cons
         }
     }
     endMapLines(&reader);
-    bool mapIsUtf8 = isValidUtf8(map);
-    GameFacts game = gameFactsOf(facts, mapIsUtf8);
+    GameFacts game = gameFactsOf(facts, check.encoding);
     std::string firstLine = check.hasStart ? trimmed(roomAt(check, check.startRoom).firstLine) : "";
     if (title != nullptr) {
-        game.title = toUtf8(*title);
+        game.title = textToUtf8(*title);
     } else if (game.title.empty()) {
-        game.title = firstLine.empty() ? toUtf8(mapName) : mapTextToUtf8(firstLine, mapIsUtf8);
+        game.title = firstLine.empty() ? textToUtf8(mapName) : mapTextToUtf8(firstLine, check.encoding);
     }
     return game;
 }

@@ -7,15 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "map_check.h"
+#include "map_model.h"
 #include "map_facts.h"
 #include "page_template.h"
 #include "zip_archive.h"
 
-/// The map's facts as UTF-8 text, read in the map's encoding (`mapIsUtf8`),
-/// the IFID in capitals. The title is the map's #title, or "" for none:
-/// the caller chooses what stands in for it.
-GameFacts gameFactsOf(const MapFacts& facts, bool mapIsUtf8);
+/// The map's facts as UTF-8 text, read in the map's encoding
+/// (decideMapEncoding), the IFID in capitals. The title is the map's
+/// #title, or "" for none: the caller chooses what stands in for it.
+GameFacts gameFactsOf(const MapFacts& facts, MapEncoding encoding);
 
 /// The facts the published files show for `map` (its bytes, its file name
 /// `mapName`, and `check`, the checker's reading of it), read in the map's

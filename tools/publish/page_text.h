@@ -4,19 +4,15 @@
 
 #include <string>
 
-/// True when `bytes` are valid UTF-8.
-bool isValidUtf8(const std::string& bytes);
+#include "text_encoding.h"
 
-/// The bytes as UTF-8: kept when they are UTF-8 already, otherwise read as
-/// windows-1250, the legacy encoding of Hungarian maps (as the page does).
-std::string toUtf8(const std::string& bytes);
+/// Text of a map shown as `encoding` (decideMapEncoding, for the whole map),
+/// as UTF-8: the page's heading, title and facts show what its log shows.
+std::string mapTextToUtf8(const std::string& bytes, MapEncoding encoding);
 
-/// Text from a map as UTF-8, read as the whole map is: kept when the map is
-/// UTF-8 (`mapIsUtf8`), otherwise read as windows-1250.
-std::string mapTextToUtf8(const std::string& text, bool mapIsUtf8);
-
-/// Without whitespace (spaces, tabs, CR, LF...) at either end.
-std::string trimmed(const std::string& text);
+/// A text of its own (given on the command line, a file's name) as UTF-8,
+/// read by the same rule as a whole map.
+std::string textToUtf8(const std::string& text);
 
 /// Text made safe for HTML content and quoted attribute values: & < > " '
 /// become character references, so "<script>" shows as those characters.

@@ -16,9 +16,13 @@
 #include <windows.h>
 #endif
 
+#include "diagnostic_text.h"
 #include "game_release.h"
 #include "installed_files.h"
-#include "map_check.h"
+#include "machine_memory.h"
+#include "map_analysis.h"
+#include "map_files.h"
+#include "map_reading.h"
 #include "page_template.h"
 
 namespace {
@@ -92,29 +96,6 @@ int parseOptions(int argc, char** argv, Options* options) {
     return -1;
 }
 
-bool readWholeFile(const char* path, std::string* bytes, std::string* error) {
-    struct stat status;
-    if (stat(path, &status) == 0 && S_ISDIR(status.st_mode)) {
-        *error = "is a directory";
-        return false;
-    }
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
-        *error = std::string("cannot open: ") + std::strerror(errno);
-        return false;
-    }
-    char chunk[1 << 16];
-    std::size_t count;
-    while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        bytes->append(chunk, count);
-        if (bytes->size() > MAX_MAP_BYTES) break;
-    }
-    bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) *error = "cannot read";
-    return !failed;
-}
-
 // The template: installed beside the other files of kaland, or, in a build
 // folder, beside this executable.
 bool findTemplate(std::string* path) {
@@ -154,7 +135,7 @@ std::string defaultOutput(const std::string& map) {
 bool checkMap(const char* path, const std::string& bytes, MapCheck* check) {
     MapLineReader reader;
     bool started = startMapLinesInMemory(&reader, bytes.data(), bytes.size());
-    if (started) readMapForCheck(&reader, check);
+    if (started) readMapForCheck(&reader, machineMemoryBytes(), check);
     endMapLines(&reader);
     if (!started) {
         std::fprintf(stderr, "%s: error: not enough memory to read it\n", path);
@@ -162,7 +143,7 @@ bool checkMap(const char* path, const std::string& bytes, MapCheck* check) {
     }
     analyseMap(check);
     for (const Diagnostic& diagnostic : check->diagnostics) {
-        if (diagnostic.severity == Error) printDiagnostic(path, diagnostic);
+        if (diagnostic.severity == Error) std::fputs(diagnosticLine(path, diagnostic).c_str(), stderr);
     }
     return check->count(Error) == 0;
 }
@@ -274,7 +255,7 @@ bool readTemplate(std::string* templatePath, std::string* page) {
         return false;
     }
     std::string error;
-    if (!readWholeFile(templatePath->c_str(), page, &error)) {
+    if (!readWholeFile(templatePath->c_str(), false, page, &error)) {
         std::fprintf(stderr, "%s: error: %s\n", templatePath->c_str(), error.c_str());
         return false;
     }
@@ -284,7 +265,8 @@ bool readTemplate(std::string* templatePath, std::string* page) {
 int publish(const Options& options) {
     std::string map;
     std::string error;
-    if (!readWholeFile(options.map, &map, &error)) {
+    // One byte past the limit tells a map too large for the page.
+    if (!readWholeFile(options.map, false, &map, &error, MAX_MAP_BYTES + 1)) {
         std::fprintf(stderr, "%s: error: %s\n", options.map, error.c_str());
         return 2;
     }
@@ -309,7 +291,7 @@ int publish(const Options& options) {
     std::string mapName = baseName(options.map);
     std::vector<Diagnostic> warnings;
     GameFacts game = readGameFacts(map, mapName, check, options.hasTitle ? &options.title : nullptr, &warnings);
-    for (const Diagnostic& warning : warnings) printDiagnostic(options.map, warning);
+    for (const Diagnostic& warning : warnings) std::fputs(diagnosticLine(options.map, warning).c_str(), stderr);
     if (game.ifid.empty()) game.ifid = freshIfid(options.map);
     if (!fillPageTemplate(&page, map, mapName, game, &error)) {
         std::fprintf(stderr, "%s: error: not a kaland page template: %s is missing\n", templatePath.c_str(),

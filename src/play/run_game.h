@@ -1,5 +1,7 @@
-// One run of the program over a map, as every host plays it: the console
-// program, the fuzz targets and the browser engine.
+// One run of the program over a map: load, play, release, the exit prompt
+// (runGame), as the console program and the fuzz targets play it. Its parts
+// that follow a game (closeGame, reportDefect) also serve a host that keeps
+// the table from game to game, as the browser engine does.
 #pragma once
 
 #include "game_loop.h"

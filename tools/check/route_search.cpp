@@ -1,13 +1,12 @@
 // The route search: a breadth-first search by lines typed, over the rooms a
 // player can be in when the game waits or ends.
-#include "map_routes.h"
+#include "route_search.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <sys/stat.h>
 #include <unordered_map>
+
+#include "diagnostic_text.h"
+#include "move_rules.h"
 
 namespace {
 
@@ -20,14 +19,21 @@ struct Visit {
     std::uint8_t lineSlot;
 };
 
-struct Search {
-    const MapCheck* check;
+struct Search : CheckedRooms {
     std::unordered_map<std::uint32_t, Visit> visits;
     // Passages known to lead out of the table or round a circle, where the
     // runner stops; and, while one chain of passages is followed, the
     // passages on it.
     std::unordered_map<std::uint32_t, bool> stopsAhead;  // true: stops, false: on the chain
     std::vector<std::uint32_t> chain;
+
+    // A chain of passages ends where the runner stops (a circle, or a chain
+    // known to stop) and where it joins rooms already reached.
+    bool enteredSinceLine(std::uint32_t room) const { return stopsAhead.count(room) || visits.count(room); }
+    void enter(std::uint32_t room) {
+        chain.push_back(room);
+        stopsAhead[room] = false;
+    }
 };
 
 // Enters `room` with `visit` and follows the passages after it, adding each
@@ -35,34 +41,19 @@ struct Search {
 // stops: no route can go on from there, nor end there.
 void enterRoom(Search* search, std::uint32_t room, const Visit& visit, std::vector<std::uint32_t>* layer) {
     if (search->visits.count(room)) return;
-    const MapCheck& check = *search->check;
-    std::vector<std::uint32_t>& chain = search->chain;
-    chain.clear();
-    bool stops = false;
-    for (std::uint32_t current = room;;) {
-        auto known = search->stopsAhead.find(current);
-        if (known != search->stopsAhead.end()) {  // a circle, or a chain known to stop
-            stops = true;
-            break;
-        }
-        chain.push_back(current);
-        const CheckedRoom& checked = roomAt(check, current);
-        if (checked.kind != Automatic) break;
-        search->stopsAhead[current] = false;
-        std::uint32_t next = checked.exits[0].target;
-        if (next >= check.roomCount) {
-            stops = true;
-            break;
-        }
-        if (search->visits.count(next)) break;
-        current = next;
+    search->chain.clear();
+    bool stops = search->stopsAhead.count(room) != 0;
+    if (!stops) {
+        PassageChain passages = enterAndFollowPassages(*search, room);
+        stops = passages.end == ChainLeavesTable ||
+                (passages.end == ChainGoesRound && !search->visits.count(passages.target));
     }
-    for (std::uint32_t passed : chain) {
+    for (std::uint32_t passed : search->chain) {
         if (stops) {
             search->stopsAhead[passed] = true;
             continue;
         }
-        if (roomAt(check, passed).kind == Automatic) search->stopsAhead.erase(passed);
+        search->stopsAhead.erase(passed);
         search->visits.emplace(passed, visit);
         layer->push_back(passed);
     }
@@ -89,10 +80,10 @@ void searchRoutes(Search* search, std::size_t targetsLeft, const std::vector<std
         for (std::uint32_t room : layer) {
             const CheckedRoom& checked = roomAt(check, room);
             if (checked.kind != Navigate && checked.kind != WaitForEnter) continue;
-            for (const CheckedExit* exit : takenExits(checked)) {
-                if (exit->target >= check.roomCount) continue;
-                auto slot = static_cast<std::uint8_t>(exit - checked.exits);
-                enterRoom(search, exit->target, Visit{room, lines, slot}, &next);
+            for (std::uint32_t slot : takenExits(checked)) {
+                std::uint32_t target = checked.exits[slot].target;
+                if (target >= check.roomCount) continue;
+                enterRoom(search, target, Visit{room, lines, static_cast<std::uint8_t>(slot)}, &next);
             }
         }
         layer.swap(next);
@@ -123,60 +114,10 @@ std::string missingRouteReason(const MapCheck& check, std::uint32_t room) {
     return "the passages after it lead out of the table or round a circle, where the runner stops";
 }
 
-std::string plural(std::uint32_t count, const char* noun) {
-    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
-}
-
-// Windows's mkdir takes no permission bits.
-int makeDirectory(const char* directory) {
-#if defined(_WIN32)
-    return mkdir(directory);
-#else
-    return mkdir(directory, 0777);
-#endif
-}
-
-bool makeFolder(const char* directory) {
-    struct stat status;
-    if (stat(directory, &status) == 0) {
-        if (S_ISDIR(status.st_mode)) return true;
-        std::fprintf(stderr, "%s: error: not a folder\n", directory);
-        return false;
-    }
-    if (makeDirectory(directory) == 0) return true;
-    std::fprintf(stderr, "%s: error: cannot make the folder: %s\n", directory, std::strerror(errno));
-    return false;
-}
-
-bool writeFile(const std::string& path, const std::string& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        std::fprintf(stderr, "%s: error: cannot write: %s\n", path.c_str(), std::strerror(errno));
-        return false;
-    }
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    int writeError = errno;
-    if (std::fclose(file) != 0 && written) {
-        written = false;
-        writeError = errno;
-    }
-    if (!written) std::fprintf(stderr, "%s: error: cannot write: %s\n", path.c_str(), std::strerror(writeError));
-    return written;
-}
-
 }  // namespace
 
-std::vector<std::uint32_t> findEndings(const MapCheck& check) {
-    std::vector<std::uint32_t> endings;
-    for (const auto& entry : check.rooms) {
-        if (entry.second.kind == GameOver) endings.push_back(entry.first);
-    }
-    std::sort(endings.begin(), endings.end());
-    return endings;
-}
-
 std::vector<KeyRoute> findRoutes(MapCheck* check, const std::vector<std::uint32_t>& targets, const char* noun) {
-    Search search{check, {}, {}, {}};
+    Search search{{check}, {}, {}, {}};
     std::vector<std::uint32_t> sortedTargets(targets);
     std::sort(sortedTargets.begin(), sortedTargets.end());
     sortedTargets.erase(std::unique(sortedTargets.begin(), sortedTargets.end()), sortedTargets.end());
@@ -195,8 +136,7 @@ std::vector<KeyRoute> findRoutes(MapCheck* check, const std::vector<std::uint32_
         }
         routes.push_back(KeyRoute{room, roomLine(*check, room), visit->second.lines, routeScript(search, room)});
     }
-    std::stable_sort(check->diagnostics.begin(), check->diagnostics.end(),
-                     [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
+    sortDiagnostics(check);
     return routes;
 }
 
@@ -214,19 +154,9 @@ std::string describeRouteKeys(const std::string& script) {
     return keys;
 }
 
-bool writeRoutes(const char* mapPath, const char* directory, const char* noun, const std::vector<KeyRoute>& routes) {
-    if (!makeFolder(directory)) return false;
-    bool written = true;
-    for (const KeyRoute& route : routes) {
-        std::string path = std::string(directory) + "/" + noun + "-" + std::to_string(route.room) + ".keys";
-        if (!writeFile(path, route.script)) {
-            written = false;
-            continue;
-        }
-        std::string summary = plural(route.lines, "line");
-        if (route.lines > 0) summary += ": " + describeRouteKeys(route.script);
-        std::printf("%s:%llu: %s %u: %s\n", mapPath, static_cast<unsigned long long>(route.line), noun, route.room,
-                    summary.c_str());
-    }
-    return written;
+std::string routeSummary(const char* mapPath, const char* noun, const KeyRoute& route) {
+    std::string summary = plural(route.lines, "line");
+    if (route.lines > 0) summary += ": " + describeRouteKeys(route.script);
+    return std::string(mapPath) + ":" + std::to_string(route.line) + ": " + noun + " " + std::to_string(route.room) +
+           ": " + summary + "\n";
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "map_check.h"
+#include "map_model.h"
 
 struct KeyRoute {
     std::uint32_t room = 0;
@@ -14,9 +14,6 @@ struct KeyRoute {
     std::uint32_t lines = 0;  // lines typed
     std::string script;       // exactly the lines to type, each ending with a newline
 };
-
-/// The GameOver rooms of the map, lowest number first.
-std::vector<std::uint32_t> findEndings(const MapCheck& check);
 
 /// Finds the route with the fewest lines to each room of `targets`, as the
 /// runner plays: a key costs a line, a room that waits for Enter an empty
@@ -32,9 +29,6 @@ std::vector<KeyRoute> findRoutes(MapCheck* check, const std::vector<std::uint32_
 /// an empty line as "Enter", a byte that is not printable ASCII as ^A or 0xE9.
 std::string describeRouteKeys(const std::string& script);
 
-/// Writes each route to `directory`/`noun`-N.keys (making the folder if it is
-/// missing) and prints "MAP:LINE: `noun` N: K lines: keys" for it on
-/// standard output. Returns false, after a message on standard error, when
-/// a file cannot be written.
-bool writeRoutes(const char* mapPath, const char* directory, const char* noun,
-                 const std::vector<KeyRoute>& routes);
+/// The line kaland-check prints for a route, newline included:
+/// "MAP:LINE: `noun` N: K lines: keys".
+std::string routeSummary(const char* mapPath, const char* noun, const KeyRoute& route);

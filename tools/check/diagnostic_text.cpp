@@ -1,0 +1,60 @@
+#include "diagnostic_text.h"
+
+#include <cstdio>
+
+#include "text_bytes.h"
+
+std::string describeKey(char key) {
+    unsigned char byte = static_cast<unsigned char>(key);
+    char text[8];
+    if (byte < 0x20) {
+        std::snprintf(text, sizeof text, "^%c", byte + 0x40);
+    } else if (byte == 0x7F) {
+        std::snprintf(text, sizeof text, "^?");
+    } else if (byte >= 0x80) {
+        std::snprintf(text, sizeof text, "0x%02X", byte);
+    } else {
+        std::snprintf(text, sizeof text, "%c", byte);
+    }
+    return text;
+}
+
+std::string shownText(const char* bytes, std::size_t length) {
+    std::size_t shown = length;
+    if (length > 40) {
+        shown = 40;
+        while (shown > 0 && (static_cast<unsigned char>(bytes[shown]) & 0xC0) == 0x80) --shown;
+    }
+    std::string text;
+    for (std::size_t i = 0; i < shown; ++i) {
+        unsigned char byte = static_cast<unsigned char>(bytes[i]);
+        text += byte < 0x20 || byte == 0x7F ? describeKey(bytes[i]) : std::string(1, bytes[i]);
+    }
+    return shown < length ? text + "..." : text;
+}
+
+std::string quotedMessage(const MapDefect& defect) {
+    char message[96];
+    formatDefectMessage(defect, message, sizeof message);
+    return std::string("\"") + message + "\"";
+}
+
+std::string roomName(std::uint32_t room) {
+    return "room " + std::to_string(room);
+}
+
+std::string plural(std::uint64_t count, const char* noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+std::string trimmed(const std::string& text) {
+    std::size_t begin = 0;
+    std::size_t length = trimWhitespace(text.data(), text.size(), &begin);
+    return text.substr(begin, length);
+}
+
+std::string diagnosticLine(const std::string& name, const Diagnostic& diagnostic) {
+    std::string where = name;
+    if (diagnostic.line != 0) where += ":" + std::to_string(diagnostic.line);
+    return where + ": " + (diagnostic.severity == Error ? "error" : "warning") + ": " + diagnostic.text + "\n";
+}

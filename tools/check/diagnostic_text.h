@@ -1,0 +1,34 @@
+// The words of kaland-check's messages, shared by the checker and
+// kaland-publish: keys, room names, counts, quoted map text and the
+// runner's own messages, and a diagnostic as the line it is printed as.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "map_defects.h"
+#include "map_model.h"
+
+/// A short description of a key byte for messages and pictures: e, ^A, 0xE9.
+std::string describeKey(char key);
+
+/// Map bytes quoted in a message: control characters made visible, at most
+/// 40 bytes (never cut inside a UTF-8 character), "..." after a cut.
+std::string shownText(const char* bytes, std::size_t length);
+
+/// The runner's message for a defect, in double quotes, as the checker cites it.
+std::string quotedMessage(const MapDefect& defect);
+
+/// "room 12".
+std::string roomName(std::uint32_t room);
+
+/// "1 line", "2 lines": `count` and the noun, with an s unless it is one.
+std::string plural(std::uint64_t count, const char* noun);
+
+/// `text` without white space (as maps count it) at either end.
+std::string trimmed(const std::string& text);
+
+/// A diagnostic as kaland-check prints it, newline included:
+/// "MAP:LINE: error|warning: TEXT", or "MAP: ..." for the file as a whole.
+std::string diagnosticLine(const std::string& name, const Diagnostic& diagnostic);

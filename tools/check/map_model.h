@@ -1,0 +1,87 @@
+// kaland-check's model of a map: what the runner's table would hold for each
+// room, the lines that filled it, and the diagnostics found so far. The
+// reading pass fills it (map_reading.h), the analysis completes it with the
+// start room and where a player can get (map_analysis.h), and the picture,
+// routes and coverage read it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "room_table.h"
+#include "text_encoding.h"
+
+enum Severity { Warning, Error };
+
+struct Diagnostic {
+    std::uint64_t line;  // 1-based physical line of the map; 0: the file as a whole
+    Severity severity;
+    std::string text;
+};
+
+// What the runner's table would hold for one room, and where it came from.
+struct CheckedRoom {
+    std::uint64_t headingLine = 0;      // first #helyiseg line naming the room
+    std::uint64_t descriptionLine = 0;  // first description line; 0 when undescribed
+    std::string firstLine;              // text of that line
+    Exit exits[MAX_EXITS] = {};         // as the runner stores them
+    std::uint64_t exitLines[MAX_EXITS] = {};  // the #irany line that filled each slot; 0 when empty
+    RoomKind kind = Navigate;
+    std::uint64_t kindLine = 0;         // line that set the kind; 0 when never set
+    std::uint32_t kindSlot = 0;         // exit slot filled by that line
+};
+
+struct MapCheck {
+    std::vector<Diagnostic> diagnostics;
+    // Only the rooms some line of the map touches; every other room below
+    // roomCount is an empty Navigate room.
+    std::unordered_map<std::uint32_t, CheckedRoom> rooms;
+    std::uint32_t highestRoom = 0;
+    std::uint64_t highestRoomLine = 0;
+    std::uint32_t roomCount = 0;  // 0 when the runner would have no table
+    MapEncoding encoding = MapInUtf8;  // how the map's text is shown
+    // The model the analysis builds before it reports: the start room, and
+    // the rooms a player can get to from it, each with the line of the exit
+    // that first leads there (the heading line for the start room).
+    bool hasStart = false;
+    std::uint32_t startRoom = 0;
+    std::unordered_map<std::uint32_t, std::uint64_t> reachedBy;
+    // The rooms from which a GameOver room can be reached.
+    std::unordered_set<std::uint32_t> finishing;
+
+    std::size_t count(Severity severity) const;
+    void report(std::uint64_t line, Severity severity, std::string text);
+};
+
+/// Puts the diagnostics in the order of their lines (a stable sort).
+void sortDiagnostics(MapCheck* check);
+
+/// The room `number` as the runner's table would hold it.
+const CheckedRoom& roomAt(const MapCheck& check, std::uint32_t number);
+
+/// The line that stands for a room in messages: its first #helyiseg line,
+/// else the exit line that first leads there, else the line that set its kind.
+std::uint64_t roomLine(const MapCheck& check, std::uint32_t number);
+
+/// The exit slots a player can actually take from a room, by the rules of a
+/// move: every key of a Navigate room (the first exit of a key wins), the
+/// first exit of an Automatic or WaitForEnter room, nothing from a GameOver
+/// room. In slot order.
+std::vector<std::uint32_t> takenExits(const CheckedRoom& room);
+
+/// The GameOver rooms of the map, lowest number first.
+std::vector<std::uint32_t> findEndings(const MapCheck& check);
+
+/// The model's rooms as the passage rules of move_rules.h read them; a
+/// search adds what "entered since the last line" means to it.
+struct CheckedRooms {
+    const MapCheck* check;
+    RoomKind kindOf(std::uint32_t room) const { return roomAt(*check, room).kind; }
+    const Exit* exitsOf(std::uint32_t room) const { return roomAt(*check, room).exits; }
+    std::uint32_t roomCount() const { return check->roomCount; }
+    void takeExit(std::uint32_t, std::uint32_t) {}
+};

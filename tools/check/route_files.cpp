@@ -1,0 +1,62 @@
+#include "route_files.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+
+namespace {
+
+// Windows's mkdir takes no permission bits.
+int makeDirectory(const char* directory) {
+#if defined(_WIN32)
+    return mkdir(directory);
+#else
+    return mkdir(directory, 0777);
+#endif
+}
+
+bool makeFolder(const char* directory) {
+    struct stat status;
+    if (stat(directory, &status) == 0) {
+        if (S_ISDIR(status.st_mode)) return true;
+        std::fprintf(stderr, "%s: error: not a folder\n", directory);
+        return false;
+    }
+    if (makeDirectory(directory) == 0) return true;
+    std::fprintf(stderr, "%s: error: cannot make the folder: %s\n", directory, std::strerror(errno));
+    return false;
+}
+
+bool writeFile(const std::string& path, const std::string& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        std::fprintf(stderr, "%s: error: cannot write: %s\n", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    int writeError = errno;
+    if (std::fclose(file) != 0 && written) {
+        written = false;
+        writeError = errno;
+    }
+    if (!written) std::fprintf(stderr, "%s: error: cannot write: %s\n", path.c_str(), std::strerror(writeError));
+    return written;
+}
+
+}  // namespace
+
+bool writeRoutes(const char* mapPath, const char* directory, const char* noun, const std::vector<KeyRoute>& routes) {
+    if (!makeFolder(directory)) return false;
+    bool written = true;
+    for (const KeyRoute& route : routes) {
+        std::string path = std::string(directory) + "/" + noun + "-" + std::to_string(route.room) + ".keys";
+        if (!writeFile(path, route.script)) {
+            written = false;
+            continue;
+        }
+        std::fputs(routeSummary(mapPath, noun, route).c_str(), stdout);
+    }
+    return written;
+}
