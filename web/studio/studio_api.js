@@ -1,0 +1,98 @@
+// The studio's handle on its WebAssembly engine (web/studio_engine.cpp):
+// bytes in, answers out. No rule of the map or of play lives here.
+'use strict';
+
+// Strings in the engine's answers carry bytes (one character per byte).
+export function bytesOf(byteString) {
+  const bytes = new Uint8Array(byteString.length);
+  for (let index = 0; index < byteString.length; ++index) bytes[index] = byteString.charCodeAt(index);
+  return bytes;
+}
+
+export const TOKEN_KINDS = ['keyword', 'room-number', 'kind-letter', 'key', 'text', 'comment', 'ignored', 'invalid'];
+
+export function makeStudioEngine(module) {
+  const heap = () => module.HEAPU8;
+
+  function put(bytes, buffer = module._studio_input_buffer) {
+    const pointer = buffer(bytes.length);
+    heap().set(bytes, pointer);
+  }
+
+  function resultBytes() {
+    const pointer = module._studio_result();
+    return heap().slice(pointer, pointer + module._studio_result_size());
+  }
+
+  // The engine's JSON is ASCII: its strings escape every other byte.
+  function json(pointer) {
+    let end = pointer;
+    while (heap()[end] !== 0) ++end;
+    let text = '';
+    const bytes = heap().subarray(pointer, end);
+    for (let start = 0; start < bytes.length; start += 8192) {
+      text += String.fromCharCode.apply(null, bytes.subarray(start, start + 8192));
+    }
+    return JSON.parse(text);
+  }
+
+  return {
+    setMachineMemory(gibibytes) {
+      module._studio_set_machine_memory(gibibytes || 0);
+    },
+    // The map's bytes. Returns the encoding its text is shown in.
+    setMap(bytes) {
+      put(bytes, module._studio_map_buffer);
+      return module._studio_set_map() === 1 ? 'utf-8' : 'windows-1250';
+    },
+    // The map's name in messages, as bytes in the map's encoding.
+    setName(nameBytes) {
+      put(nameBytes);
+      module._studio_set_name();
+    },
+    check: () => json(module._studio_check()),
+    // [begin, end, kind name] byte spans of one line's bytes.
+    lineTokens(bytes) {
+      put(bytes);
+      const count = module._studio_line_tokens();
+      const words = new Uint32Array(heap().buffer, module._studio_tokens(), count * 3);
+      const tokens = [];
+      for (let index = 0; index < count; ++index) {
+        tokens.push([words[3 * index], words[3 * index + 1], TOKEN_KINDS[words[3 * index + 2]]]);
+      }
+      return tokens;
+    },
+    dot: () => json(module._studio_dot()),
+    routes: () => json(module._studio_routes()),
+    routeTo: (room) => json(module._studio_route_to(room)),
+    // Coverage of the scripts: [{name: bytes, bytes}].
+    cover(scripts) {
+      for (const script of scripts) {
+        const joined = new Uint8Array(script.name.length + script.bytes.length);
+        joined.set(script.name);
+        joined.set(script.bytes, script.name.length);
+        put(joined);
+        module._studio_add_script(script.name.length);
+      }
+      return json(module._studio_cover());
+    },
+    // Plays the typed input (bytes): {state, outOfMemory, reads, output}.
+    play(input, inputClosed = false) {
+      put(input);
+      const result = json(module._studio_play(input.length, inputClosed ? 1 : 0));
+      const pointer = module._studio_output();
+      result.output = heap().slice(pointer, pointer + module._studio_output_size());
+      return result;
+    },
+    roomAtLine: (line) => module._studio_room_at_line(line),
+    roomDescribed: (room) => module._studio_room_described(room) === 1,
+    counts: () => json(module._studio_counts()),
+    // The published page's bytes, or {refusal} (bytes of kaland-publish's
+    // error lines).
+    publish(templateBytes) {
+      put(templateBytes);
+      const status = module._studio_publish();
+      return status === 0 ? {page: resultBytes()} : {refusal: resultBytes(), status};
+    },
+  };
+}

@@ -1,0 +1,59 @@
+// The testing pane: the map's counts, the routes to every ending (each one
+// a button that plays it) and the coverage of the typed lines and the key
+// scripts, every line as kaland-check prints it.
+'use strict';
+
+function item(text, className = '') {
+  const element = document.createElement('li');
+  element.textContent = text;
+  if (className) element.className = className;
+  return element;
+}
+
+export function showCounts(list, counts) {
+  const rows = [
+    ['Rooms', counts.rooms],
+    ['Endings', counts.endings],
+    ['Words of room text', counts.words ?? 'the runner refuses the map'],
+    ['Longest route to an ending', counts.longestRoute === null ? 'none'
+      : `${counts.longestRoute} ${counts.longestRoute === 1 ? 'line' : 'lines'} (ending ${counts.longestRouteTo})`],
+  ];
+  list.replaceChildren(...rows.flatMap(([term, value]) => {
+    const name = document.createElement('dt');
+    name.textContent = term;
+    const figure = document.createElement('dd');
+    figure.textContent = String(value);
+    return [name, figure];
+  }));
+}
+
+// `routes`: the engine's routes answer with its byte strings decoded by
+// `text`; `onPlay(route)` plays one.
+export function showRoutes(list, routes, text, onPlay) {
+  if (routes.refused) {
+    list.replaceChildren(item('The runner refuses the map: see Problems.', 'hint'));
+    return;
+  }
+  const items = routes.routes.map((route) => {
+    const button = document.createElement('button');
+    button.type = 'button';
+    button.className = 'route';
+    button.textContent = text(route.text);
+    button.addEventListener('click', () => onPlay(route));
+    const element = document.createElement('li');
+    element.appendChild(button);
+    return element;
+  });
+  items.push(...routes.warnings.map((warning) => item(text(warning), 'warning')));
+  if (items.length === 0) items.push(item('The map has no ending.', 'hint'));
+  list.replaceChildren(...items);
+}
+
+export function showCoverage(list, coverage, text) {
+  if (coverage.refused) {
+    list.replaceChildren(item('The runner refuses the map: see Problems.', 'hint'));
+    return;
+  }
+  list.replaceChildren(...coverage.errors.map((line) => item(text(line), 'error')),
+                       ...coverage.notes.map((line) => item(text(line))));
+}
