@@ -70,7 +70,8 @@ export function createEditor(parent, {onChange, onCursor, tokensOf}) {
     lintGutter(),
     colours(tokensOf),
     theme,
-    EditorView.contentAttributes.of({'aria-label': 'Map text', 'spellcheck': 'false', 'autocapitalize': 'off'}),
+    EditorView.contentAttributes.of({'aria-label': 'Map text', 'tabindex': '0', 'spellcheck': 'false',
+                                     'autocapitalize': 'off'}),
     keymap.of([...defaultKeymap, ...historyKeymap, ...searchKeymap, ...lintKeymap]),
     EditorView.updateListener.of((update) => {
       if (update.docChanged) onChange(update);

@@ -47,7 +47,8 @@ export function createPicture(container, workerSource, {onChooseRoom}) {
       node.dataset.room = room.room;
       node.setAttribute('tabindex', '0');
       node.setAttribute('role', 'button');
-      node.setAttribute('aria-label', `Room ${room.room}, line ${room.line}`);
+      const shown = [...node.querySelectorAll('text')].map((label) => label.textContent).join(' ');
+      node.setAttribute('aria-label', `${shown} (room ${room.room}, line ${room.line})`);
     }
     container.replaceChildren(document.importNode(parsed, true));
     for (const node of container.querySelectorAll('g.node[data-room]')) {
