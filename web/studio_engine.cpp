@@ -338,8 +338,10 @@ EMSCRIPTEN_KEEPALIVE const std::uint32_t* studio_tokens() {
 
 /// kaland-check --dot, with what the page needs to follow the drawing back
 /// to the map: {"dot":TEXT,"edges":[exit line per edge, in order],
-/// "nodes":{"r12":{"room":12,"line":N}},"start":N or null}.
-EMSCRIPTEN_KEEPALIVE const char* studio_dot() {
+/// "nodes":{"r12":{"room":12,"line":N}}}. A graph of more than `maxItems`
+/// rooms and edges together is only counted: {"tooLarge":true,"rooms":N,
+/// "edges":N}.
+EMSCRIPTEN_KEEPALIVE const char* studio_dot(std::size_t maxItems) {
     std::vector<std::uint64_t> edgeLines;
     std::string dot = drawMap(studio.check, studio.name, &edgeLines);
     std::vector<std::uint32_t> drawn;
@@ -349,6 +351,10 @@ EMSCRIPTEN_KEEPALIVE const char* studio_dot() {
     for (const auto& entry : studio.check.reachedBy) drawn.push_back(entry.first);
     std::sort(drawn.begin(), drawn.end());
     drawn.erase(std::unique(drawn.begin(), drawn.end()), drawn.end());
+    if (drawn.size() + edgeLines.size() > maxItems) {
+        return answer("{\"tooLarge\":true,\"rooms\":" + std::to_string(drawn.size()) +
+                      ",\"edges\":" + std::to_string(edgeLines.size()) + "}");
+    }
     std::string nodes = "{";
     for (std::uint32_t room : drawn) {
         nodes += nodes.size() > 1 ? "," : "";

@@ -135,8 +135,8 @@ function refresh(options = {changed: true}) {
 
 // What takes longer, after the author pauses.
 function refreshSlowly() {
-  const drawing = engine.dot();
-  picture.draw({...drawing, dot: decodeBytes(bytesOf(drawing.dot), 'utf-8')});
+  const drawing = engine.dot(picture.maxItems());
+  picture.draw(drawing.tooLarge ? drawing : {...drawing, dot: decodeBytes(bytesOf(drawing.dot), 'utf-8')});
   const scripts = [{name: encodeText(TYPED_LINES_NAME, work.encoding), bytes: typedInput(work.lines)},
                    ...work.scripts.map((script) => ({name: encodeText(script.name, work.encoding), bytes: script.bytes}))];
   const coverage = engine.cover(scripts);
@@ -434,6 +434,8 @@ async function start() {
   }
   editor.recolour();
   document.body.dataset.ready = 'true';
+  performance.mark('kaland-studio-ready');
+  picture.warmUp();
 }
 
 start();

@@ -62,7 +62,7 @@ export function makeStudioEngine(module) {
       }
       return tokens;
     },
-    dot: () => json(module._studio_dot()),
+    dot: (maxItems) => json(module._studio_dot(maxItems)),
     routes: () => json(module._studio_routes()),
     routeTo: (room) => json(module._studio_route_to(room)),
     // Coverage of the scripts: [{name: bytes, bytes}].

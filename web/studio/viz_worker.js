@@ -5,6 +5,7 @@
 import {instance} from '@viz-js/viz';
 
 const viz = instance();
+viz.then(() => self.postMessage({ready: true}));
 
 self.onmessage = async (event) => {
   const {id, dot} = event.data;
