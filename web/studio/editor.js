@@ -8,7 +8,7 @@ import {
   Decoration, EditorView, ViewPlugin, drawSelection, highlightActiveLine, highlightActiveLineGutter,
   highlightSpecialChars, keymap, lineNumbers,
 } from '@codemirror/view';
-import {defaultKeymap, history, historyKeymap} from '@codemirror/commands';
+import {defaultKeymap, history, historyKeymap, insertNewline} from '@codemirror/commands';
 import {highlightSelectionMatches, search, searchKeymap} from '@codemirror/search';
 import {lintGutter, lintKeymap, setDiagnostics} from '@codemirror/lint';
 
@@ -72,7 +72,10 @@ export function createEditor(parent, {onChange, onCursor, tokensOf}) {
     theme,
     EditorView.contentAttributes.of({'aria-label': 'Map text', 'tabindex': '0', 'spellcheck': 'false',
                                      'autocapitalize': 'off'}),
-    keymap.of([...defaultKeymap, ...historyKeymap, ...searchKeymap, ...lintKeymap]),
+    // Enter starts an empty line: indentation is part of a map line's text,
+    // so the editor never adds any of its own.
+    keymap.of([{key: 'Enter', run: insertNewline}, ...defaultKeymap, ...historyKeymap, ...searchKeymap,
+               ...lintKeymap]),
     EditorView.updateListener.of((update) => {
       if (update.docChanged) onChange(update);
       if (update.selectionSet) onCursor();

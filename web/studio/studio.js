@@ -35,7 +35,7 @@ const page = {
   mapName: $('map-name'), status: $('status'), problems: $('problems'), summary: $('problem-summary'),
   log: $('log'), command: $('command'), line: $('line'), undo: $('undo'), restart: $('restart'),
   playFromHere: $('play-from-here'), playFromHereRoom: $('play-from-here-room'),
-  counts: $('counts'), routes: $('routes'), coverage: $('coverage'), scripts: $('scripts'),
+  counts: $('counts'), routes: $('routes'), routeWarnings: $('route-warnings'), coverage: $('coverage'), scripts: $('scripts'),
 };
 
 let engine = null;
@@ -143,7 +143,7 @@ function refreshSlowly() {
   showCoverage(page.coverage, coverage, text);
   picture.mark({current: play.currentRoom(), unshownRooms: coverage.unshownRooms ?? [],
                 untakenExits: coverage.untakenExits ?? []});
-  showRoutes(page.routes, engine.routes(), text, playRoute);
+  showRoutes(page.routes, page.routeWarnings, engine.routes(), text, playRoute);
   showCounts(page.counts, engine.counts());
   saveWork();
 }

@@ -28,8 +28,10 @@ export function showCounts(list, counts) {
 }
 
 // `routes`: the engine's routes answer with its byte strings decoded by
-// `text`; `onPlay(route)` plays one.
-export function showRoutes(list, routes, text, onPlay) {
+// `text`; `onPlay(route)` plays one. The routes go to `list`, the warnings
+// about endings no route reaches to `warningList`.
+export function showRoutes(list, warningList, routes, text, onPlay) {
+  warningList.replaceChildren(...(routes.warnings ?? []).map((warning) => item(text(warning), 'warning')));
   if (routes.refused) {
     list.replaceChildren(item('The runner refuses the map: see Problems.', 'hint'));
     return;
@@ -44,8 +46,7 @@ export function showRoutes(list, routes, text, onPlay) {
     element.appendChild(button);
     return element;
   });
-  items.push(...routes.warnings.map((warning) => item(text(warning), 'warning')));
-  if (items.length === 0) items.push(item('The map has no ending.', 'hint'));
+  if (items.length === 0 && routes.warnings.length === 0) items.push(item('The map has no ending.', 'hint'));
   list.replaceChildren(...items);
 }
 
