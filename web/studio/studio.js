@@ -230,6 +230,7 @@ function openWork(bytes, name, lines = []) {
     say(`${name} is larger than ${MAX_MAP_BYTES / 1024 / 1024} MB, the most the page opens.`);
     return;
   }
+  saveHandle = null;
   const encoding = engine.setMap(bytes);
   const openedText = decodeBytes(bytes, encoding);
   work = {name, encoding, shownEncoding: encoding, openedText, openedBytes: bytes, scripts: [], lines};
@@ -241,40 +242,52 @@ function openWork(bytes, name, lines = []) {
   refresh({typed: lines});
 }
 
+// Opens a file the author chose or dropped. Returns whether it opened.
 async function openFile(file) {
-  if (!file) return;
+  if (!file) return false;
   if (file.size > MAX_MAP_BYTES) {
     say(`${file.name} is larger than ${MAX_MAP_BYTES / 1024 / 1024} MB, the most the page opens.`);
-    return;
+    return false;
   }
   let bytes;
   try {
     bytes = new Uint8Array(await file.arrayBuffer());
   } catch (error) {
     say(`${file.name} could not be read.`);
-    return;
+    return false;
   }
-  guarded(() => {
+  await guarded(() => {
     openWork(bytes, file.name);
     say(`Opened ${file.name}.`);
   });
+  return work.name === file.name && work.openedBytes === bytes;
 }
 
+// The file a map opened through the browser's file-system access came from:
+// Save writes it back there. Maps opened otherwise are saved as downloads.
 let saveHandle = null;
+
+async function openWithPicker() {
+  let handle;
+  try {
+    [handle] = await window.showOpenFilePicker({types: [{description: 'kaland maps', accept: {'text/plain': ['.map', '.txt']}}]});
+  } catch (error) {
+    return;  // the author closed the picker
+  }
+  if (await openFile(await handle.getFile())) saveHandle = handle;
+}
 
 async function saveMap() {
   const bytes = currentBytes();
-  if (window.showSaveFilePicker) {
+  if (saveHandle) {
     try {
-      saveHandle ??= await window.showSaveFilePicker({suggestedName: work.name});
       const writable = await saveHandle.createWritable();
       await writable.write(bytes);
       await writable.close();
       say(`Saved ${saveHandle.name}.`);
       return;
     } catch (error) {
-      if (error.name === 'AbortError') return;
-      saveHandle = null;  // the browser would not write it: download instead
+      saveHandle = null;  // not allowed to write it: download instead
     }
   }
   download(bytes, work.name, 'text/plain');
@@ -377,6 +390,13 @@ function wire() {
     openWork(encodeText(NEW_MAP, 'utf-8'), 'untitled.map');
     say('A new map from the template.');
   }));
+  // Where the browser has file-system access, Open remembers the file, and
+  // Save writes it back.
+  $('open-map').addEventListener('click', (event) => {
+    if (!window.showOpenFilePicker) return;
+    event.preventDefault();
+    openWithPicker();
+  });
   $('open-map').addEventListener('change', (event) => {
     const file = event.target.files[0];
     event.target.value = '';
