@@ -136,6 +136,21 @@ class StudioTest(unittest.TestCase):
         self.assertEqual([["tok-keyword", "#irany"], ["tok-kind-letter", "N"], ["tok-room-number", "2"],
                           ["tok-key", "n"]], spans)
 
+    def test_a_windows_1250_map_with_cr_lf_is_saved_in_its_own_bytes_and_kept(self):
+        data = "#helyiseg 1\r\nKastély ő\r\n#gameover\r\n".encode("cp1250")
+        path = os.path.join(SCRATCH, "kastely.map")
+        with open(path, "wb") as file:
+            file.write(data)
+        self.open_map(path)
+        self.assertEqual("Kastély ő", self.texts(".cm-line")[1])
+        self.find("#save-map").click()
+        saved = os.path.join(OPTIONS.profile, "downloads", "kastely.map")
+        self.wait_for(lambda: os.path.exists(saved), "the saved map")
+        with open(saved, "rb") as file:
+            self.assertEqual(data, file.read())
+        DRIVER.refresh()
+        self.wait_for(lambda: self.texts(".cm-line")[1:2] == ["Kastély ő"], "the work to come back")
+
     # ---- play ----
 
     def test_walkthrough_gives_the_console_output(self):

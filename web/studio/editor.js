@@ -89,7 +89,7 @@ export function createEditor(parent, {onChange, onCursor, tokensOf}) {
     setDocument(text, lineSeparator) {
       view.setState(EditorState.create({doc: text, extensions: extensions(lineSeparator)}));
     },
-    text: () => view.state.doc.toString(),
+    text: () => view.state.sliceDoc(),  // with the map's own line separator
     recolour() {
       view.dispatch({effects: recolour.of(null)});
     },
