@@ -69,8 +69,6 @@ export function createPicture(container, workerSource, {onChooseRoom}) {
     parsed.querySelectorAll('script, foreignObject').forEach((element) => element.remove());
     parsed.setAttribute('role', 'group');
     parsed.setAttribute('aria-label', 'The rooms and their exits');
-    parsed.removeAttribute('width');
-    parsed.removeAttribute('height');
     for (const node of parsed.querySelectorAll('g.node')) {
       const room = graph.nodes[node.querySelector('title')?.textContent];
       if (!room) continue;

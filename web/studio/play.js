@@ -107,6 +107,10 @@ export function createPlay(log) {
       } else {
         notice = findChange(roomDescribed);
       }
+      if (result.outOfMemory && !notice) {
+        notice = {after: readLines() - 1, text: 'The room table of this map needs more memory than the browser gives ' +
+                                                 'this page; kaland on a computer may still play it.'};
+      }
       show(transcript(decode));
       return notice;
     },

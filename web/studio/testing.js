@@ -14,7 +14,7 @@ export function showCounts(list, counts) {
   const rows = [
     ['Rooms', counts.rooms],
     ['Endings', counts.endings],
-    ['Words of room text', counts.words ?? 'the runner refuses the map'],
+    ['Words of room text', counts.words ?? 'not counted: the map cannot be loaded here'],
     ['Longest route to an ending', counts.longestRoute === null ? 'none'
       : `${counts.longestRoute} ${counts.longestRoute === 1 ? 'line' : 'lines'} (ending ${counts.longestRouteTo})`],
   ];
@@ -50,6 +50,9 @@ export function showRoutes(list, warningList, routes, text, onPlay) {
   list.replaceChildren(...items);
 }
 
+// The transcript checks of kaland-check (a blessed script's expected output,
+// random play) belong in this pane too, beside coverage, once the checker
+// has them.
 export function showCoverage(list, coverage, text) {
   if (coverage.refused) {
     list.replaceChildren(item('The runner refuses the map: see Problems.', 'hint'));
