@@ -117,10 +117,13 @@ function replay(options = {}) {
   work.lines = play.lines();
   page.undo.disabled = work.lines.length === 0;
   if (notice) say(notice.text);
+  clearTimeout(slowTimer);
+  slowTimer = setTimeout(() => guarded(refreshSlowly), SLOW_DELAY_MS);
   return notice;
 }
 
 // Checks and plays the map as it stands. `options` go to the play pane.
+// The picture, the tests and the counts follow after a pause.
 function refresh(options = {changed: true}) {
   clearTimeout(checkTimer);
   work.shownEncoding = engine.setMap(currentBytes());
@@ -128,8 +131,6 @@ function refresh(options = {changed: true}) {
   showProblems(engine.check());
   replay(options);
   updatePlayFromHere();
-  clearTimeout(slowTimer);
-  slowTimer = setTimeout(refreshSlowly, SLOW_DELAY_MS);
   performance.mark('kaland-studio-current');
 }
 
