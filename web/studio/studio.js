@@ -421,8 +421,6 @@ function wire() {
     event.preventDefault();
     document.body.classList.add('dropping');
   }, true);
-  // The work is kept after each pause; a page closed within one keeps it too.
-  window.addEventListener('pagehide', () => work && saveWork());
   document.addEventListener('dragleave', () => document.body.classList.remove('dropping'));
   document.addEventListener('drop', (event) => {
     document.body.classList.remove('dropping');
