@@ -148,6 +148,8 @@ class StudioTest(unittest.TestCase):
         self.wait_for(lambda: os.path.exists(saved), "the saved map")
         with open(saved, "rb") as file:
             self.assertEqual(data, file.read())
+        self.wait_for(lambda: "Kast" in DRIVER.execute_script("return localStorage.getItem('kaland-studio:work')"),
+                      "the work to be kept")
         DRIVER.refresh()
         self.wait_for(lambda: self.texts(".cm-line")[1:2] == ["Kastély ő"], "the work to come back")
 
