@@ -18,7 +18,7 @@
 #include "map_loader.h"
 #include "map_routes.h"
 #include "page_text.h"
-#include "published_page.h"
+#include "game_release.h"
 #include "room_table.h"
 #include "run_game.h"
 #include "studio_console.h"
@@ -56,6 +56,7 @@ struct Studio {
     std::vector<KeyScript> scripts;  // coverage scripts, besides the typed lines
     std::vector<std::uint32_t> tokens;  // begin, end, kind; three per token
     std::string result;  // the last answer
+    std::string publishWarnings;  // what kaland-publish would warn of
 };
 Studio studio;
 
@@ -517,12 +518,17 @@ EMSCRIPTEN_KEEPALIVE const char* studio_counts() {
                   ",\"words\":" + words + ",\"longestRoute\":" + longest + ",\"longestRouteTo\":" + longestTo + "}");
 }
 
-/// The page kaland-publish writes for the map, with the input buffer as the
-/// page template. Returns 0 with the page as the answer; 1 when the runner
+/// What kaland-publish writes for the map: its page or, with `asZip`, the
+/// zip for game sites, dated `year`-`month`-`day` `hour`:`minute`:`second`
+/// (the map's last change, local time). The input buffer holds the page
+/// template and then 16 random bytes, the fresh IFID of a map without one.
+/// Returns 0 with the page or the zip as the answer; 1 when the runner
 /// refuses the map, with kaland-publish's error lines as the answer; 2 when
-/// the template is no kaland page.
-EMSCRIPTEN_KEEPALIVE int studio_publish() {
-    std::string page = studio.input;
+/// the template is no kaland page or the zip cannot be made, with the
+/// reason. studio_publish_warnings has kaland-publish's warnings.
+EMSCRIPTEN_KEEPALIVE int studio_publish(int asZip, int year, int month, int day, int hour, int minute,
+                                        int second) {
+    studio.publishWarnings.clear();
     std::string refusal;
     if (studio.map.size() > MAX_PAGE_MAP_BYTES) {
         refusal = studio.name + ": error: larger than 64 MB, the most the page opens\n";
@@ -532,17 +538,41 @@ EMSCRIPTEN_KEEPALIVE int studio_publish() {
         }
         refusal += "kaland-publish: " + studio.name + ": kaland refuses this map; nothing written\n";
     }
-    if (!refusal.empty()) {
+    if (!refusal.empty() || studio.input.size() < 16) {
         answer(refusal);
         return 1;
     }
+    std::string page = studio.input.substr(0, studio.input.size() - 16);
+    const auto* random = reinterpret_cast<const unsigned char*>(studio.input.data() + page.size());
+    std::vector<Diagnostic> warnings;
+    GameFacts game = readGameFacts(studio.map, studio.name, studio.check, nullptr, &warnings);
+    for (const Diagnostic& warning : warnings) studio.publishWarnings += diagnosticLine(studio.name, warning) + "\n";
+    if (game.ifid.empty()) {
+        game.ifid = makeIfid(random);
+        studio.publishWarnings += missingIfidWarning(studio.name, game.ifid);
+    }
     std::string error;
-    if (!makePublishedPage(&page, studio.map, studio.name, studio.check, nullptr, &error)) {
+    if (!fillPageTemplate(&page, studio.map, studio.name, game, &error)) {
         answer("the page template lacks " + error);
         return 2;
     }
-    answer(std::move(page));
+    if (asZip == 0) {
+        answer(std::move(page));
+        return 0;
+    }
+    std::string zip;
+    if (!makeReleaseZip(page, studio.map, studio.name, game, ZipTime{year, month, day, hour, minute, second}, &zip,
+                        &error)) {
+        answer(error);
+        return 2;
+    }
+    answer(std::move(zip));
     return 0;
+}
+
+/// The warnings of the last studio_publish, as kaland-publish writes them.
+EMSCRIPTEN_KEEPALIVE const char* studio_publish_warnings() {
+    return studio.publishWarnings.c_str();
 }
 
 }  // extern "C"

@@ -148,8 +148,8 @@ class StudioTest(unittest.TestCase):
         self.wait_for(lambda: os.path.exists(saved), "the saved map")
         with open(saved, "rb") as file:
             self.assertEqual(data, file.read())
-        self.wait_for(lambda: "Kast" in DRIVER.execute_script("return localStorage.getItem('kaland-studio:work')"),
-                      "the work to be kept")
+        kept = "return localStorage.getItem('kaland-studio:work') || ''"
+        self.wait_for(lambda: "Kast" in DRIVER.execute_script(kept), "the work to be kept")
         DRIVER.refresh()
         self.wait_for(lambda: self.texts(".cm-line")[1:2] == ["Kastély ő"], "the work to come back")
 
@@ -207,19 +207,25 @@ class StudioTest(unittest.TestCase):
         routes = run("kaland-check", "--quiet", "--routes", os.path.join(SCRATCH, "routes"), "zelmor.map")
         self.assertEqual(routes.stdout.decode().splitlines(), self.texts("#routes li"))
 
-    def test_publish_gives_the_bytes_of_kaland_publish(self):
+    def test_publish_gives_the_bytes_of_kaland_publish_page_and_zip(self):
         tools = os.path.join(SCRATCH, "publish-tools")
         os.makedirs(tools, exist_ok=True)
         shutil.copy(os.path.join(OPTIONS.native_build, "kaland-publish"), tools)
         shutil.copy(OPTIONS.page, os.path.join(tools, "kaland.html"))
-        expected = os.path.join(SCRATCH, "expected.html")
-        subprocess.run([os.path.join(tools, "kaland-publish"), "zelmor.map", "-o", expected], cwd=SOURCE_DIR,
-                       check=True, capture_output=True, timeout=60)
-        published = os.path.join(OPTIONS.profile, "downloads", "zelmor.html")
-        self.find("#publish").click()
-        self.wait_for(lambda: os.path.exists(published), "the published page")
-        with open(expected, "rb") as want, open(published, "rb") as got:
-            self.assertEqual(want.read(), got.read())
+        work = os.path.join(SCRATCH, "release")
+        os.makedirs(work, exist_ok=True)
+        with open(os.path.join(SOURCE_DIR, "zelmor.map"), "rb") as source, \
+                open(os.path.join(work, "lamp.map"), "wb") as copy:
+            copy.write(b"#ifid 3F2504E0-4F89-41D3-9A0C-0305E82C3301\n" + source.read())
+        subprocess.run([os.path.join(tools, "kaland-publish"), "lamp.map", "--zip", "lamp.zip", "-o", "lamp.html"],
+                       cwd=work, check=True, capture_output=True, timeout=60)
+        self.open_map(os.path.join(work, "lamp.map"))
+        for button, name in (("#publish", "lamp.html"), ("#publish-zip", "lamp.zip")):
+            published = os.path.join(OPTIONS.profile, "downloads", name)
+            self.find(button).click()
+            self.wait_for(lambda: os.path.exists(published), f"the published {name}")
+            with open(os.path.join(work, name), "rb") as want, open(published, "rb") as got:
+                self.assertEqual(want.read(), got.read(), name)
 
     # ---- the page ----
 

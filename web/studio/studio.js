@@ -259,6 +259,7 @@ async function openFile(file) {
   }
   await guarded(() => {
     openWork(bytes, file.name);
+    work.modified = file.lastModified;
     say(`Opened ${file.name}.`);
   });
   return work.name === file.name && work.openedBytes === bytes;
@@ -302,17 +303,22 @@ function pageName(mapName) {
   return (dot > 0 ? mapName.slice(0, dot) : mapName) + '.html';
 }
 
-function publish() {
+// Writes what kaland-publish writes for the map: its page or, `asZip`, the
+// zip for game sites, dated as the map was last changed.
+function publish(asZip) {
   refresh();
-  const result = engine.publish(decodeBase64($('player-page').textContent));
-  if (result.page) {
-    download(result.page, pageName(work.name), 'text/html');
-    say(`Published ${pageName(work.name)}: one page that plays the map in any browser.`);
-    // The itch-ready zip (index.html, the map, its .iFiction record) joins
-    // here once kaland-publish writes it.
-  } else {
-    say(text(String.fromCharCode(...result.refusal)).trim().replace(/\n/g, ' '));
+  const random = crypto.getRandomValues(new Uint8Array(16));
+  const time = editor.text() === work.openedText && work.modified ? new Date(work.modified) : new Date();
+  const result = engine.publish(decodeBase64($('player-page').textContent), random, {asZip, time});
+  if (!result.bytes) {
+    say(decodeBytes(result.refusal, work.encoding).trim().replace(/\n/g, ' '));
+    return;
   }
+  const name = asZip ? pageName(work.name).replace(/\.html$/, '.zip') : pageName(work.name);
+  download(result.bytes, name, asZip ? 'application/zip' : 'text/html');
+  const what = asZip ? 'the zip a game site takes (index.html, the map, its iFiction record, README.txt)'
+                     : 'one page that plays the map in any browser';
+  say(`Published ${name}: ${what}. ${text(result.warnings).trim().replace(/\n/g, ' ')}`.trim());
 }
 
 function showScripts() {
@@ -404,7 +410,8 @@ function wire() {
     openFile(file);
   });
   $('save-map').addEventListener('click', () => saveMap());
-  $('publish').addEventListener('click', () => guarded(publish));
+  $('publish').addEventListener('click', () => guarded(() => publish(false)));
+  $('publish-zip').addEventListener('click', () => guarded(() => publish(true)));
   $('open-scripts').addEventListener('change', (event) => {
     const files = [...event.target.files];
     event.target.value = '';

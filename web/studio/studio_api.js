@@ -24,8 +24,8 @@ export function makeStudioEngine(module) {
     return heap().slice(pointer, pointer + module._studio_result_size());
   }
 
-  // The engine's JSON is ASCII: its strings escape every other byte.
-  function json(pointer) {
+  // A terminated string of the engine's, one character per byte.
+  function byteString(pointer) {
     let end = pointer;
     while (heap()[end] !== 0) ++end;
     let text = '';
@@ -33,8 +33,11 @@ export function makeStudioEngine(module) {
     for (let start = 0; start < bytes.length; start += 8192) {
       text += String.fromCharCode.apply(null, bytes.subarray(start, start + 8192));
     }
-    return JSON.parse(text);
+    return text;
   }
+
+  // The engine's JSON is ASCII: its strings escape every other byte.
+  const json = (pointer) => JSON.parse(byteString(pointer));
 
   return {
     setMachineMemory(gibibytes) {
@@ -87,12 +90,20 @@ export function makeStudioEngine(module) {
     roomAtLine: (line) => module._studio_room_at_line(line),
     roomDescribed: (room) => module._studio_room_described(room) === 1,
     counts: () => json(module._studio_counts()),
-    // The published page's bytes, or {refusal} (bytes of kaland-publish's
-    // error lines).
-    publish(templateBytes) {
-      put(templateBytes);
-      const status = module._studio_publish();
-      return status === 0 ? {page: resultBytes()} : {refusal: resultBytes(), status};
+    // What kaland-publish writes: the page, or with `asZip` the zip for
+    // game sites dated `time` (a Date). `random`: 16 bytes for a fresh
+    // IFID. Returns {bytes, warnings} or {refusal, status}, byte strings
+    // of kaland-publish's lines.
+    publish(templateBytes, random, {asZip = false, time = new Date()} = {}) {
+      const input = new Uint8Array(templateBytes.length + 16);
+      input.set(templateBytes);
+      input.set(random, templateBytes.length);
+      put(input);
+      const status = module._studio_publish(asZip ? 1 : 0, time.getFullYear(), time.getMonth() + 1, time.getDate(),
+                                            time.getHours(), time.getMinutes(), time.getSeconds());
+      const bytes = resultBytes();
+      if (status !== 0) return {refusal: bytes, status};
+      return {bytes, warnings: byteString(module._studio_publish_warnings())};
     },
   };
 }
