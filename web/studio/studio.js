@@ -35,7 +35,8 @@ const page = {
   mapName: $('map-name'), status: $('status'), problems: $('problems'), summary: $('problem-summary'),
   log: $('log'), command: $('command'), line: $('line'), undo: $('undo'), restart: $('restart'),
   playFromHere: $('play-from-here'), playFromHereRoom: $('play-from-here-room'),
-  counts: $('counts'), routes: $('routes'), routeWarnings: $('route-warnings'), coverage: $('coverage'), scripts: $('scripts'),
+  counts: $('counts'), routes: $('routes'), routeWarnings: $('route-warnings'), coverage: $('coverage'),
+  scripts: $('scripts'),
 };
 
 let engine = null;
