@@ -3,7 +3,6 @@
 #include <cstddef>
 
 #include "console_binding.h"
-#include "console_system.h"
 #include "script_console.h"
 #include "web_console.h"
 
@@ -73,4 +72,3 @@ void exitWithFailure() {
 
 // The page has no process streams to set up.
 void startConsole() {}
-void systemStartStreams() {}

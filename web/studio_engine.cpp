@@ -11,18 +11,21 @@
 #include <string>
 #include <vector>
 
+#include "diagnostic_text.h"
 #include "game_loop.h"
-#include "map_check.h"
+#include "game_release.h"
+#include "map_analysis.h"
 #include "map_coverage.h"
 #include "map_directives.h"
 #include "map_loader.h"
-#include "map_routes.h"
-#include "page_text.h"
-#include "game_release.h"
+#include "map_model.h"
+#include "map_picture.h"
+#include "map_reading.h"
 #include "room_table.h"
+#include "route_search.h"
 #include "run_game.h"
 #include "studio_console.h"
-#include "studio_probe.h"
+#include "text_encoding.h"
 #include "web_console.h"
 
 namespace {
@@ -48,6 +51,7 @@ struct Studio {
     std::string map;    // the map's bytes as last set
     std::string name;   // the map's name in messages, in the map's encoding
     std::string input;  // bytes the page hands in for the next call
+    std::uint64_t machineMemory = UINT64_MAX;  // the author's computer's, as far as the browser tells
     MapCheck check;     // the checker's reading of the map
     bool tableLoaded = false;  // the room table holds the map
     MapDefect loadDefect{NoDefect, 0, 0};
@@ -105,12 +109,29 @@ void checkMap() {
     studio.check = MapCheck{};
     MapLineReader reader;
     if (startMapLinesInMemory(&reader, studio.map.data(), studio.map.size())) {
-        readMapForCheck(&reader, &studio.check);
+        readMapForCheck(&reader, studio.machineMemory, &studio.check);
         analyseMap(&studio.check);
     } else {
         studio.check.report(0, Error, "not enough memory to read it");
     }
     endMapLines(&reader);
+}
+
+// The checker's lines come with their newline; the page lists them without.
+std::string withoutNewline(std::string line) {
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    return line;
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
 }
 
 // The runner's table for play and counts, loaded when first needed
@@ -129,7 +150,9 @@ bool loadTable() {
 
 std::vector<std::string> diagnosticLines(const std::vector<Diagnostic>& diagnostics) {
     std::vector<std::string> lines;
-    for (const Diagnostic& diagnostic : diagnostics) lines.push_back(diagnosticLine(studio.name, diagnostic));
+    for (const Diagnostic& diagnostic : diagnostics) {
+        lines.push_back(withoutNewline(diagnosticLine(studio.name, diagnostic)));
+    }
     return lines;
 }
 
@@ -147,7 +170,7 @@ std::vector<KeyRoute> findRoutesApart(const std::vector<std::uint32_t>& targets,
 
 std::string routeJson(const KeyRoute& route, const char* noun) {
     return "{\"room\":" + std::to_string(route.room) + ",\"line\":" + std::to_string(route.line) +
-           ",\"lines\":" + std::to_string(route.lines) + ",\"text\":" + quoted(routeLine(studio.name, noun, route)) +
+           ",\"lines\":" + std::to_string(route.lines) + ",\"text\":" + quoted(withoutNewline(routeSummary(studio.name.c_str(), noun, route))) +
            ",\"script\":" + quoted(route.script) + "}";
 }
 
@@ -245,7 +268,7 @@ std::string movesJson() {
     std::string list = "[";
     for (std::size_t read = 0; read < readRooms.size(); ++read) {
         const Move& move = studio.moves[read];
-        std::uint64_t line = move.taken ? roomAt(studio.check, move.room).exits[move.slot].line : 0;
+        std::uint64_t line = move.taken ? roomAt(studio.check, move.room).exitLines[move.slot] : 0;
         list += read > 0 ? "," : "";
         list += "{\"at\":" + std::to_string(webReadOutputSize(read)) + ",\"room\":" + std::to_string(readRooms[read]);
         if (move.taken) {
@@ -284,7 +307,7 @@ EMSCRIPTEN_KEEPALIVE std::size_t studio_result_size() {
 /// The author's computer's memory in GiB, as the browser tells it (0: it
 /// does not); the checker compares large tables with it.
 EMSCRIPTEN_KEEPALIVE void studio_set_machine_memory(double gibibytes) {
-    setMachineMemory(static_cast<std::uint64_t>(gibibytes * 1073741824.0));
+    studio.machineMemory = gibibytes > 0 ? static_cast<std::uint64_t>(gibibytes * 1073741824.0) : UINT64_MAX;
 }
 
 /// The map's name in messages: the input buffer's bytes.
@@ -299,7 +322,7 @@ EMSCRIPTEN_KEEPALIVE int studio_set_map() {
     studio.tableLoaded = false;
     freeRooms();
     checkMap();
-    return isValidUtf8(studio.map) ? 1 : 0;
+    return decideMapEncoding(studio.map.data(), studio.map.size()) == MapInUtf8 ? 1 : 0;
 }
 
 /// The diagnostics as kaland-check writes them for the map:
@@ -310,10 +333,10 @@ EMSCRIPTEN_KEEPALIVE const char* studio_check() {
         list += list.size() > 1 ? "," : "";
         list += "{\"line\":" + std::to_string(diagnostic.line) +
                 ",\"error\":" + (diagnostic.severity == Error ? "true" : "false") +
-                ",\"text\":" + quoted(diagnosticLine(studio.name, diagnostic)) + "}";
+                ",\"text\":" + quoted(withoutNewline(diagnosticLine(studio.name, diagnostic))) + "}";
     }
-    return answer("{\"diagnostics\":" + list + "],\"summary\":" +
-                  quoted(diagnosticSummary(studio.name, studio.check)) + "}");
+    std::string summary = diagnosticSummary(studio.name, studio.check.count(Error), studio.check.count(Warning));
+    return answer("{\"diagnostics\":" + list + "],\"summary\":" + quoted(withoutNewline(summary)) + "}");
 }
 
 /// Colours for one line of the editor (the input buffer, without its line
@@ -400,11 +423,10 @@ EMSCRIPTEN_KEEPALIVE const char* studio_cover() {
     scripts.swap(studio.scripts);
     if (studio.check.count(Error) > 0) return answer("{\"refused\":true}");
     studio.tableLoaded = false;  // coverage loads the map itself and releases it
-    CoverageReport report = measureCoverage(studio.name.c_str(), MapSource{studio.name.c_str(), &studio.map},
-                                            studio.check, scripts);
-    std::vector<std::string> errors;
-    std::vector<std::string> notes;
-    coverageLines(studio.name, report, &errors, &notes);
+    CoverageReport report =
+        measureCoverage(studio.name.c_str(), studio.map.data(), studio.map.size(), studio.check, scripts);
+    std::vector<std::string> errors = splitLines(coverageErrors(studio.name.c_str(), report));
+    std::vector<std::string> notes = splitLines(coverageNotes(studio.name.c_str(), report));
     std::vector<std::uint32_t> unshownRooms;
     std::vector<std::uint64_t> untakenExits;
     for (const CoverageNote& note : report.notes) {
@@ -534,7 +556,7 @@ EMSCRIPTEN_KEEPALIVE int studio_publish(int asZip, int year, int month, int day,
         refusal = studio.name + ": error: larger than 64 MB, the most the page opens\n";
     } else if (studio.check.count(Error) > 0) {
         for (const Diagnostic& diagnostic : studio.check.diagnostics) {
-            if (diagnostic.severity == Error) refusal += diagnosticLine(studio.name, diagnostic) + "\n";
+            if (diagnostic.severity == Error) refusal += diagnosticLine(studio.name, diagnostic);
         }
         refusal += "kaland-publish: " + studio.name + ": kaland refuses this map; nothing written\n";
     }
@@ -546,7 +568,7 @@ EMSCRIPTEN_KEEPALIVE int studio_publish(int asZip, int year, int month, int day,
     const auto* random = reinterpret_cast<const unsigned char*>(studio.input.data() + page.size());
     std::vector<Diagnostic> warnings;
     GameFacts game = readGameFacts(studio.map, studio.name, studio.check, nullptr, &warnings);
-    for (const Diagnostic& warning : warnings) studio.publishWarnings += diagnosticLine(studio.name, warning) + "\n";
+    for (const Diagnostic& warning : warnings) studio.publishWarnings += diagnosticLine(studio.name, warning);
     if (game.ifid.empty()) {
         game.ifid = makeIfid(random);
         studio.publishWarnings += missingIfidWarning(studio.name, game.ifid);
