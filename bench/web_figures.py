@@ -7,8 +7,14 @@
     first room shows, and the time for a typed line once 200 lines have been
     typed (every line plays all typed lines again; target: 1 s);
   - the same for a 60 MB map, near the page's 64 MB limit.
+and, given kaland-studio.html too, the studio's:
+  - its size (target: 3 MB) and the time from opening it to its first
+    editable text (target: 1 s), the median of 5 fresh loads;
+  - on a map of 500 rooms and one of 10,000, with 20 lines typed: the time
+    from a keystroke in a room's text to the diagnostics and the replayed
+    game being current (targets: 100 ms and 500 ms), the median of 5.
 Not a test: it prints the figures.
-  /usr/bin/python3 bench/web_figures.py build-web/kaland.html"""
+  /usr/bin/python3 bench/web_figures.py build-web/kaland.html [build-web/kaland-studio.html]"""
 import base64
 import os
 import shutil
@@ -111,6 +117,92 @@ def measure_map(driver, url, size, lines):
     return len(map_bytes), opened, typed
 
 
+# Times a keystroke in the studio's editor until the studio has checked and
+# played the map again (its 'kaland-studio-current' mark).
+STUDIO_KEYSTROKE_WATCH = """
+window.benchKeyDown = null;
+document.querySelector('.cm-content').addEventListener('keydown', () => {
+  window.benchKeyDown = performance.now();
+}, {capture: true});
+"""
+STUDIO_KEYSTROKE_DONE = """
+const marks = performance.getEntriesByName('kaland-studio-current');
+const last = marks.length ? marks[marks.length - 1].startTime : 0;
+return window.benchKeyDown !== null && last > window.benchKeyDown ? last - window.benchKeyDown : null;
+"""
+
+
+def studio_map(rooms):
+    """Rooms in a row, each with three lines of text and exits to the next,
+    the one before and one seven further on."""
+    text = "A corridor of wet stone runs on into the dark, and the air smells of the sea."
+    pieces = []
+    for room in range(1, rooms + 1):
+        pieces.append(f"#helyiseg {room}\nROOM-{room} {text}\n{text}\n  [n] north, [s] south, [e] east\n")
+        if room == rooms:
+            pieces.append("#gameover\n")
+        else:
+            pieces.append(f"#irany N {room + 1} n\n#irany N {max(1, room - 1)} s\n#irany N {min(rooms, room + 7)} e\n")
+    return "".join(pieces).encode()
+
+
+def wait_until(driver, script, timeout=60):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = driver.execute_script(script)
+        if value:
+            return value
+        time.sleep(0.005)
+    raise RuntimeError(f"timed out: {script}")
+
+
+def studio_keystroke_ms(driver, url, map_path):
+    from selenium.webdriver.common.keys import Keys
+    driver.get(url)
+    driver.execute_script("localStorage.clear()")
+    driver.get(url)
+    wait_until(driver, "return document.body.dataset.ready === 'true'")
+    driver.find_element("id", "open-map").send_keys(map_path)
+    wait_until(driver, "return document.getElementById('status').textContent.startsWith('Opened')")
+    for _ in range(20):
+        driver.find_element("id", "line").send_keys("n" + Keys.ENTER)
+    wait_until(driver, "return document.querySelectorAll('#log .input').length === 20")
+    editor = driver.find_element("css selector", ".cm-content")
+    editor.click()
+    editor.send_keys(Keys.CONTROL, Keys.HOME)
+    editor.send_keys(Keys.DOWN, Keys.END)
+    driver.execute_script(STUDIO_KEYSTROKE_WATCH)
+    times = []
+    for _ in range(5):
+        time.sleep(1)  # past the pause after which the picture and the tests are updated
+        editor.send_keys("x")
+        times.append(wait_until(driver, STUDIO_KEYSTROKE_DONE))
+    return statistics.median(times), times
+
+
+def studio_figures(driver, studio, scratch):
+    url = "file://" + os.path.join(scratch, "kaland-studio.html")
+    shutil.copy(studio, os.path.join(scratch, "kaland-studio.html"))
+    print(f"kaland-studio.html: {os.path.getsize(studio)} bytes ({os.path.getsize(studio) / 1048576:.2f} MB)")
+    loads = []
+    for _ in range(5):
+        driver.get(url)
+        driver.execute_script("localStorage.clear()")
+        driver.get("about:blank")
+        driver.get(url)
+        loads.append(wait_until(driver, "const mark = performance.getEntriesByName('kaland-studio-ready')[0];"
+                                        "return mark ? mark.startTime : null"))
+    print(f"studio: first editable text after opening the page: median {statistics.median(loads):.0f} ms "
+          f"(of 5 loads: {', '.join(f'{value:.0f}' for value in loads)})")
+    for rooms in (500, 10000):
+        path = os.path.join(scratch, f"rooms-{rooms}.map")
+        with open(path, "wb") as file:
+            file.write(studio_map(rooms))
+        median, times = studio_keystroke_ms(driver, url, path)
+        print(f"studio, {rooms} rooms ({os.path.getsize(path) / 1048576:.1f} MB), 20 lines typed: a keystroke to "
+              f"current diagnostics and game: median {median:.0f} ms ({', '.join(f'{value:.0f}' for value in times)})")
+
+
 def main():
     page = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build-web/kaland.html")
     scratch = tempfile.mkdtemp(prefix="kaland-bench-")
@@ -126,6 +218,8 @@ def main():
             map_size, opened, typed = measure_map(driver, url, size, lines)
             print(f"{map_size / 1048576:.1f} MB map through the file button: first room after {opened:.0f} ms; "
                   f"line {typed['echoes']} typed and shown in {typed['ms']:.0f} ms")
+        if len(sys.argv) > 2:
+            studio_figures(driver, os.path.abspath(sys.argv[2]), scratch)
     finally:
         driver.quit()
         shutil.rmtree(scratch, ignore_errors=True)

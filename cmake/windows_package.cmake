@@ -5,8 +5,9 @@
 # page kaland.html (which plays the bundled adventure in a browser and is
 # kaland-publish's template), the adventure and its walkthrough, README.txt
 # for Windows users and the four manual pages as HTML, named manual-*.html so
-# that no two files share a name. Everything sits beside the programs, since
-# kaland plays zelmor.map from the current directory.
+# that no two files share a name; and kaland studio, when the build is given
+# -DKALAND_STUDIO_PAGE=build-web/kaland-studio.html. Everything sits beside
+# the programs, since kaland plays zelmor.map from the current directory.
 
 install(TARGETS kaland kaland-check kaland-publish RUNTIME DESTINATION .)
 install(FILES zelmor.map zelmor.walkthrough DESTINATION .)
@@ -16,6 +17,9 @@ else()
   message(WARNING "KALAND_WEB_PAGE is not set: the programs build, but the zip needs the page "
                   "kaland.html for kaland-publish (build it with Emscripten, see the README)")
   install(CODE "message(FATAL_ERROR \"the zip needs the page kaland.html: configure with -DKALAND_WEB_PAGE=build-web/kaland.html\")")
+endif()
+if(KALAND_STUDIO_PAGE)
+  install(FILES ${KALAND_STUDIO_PAGE} DESTINATION . RENAME kaland-studio.html)
 endif()
 
 # Windows line ends, so that every Notepad shows the lines apart.

@@ -44,31 +44,43 @@ bool scanNumber(const char* text, std::size_t length, std::size_t* position,
 
 }  // namespace
 
-int scanRoomNumber(const char* text, std::size_t length, std::uint32_t* room) {
+int scanRoomNumber(const char* text, std::size_t length, std::uint32_t* room, FieldSpan* span) {
     std::size_t position = 0;
     skipKeyword(text, length, &position);
-    return scanNumber(text, length, &position, room) ? 1 : 0;
+    skipWhitespace(text, length, &position);
+    std::size_t begin = position;
+    if (!scanNumber(text, length, &position, room)) return 0;
+    if (span != nullptr) *span = FieldSpan{begin, position};
+    return 1;
 }
 
 int scanExitFields(const char* text, std::size_t length, ExitFields* fields,
-                   std::size_t* fieldsEnd) {
+                   std::size_t* fieldsEnd, FieldSpan* spans) {
     std::size_t position = 0;
     std::size_t end = 0;
     int count = 0;
+    FieldSpan found[3] = {};
     skipKeyword(text, length, &position);
     // Reading stops at the first field that cannot be read.
+    skipWhitespace(text, length, &position);
+    found[0].begin = position;
     if (scanLetter(text, length, &position, &fields->kindLetter)) {
         count = 1;
-        end = position;
+        end = found[0].end = position;
+        skipWhitespace(text, length, &position);
+        found[1].begin = position;
     }
     if (count == 1 && scanNumber(text, length, &position, &fields->target)) {
         count = 2;
-        end = position;
+        end = found[1].end = position;
+        skipWhitespace(text, length, &position);
+        found[2].begin = position;
     }
     if (count == 2 && scanLetter(text, length, &position, &fields->key)) {
         count = 3;
-        end = position;
+        end = found[2].end = position;
     }
     if (fieldsEnd != nullptr) *fieldsEnd = end;
+    for (int field = 0; spans != nullptr && field < count; ++field) spans[field] = found[field];
     return count;
 }

@@ -20,6 +20,7 @@ expected=(./usr/bin/kaland ./usr/bin/kaland-check ./usr/bin/kaland-publish ./usr
           ./usr/share/kaland/examples/corridor.map)
 # The page template is packaged when the build was given one (KALAND_WEB_PAGE).
 [[ -f $build/kaland.html ]] && expected+=(./usr/share/kaland/kaland.html)
+grep -q '^KALAND_STUDIO_PAGE:[A-Z]*=.' "$build/CMakeCache.txt" && expected+=(./usr/share/kaland/kaland-studio.html)
 for file in "${expected[@]}"; do
   grep -qxF "$file" <<<"$contents" || { echo "missing from the package: $file"; exit 1; }
 done

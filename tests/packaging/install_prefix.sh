@@ -54,4 +54,9 @@ else
   status=$bounded_status
   [[ $status == 2 && ! -e $prefix/zelmor.html ]] || { echo "kaland-publish without a template: status $status"; exit 1; }
 fi
+# kaland studio comes with a build configured with KALAND_STUDIO_PAGE.
+studio=$(sed -n 's/^KALAND_STUDIO_PAGE:[A-Z]*=//p' "$build/CMakeCache.txt")
+if [[ -n $studio ]]; then
+  cmp "$studio" "$prefix/share/kaland/kaland-studio.html" || { echo "not installed: share/kaland/kaland-studio.html"; exit 1; }
+fi
 echo "installed and played from $prefix"

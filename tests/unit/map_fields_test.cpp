@@ -89,4 +89,22 @@ TEST(MapFields, ScanStopsAtTheGivenLength) {
     EXPECT_EQ(1, scanExitFields(text.data(), 8, &fields));
 }
 
+TEST(MapFields, SpansLocateEachFieldRead) {
+    std::string text = "#irany  N -12e rest";
+    ExitFields fields{};
+    FieldSpan spans[3] = {};
+    EXPECT_EQ(3, scanExitFields(text.data(), text.size(), &fields, nullptr, spans));
+    EXPECT_EQ("N", text.substr(spans[0].begin, spans[0].end - spans[0].begin));
+    EXPECT_EQ("-12", text.substr(spans[1].begin, spans[1].end - spans[1].begin));
+    EXPECT_EQ("e", text.substr(spans[2].begin, spans[2].end - spans[2].begin));
+
+    FieldSpan number{99, 99};
+    std::uint32_t room = 0;
+    EXPECT_EQ(0, scanRoomNumber("#helyiseg x", 11, &room, &number));
+    EXPECT_EQ(99u, number.begin);  // nothing read, nothing located
+    EXPECT_EQ(1, scanRoomNumber("#helyiseg\t+7x", 13, &room, &number));
+    EXPECT_EQ(10u, number.begin);
+    EXPECT_EQ(12u, number.end);
+}
+
 }  // namespace

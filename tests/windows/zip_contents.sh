@@ -23,9 +23,11 @@ mkdir "$out/unpacked"
 (cd "$out/unpacked" && cmake -E tar xf "$zip")
 contents=$(cd "$out/unpacked" && find . -type f | sed 's|^\./||' | sort)
 echo "$contents"
-expected=$(printf '%s\n' README.txt kaland-check.exe kaland-publish.exe kaland.exe kaland.html manual-kaland.html \
+studio=$(cache_value KALAND_STUDIO_PAGE)
+expected=$(printf '%s
+' README.txt kaland-check.exe kaland-publish.exe kaland.exe kaland.html manual-kaland.html \
                          manual-kaland-check.html manual-kaland-publish.html manual-kaland-map.html zelmor.map \
-                         zelmor.walkthrough | sed "s|^|$name/|" | sort)
+                         zelmor.walkthrough ${studio:+kaland-studio.html} | sed "s|^|$name/|" | sort)
 if [[ $contents != "$expected" ]]; then
   echo "the zip should hold exactly:"
   echo "$expected"
@@ -35,6 +37,7 @@ folder=$out/unpacked/$name
 
 cmp "$source/zelmor.map" "$folder/zelmor.map"
 cmp "$source/zelmor.walkthrough" "$folder/zelmor.walkthrough"
+[[ -z $studio ]] || cmp "$studio" "$folder/kaland-studio.html"
 if grep -q -v $'\r$' "$folder/README.txt"; then
   echo "README.txt has a line that does not end with CR LF"
   exit 1

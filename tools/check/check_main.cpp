@@ -87,7 +87,7 @@ int checkOneMap(const std::string& path, const CheckOptions& options) {
     std::size_t errors = check.count(Error);
     std::size_t warnings = check.count(Warning);
     if (!options.quiet || errors + warnings > 0) {
-        std::fprintf(stderr, "%s: %s, %s\n", name, plural(errors, "error").c_str(), plural(warnings, "warning").c_str());
+        std::fputs(diagnosticSummary(name, errors, warnings).c_str(), stderr);
     }
     if (options.dot) std::fputs(drawMap(check, name).c_str(), stdout);
     int status = errors > 0 || (options.strict && warnings > 0) ? 1 : 0;

@@ -53,6 +53,10 @@ std::string trimmed(const std::string& text) {
     return text.substr(begin, length);
 }
 
+std::string diagnosticSummary(const std::string& name, std::size_t errors, std::size_t warnings) {
+    return name + ": " + plural(errors, "error") + ", " + plural(warnings, "warning") + "\n";
+}
+
 std::string diagnosticLine(const std::string& name, const Diagnostic& diagnostic) {
     std::string where = name;
     if (diagnostic.line != 0) where += ":" + std::to_string(diagnostic.line);

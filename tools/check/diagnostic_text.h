@@ -29,6 +29,10 @@ std::string plural(std::uint64_t count, const char* noun);
 /// `text` without white space (as maps count it) at either end.
 std::string trimmed(const std::string& text);
 
+/// The line after a map's diagnostics, newline included: "MAP: 1 error,
+/// 2 warnings".
+std::string diagnosticSummary(const std::string& name, std::size_t errors, std::size_t warnings);
+
 /// A diagnostic as kaland-check prints it, newline included:
 /// "MAP:LINE: error|warning: TEXT", or "MAP: ..." for the file as a whole.
 std::string diagnosticLine(const std::string& name, const Diagnostic& diagnostic);

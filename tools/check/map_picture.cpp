@@ -13,10 +13,6 @@ std::string labelText(const std::string& text, MapEncoding encoding) {
     return graphvizEscaped(pictureText(trimmed(text), encoding, 36));
 }
 
-std::string nodeName(std::uint32_t room) {
-    return "r" + std::to_string(room);
-}
-
 std::string nodeStyle(const CheckedRoom& room) {
     switch (room.kind) {
     case Automatic:
@@ -38,7 +34,12 @@ std::string edgeLabel(const CheckedRoom& room, std::uint32_t slot) {
 
 }  // namespace
 
-std::string drawMap(const MapCheck& check, const std::string& name) {
+std::string roomNodeName(std::uint32_t room) {
+    return "r" + std::to_string(room);
+}
+
+std::string drawMap(const MapCheck& check, const std::string& name, std::vector<std::uint64_t>* edgeLines) {
+    std::vector<std::uint64_t> lines;
     std::set<std::uint32_t> drawn;
     for (const auto& entry : check.rooms) {
         if (entry.second.descriptionLine != 0) drawn.insert(entry.first);
@@ -53,7 +54,8 @@ std::string drawMap(const MapCheck& check, const std::string& name) {
     if (check.hasStart) {
         graph += "  start [shape=circle, style=filled, fillcolor=black, fontcolor=white, label=\"start\", "
                  "fontsize=8, width=0.4, fixedsize=true];\n";
-        graph += "  start -> " + nodeName(check.startRoom) + " [penwidth=2];\n";
+        graph += "  start -> " + roomNodeName(check.startRoom) + " [penwidth=2];\n";
+        lines.push_back(0);
     }
     std::string unreachable;
     std::set<std::uint32_t> missing;
@@ -62,7 +64,7 @@ std::string drawMap(const MapCheck& check, const std::string& name) {
         const CheckedRoom& room = roomAt(check, number);
         std::string label = std::to_string(number);
         if (room.descriptionLine != 0) label += "\\n" + labelText(room.firstLine, check.encoding);
-        std::string node = "  " + nodeName(number) + " [label=\"" + label + "\", " + nodeStyle(room);
+        std::string node = "  " + roomNodeName(number) + " [label=\"" + label + "\", " + nodeStyle(room);
         if (check.hasStart && number == check.startRoom) node += ", penwidth=2";
         node += "];\n";
         if (check.reachedBy.count(number)) {
@@ -74,13 +76,14 @@ std::string drawMap(const MapCheck& check, const std::string& name) {
             std::uint32_t exitTarget = room.exits[slot].target;
             std::string attributes = "label=\"" + edgeLabel(room, slot) + "\"";
             if (room.kind == Automatic) attributes += ", style=dashed";
-            std::string target = nodeName(exitTarget);
+            std::string target = roomNodeName(exitTarget);
             if (exitTarget >= check.roomCount) {
                 missing.insert(exitTarget);
                 target = "missing" + std::to_string(exitTarget);
                 attributes += ", color=red, fontcolor=red";
             }
-            edges += "  " + nodeName(number) + " -> " + target + " [" + attributes + "];\n";
+            edges += "  " + roomNodeName(number) + " -> " + target + " [" + attributes + "];\n";
+            lines.push_back(room.exitLines[slot]);
         }
     }
     if (!unreachable.empty()) {
@@ -91,5 +94,6 @@ std::string drawMap(const MapCheck& check, const std::string& name) {
         graph += "  missing" + std::to_string(target) + " [label=\"" + std::to_string(target) +
                  "\\n(no such room)\", shape=octagon, color=red, fontcolor=red];\n";
     }
+    if (edgeLines != nullptr) edgeLines->swap(lines);
     return graph + edges + "}\n";
 }

@@ -1,7 +1,9 @@
 // The map as a Graphviz graph (kaland-check --dot).
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "map_model.h"
 
@@ -9,5 +11,10 @@
 /// name): a node per described or reachable room, shaped and coloured by
 /// kind and labelled with its first line, edges labelled with their keys,
 /// the start room marked, unreachable rooms and exits to missing rooms
-/// drawn apart.
-std::string drawMap(const MapCheck& check, const std::string& name);
+/// drawn apart. When `edgeLines` is given, it receives the #irany line of
+/// each edge in the order the graph lists them (0 for the arrow into the
+/// start room), so that a drawing's edges can be traced back to the map.
+std::string drawMap(const MapCheck& check, const std::string& name, std::vector<std::uint64_t>* edgeLines = nullptr);
+
+/// The name of a room's node in the graph: r12.
+std::string roomNodeName(std::uint32_t room);

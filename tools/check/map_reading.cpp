@@ -313,9 +313,16 @@ std::string gibibytes(std::uint64_t bytes) {
     return text;
 }
 
+// A room of the runner as authors run it, built for 64 bits: 16 line
+// pointers, 9 exits of a 32-bit target and a key, and its kind, padded to the
+// pointers' 8 bytes. The studio page's checker is 32-bit WebAssembly, whose
+// own rooms are smaller, and must still describe the runner's table.
+constexpr std::uint64_t RUNNER_ROOM_BYTES = (MAX_LINES * 8 + MAX_EXITS * 8 + 4 + 7) / 8 * 8;
+static_assert(sizeof(void*) != 8 || sizeof(Room) == RUNNER_ROOM_BYTES, "a 64-bit runner's room");
+
 // The runner keeps a record for every room number up to the highest one.
 void checkTableSize(MapCheck* check, std::uint64_t machineMemory) {
-    std::uint64_t tableBytes = std::uint64_t{check->roomCount} * sizeof(Room);
+    std::uint64_t tableBytes = std::uint64_t{check->roomCount} * RUNNER_ROOM_BYTES;
     std::string need = "room number " + std::to_string(check->highestRoom) + " needs a table of " +
                        gibibytes(tableBytes);
     if (tableBytes > machineMemory) {

@@ -140,6 +140,12 @@ std::string makeIfid(const unsigned char random[16]) {
     return ifid;
 }
 
+std::string missingIfidWarning(const std::string& mapPath, const std::string& ifid) {
+    return mapPath + ": warning: no #ifid, the number that identifies a game in archives: this release gets a "
+                     "fresh one; put this line before the first #helyiseg to keep it in every release:\n#ifid " +
+           ifid + "\n";
+}
+
 std::string ifictionName(const std::string& mapName) {
     std::size_t dot = mapName.rfind('.');
     return (dot == std::string::npos || dot == 0 ? mapName : mapName.substr(0, dot)) + ".iFiction";

@@ -31,6 +31,10 @@ GameFacts readGameFacts(const std::string& map, const std::string& mapName, cons
 /// bytes.
 std::string makeIfid(const unsigned char random[16]);
 
+/// The warning for a map published without an #ifid, with the line that
+/// gives it the fresh `ifid` (two lines, the last ending in a newline).
+std::string missingIfidWarning(const std::string& mapPath, const std::string& ifid);
+
 /// The name of the map's iFiction record in the zip: the map's name with
 /// .iFiction in place of its extension ("castle.map" gives "castle.iFiction").
 std::string ifictionName(const std::string& mapName);

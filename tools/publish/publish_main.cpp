@@ -157,11 +157,7 @@ std::string freshIfid(const char* path) {
         for (int j = 0; j < 4; ++j) random[i + j] = static_cast<unsigned char>(value >> (8 * j));
     }
     std::string ifid = makeIfid(random);
-    std::fprintf(stderr,
-                 "%s: warning: no #ifid, the number that identifies a game in archives: this release gets a "
-                 "fresh one; put this line before the first #helyiseg to keep it in every release:\n"
-                 "#ifid %s\n",
-                 path, ifid.c_str());
+    std::fputs(missingIfidWarning(path, ifid).c_str(), stderr);
     return ifid;
 }
 

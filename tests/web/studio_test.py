@@ -1,0 +1,290 @@
+#!/usr/bin/env python3
+"""kaland-studio.html in headless Chromium, used as an author would: every
+checker case's Problems against kaland-check, the walkthrough against the
+console, edits replayed, a broken typed line reported, the picture and its
+clicks, routes against --routes, Publish against kaland-publish, and axe-core
+in both colour schemes at desktop and phone widths.
+
+  studio_test.py --studio kaland-studio.html --page kaland.html --native-build BUILD --axe axe.min.js
+
+BUILD is a native build folder with kaland, kaland-check and kaland-publish.
+Without Chromium, chromedriver or selenium the tests are skipped (status
+77), unless KALAND_REQUIRE_WEB_TESTS=1."""
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+from browser_test import CHROMEDRIVER, SOURCE_DIR, skip_or_fail
+
+OPTIONS = None
+DRIVER = None
+SCRATCH = None
+CASES = os.path.join(SOURCE_DIR, "tests", "check", "cases")
+
+# The log without the echoed lines and the studio's own words.
+LOG_OUTPUT = """
+const copy = document.getElementById('log').cloneNode(true);
+copy.querySelectorAll('.input, .notice').forEach((element) => element.remove());
+return copy.textContent;"""
+TEXTS = "return [...document.querySelectorAll(arguments[0])].map((element) => element.textContent)"
+
+
+def start_browser(profile):
+    try:
+        from selenium import webdriver
+        from selenium.webdriver.chrome.service import Service
+    except ImportError:
+        skip_or_fail("python3-selenium is not installed")
+    browser = shutil.which("chromium") or shutil.which("chromium-browser")
+    if browser is None or not os.path.exists(CHROMEDRIVER):
+        skip_or_fail("chromium or chromium-driver is not installed")
+    options = webdriver.ChromeOptions()
+    options.binary_location = browser
+    for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
+                 "--disable-component-update", "--disable-sync", "--disable-dev-shm-usage",
+                 "--window-size=1280,900", f"--user-data-dir={profile}"):
+        options.add_argument(flag)
+    options.add_experimental_option("prefs", {"download.default_directory": os.path.join(profile, "downloads")})
+    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+    driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
+    driver.set_script_timeout(60)
+    return driver
+
+
+def run(program, *arguments, stdin=b"", cwd=SOURCE_DIR):
+    return subprocess.run([os.path.join(OPTIONS.native_build, program), *arguments], input=stdin,
+                          capture_output=True, cwd=cwd, timeout=60)
+
+
+def as_shown(data):
+    """Bytes as the studio shows them: UTF-8 when valid, else windows-1250
+    (whose five unassigned bytes keep their own code point)."""
+    try:
+        return data.decode("utf-8")
+    except UnicodeDecodeError:
+        return "".join(bytes([byte]).decode("cp1250", errors="ignore") or chr(byte) for byte in data)
+
+
+class StudioTest(unittest.TestCase):
+    def setUp(self):
+        DRIVER.set_window_size(1280, 900)
+        DRIVER.get(OPTIONS.url)
+        DRIVER.execute_script("localStorage.clear()")
+        DRIVER.get(OPTIONS.url)
+        self.wait_for(lambda: DRIVER.execute_script("return document.body.dataset.ready === 'true'"), "the studio")
+
+    def wait_for(self, condition, what, timeout=20):
+        from selenium.webdriver.support.ui import WebDriverWait
+        WebDriverWait(DRIVER, timeout).until(lambda _: condition(), f"timed out waiting for {what}")
+
+    def find(self, selector):
+        from selenium.webdriver.common.by import By
+        return DRIVER.find_element(By.CSS_SELECTOR, selector)
+
+    def texts(self, selector):
+        return DRIVER.execute_script(TEXTS, selector)
+
+    def status(self):
+        return self.find("#status").text
+
+    def open_map(self, path):
+        DRIVER.execute_script("document.getElementById('status').textContent = ''")
+        self.find("#open-map").send_keys(path)
+        self.wait_for(lambda: self.status().startswith("Opened"), f"{path} to open")
+
+    def type_lines(self, lines):
+        from selenium.webdriver.common.keys import Keys
+        for line in lines:
+            before = len(self.texts("#log .input"))
+            self.find("#line").send_keys(line + Keys.ENTER)
+            self.wait_for(lambda: len(self.texts("#log .input")) > before, f"the line {line!r}")
+
+    def edit_line(self, number, keys):
+        """Puts the cursor at the end of line `number` and types `keys`."""
+        from selenium.webdriver.common.keys import Keys
+        self.find(".cm-content").click()
+        self.find(".cm-content").send_keys(Keys.CONTROL, Keys.HOME)
+        self.find(".cm-content").send_keys(*([Keys.DOWN] * (number - 1)), Keys.END, *keys)
+
+    def cursor_line(self):
+        return int(self.find(".cm-activeLineGutter").text)
+
+    def wait_for_picture(self):
+        self.wait_for(lambda: DRIVER.execute_script("return !!document.querySelector('#picture svg')"), "the picture")
+
+    # ---- checking ----
+
+    def test_problems_equal_kaland_check_for_every_case(self):
+        cases = sorted(name for name in os.listdir(CASES) if os.path.isfile(os.path.join(CASES, name, "map")))
+        for case in cases:
+            with self.subTest(case=case):
+                folder = os.path.join(CASES, case)
+                lines = as_shown(run("kaland-check", "map", cwd=folder).stderr).splitlines()
+                self.open_map(os.path.join(folder, "map"))
+                self.assertEqual(lines[:-1], self.texts("#problems li"))
+                self.assertEqual(f"({lines[-1]})", self.find("#problem-summary").text)
+
+    def test_lines_are_coloured_as_the_loader_reads_them(self):
+        spans = DRIVER.execute_script(
+            "return [...document.querySelectorAll('.cm-line')[13].querySelectorAll('span')]"
+            ".map((span) => [span.className, span.textContent])")
+        self.assertEqual([["tok-keyword", "#irany"], ["tok-kind-letter", "N"], ["tok-room-number", "2"],
+                          ["tok-key", "n"]], spans)
+
+    def test_a_windows_1250_map_with_cr_lf_is_saved_in_its_own_bytes_and_kept(self):
+        data = "#helyiseg 1\r\nKastély ő\r\n#gameover\r\n".encode("cp1250")
+        path = os.path.join(SCRATCH, "kastely.map")
+        with open(path, "wb") as file:
+            file.write(data)
+        self.open_map(path)
+        self.assertEqual("Kastély ő", self.texts(".cm-line")[1])
+        self.find("#save-map").click()
+        saved = os.path.join(OPTIONS.profile, "downloads", "kastely.map")
+        self.wait_for(lambda: os.path.exists(saved), "the saved map")
+        with open(saved, "rb") as file:
+            self.assertEqual(data, file.read())
+        kept = "return localStorage.getItem('kaland-studio:work') || ''"
+        self.wait_for(lambda: "Kast" in DRIVER.execute_script(kept), "the work to be kept")
+        DRIVER.refresh()
+        self.wait_for(lambda: self.texts(".cm-line")[1:2] == ["Kastély ő"], "the work to come back")
+
+    # ---- play ----
+
+    def test_walkthrough_gives_the_console_output(self):
+        with open(os.path.join(SOURCE_DIR, "zelmor.walkthrough"), "rb") as file:
+            walkthrough = file.read()
+        self.type_lines(walkthrough.decode().split("\n")[:-1])
+        self.assertEqual(run("kaland", "zelmor.map", stdin=walkthrough).stdout.decode(),
+                         DRIVER.execute_script(LOG_OUTPUT))
+
+    def test_an_edited_room_text_is_played_again(self):
+        self.type_lines(["n"])
+        self.edit_line(19, " AT DUSK")
+        self.wait_for(lambda: "THE MARKET SQUARE AT DUSK" in DRIVER.execute_script(LOG_OUTPUT), "the replay")
+        self.assertEqual(["n\n"], self.texts("#log .input"))
+
+    def test_an_edit_that_breaks_a_typed_line_is_reported(self):
+        from selenium.webdriver.common.keys import Keys
+        self.type_lines(["n", "e"])
+        self.edit_line(14, [Keys.BACKSPACE, "x"])  # #irany N 2 n becomes #irany N 2 x
+        self.wait_for(lambda: self.texts("#log .notice"), "the notice")
+        self.assertEqual(["Line 1, “n”, no longer leads anywhere in room 1 (it led to room 2). "
+                          "The game plays on from there.\n"], self.texts("#log .notice"))
+
+    def test_undo_restart_and_play_from_here(self):
+        self.type_lines(["n", "d"])
+        self.find("#undo").click()
+        self.assertEqual(["n\n"], self.texts("#log .input"))
+        self.find("#restart").click()
+        self.assertEqual([], self.texts("#log .input"))
+        self.edit_line(97, [])  # in room 12's text
+        self.find("#play-from-here").click()
+        self.assertEqual(["n\n", "d\n", "e\n"], self.texts("#log .input"))
+
+    # ---- the picture ----
+
+    def test_the_picture_has_a_node_per_described_room(self):
+        self.wait_for_picture()
+        with open(os.path.join(SOURCE_DIR, "zelmor.map"), encoding="utf-8") as file:
+            described = {f"r{number}" for number in re.findall(r"^#helyiseg (\d+)", file.read(), re.M)}
+        titles = self.texts("[aria-label='Map picture'] svg g.node title")
+        self.assertEqual(sorted(described), sorted(title for title in titles if title != "start"))
+
+    def test_a_click_on_a_node_moves_the_cursor(self):
+        self.wait_for_picture()
+        self.find("#picture g.node[data-room='12']").click()
+        self.assertEqual(95, self.cursor_line())
+
+    # ---- testing and publishing ----
+
+    def test_routes_equal_kaland_check_routes(self):
+        self.wait_for(lambda: self.texts("#routes li"), "the routes")
+        routes = run("kaland-check", "--quiet", "--routes", os.path.join(SCRATCH, "routes"), "zelmor.map")
+        self.assertEqual(routes.stdout.decode().splitlines(), self.texts("#routes li"))
+
+    def test_publish_gives_the_bytes_of_kaland_publish_page_and_zip(self):
+        tools = os.path.join(SCRATCH, "publish-tools")
+        os.makedirs(tools, exist_ok=True)
+        shutil.copy(os.path.join(OPTIONS.native_build, "kaland-publish"), tools)
+        shutil.copy(OPTIONS.page, os.path.join(tools, "kaland.html"))
+        work = os.path.join(SCRATCH, "release")
+        os.makedirs(work, exist_ok=True)
+        with open(os.path.join(SOURCE_DIR, "zelmor.map"), "rb") as source, \
+                open(os.path.join(work, "lamp.map"), "wb") as copy:
+            copy.write(b"#ifid 3F2504E0-4F89-41D3-9A0C-0305E82C3301\n" + source.read())
+        subprocess.run([os.path.join(tools, "kaland-publish"), "lamp.map", "--zip", "lamp.zip", "-o", "lamp.html"],
+                       cwd=work, check=True, capture_output=True, timeout=60)
+        self.open_map(os.path.join(work, "lamp.map"))
+        for button, name in (("#publish", "lamp.html"), ("#publish-zip", "lamp.zip")):
+            published = os.path.join(OPTIONS.profile, "downloads", name)
+            self.find(button).click()
+            self.wait_for(lambda: os.path.exists(published), f"the published {name}")
+            with open(os.path.join(work, name), "rb") as want, open(published, "rb") as got:
+                self.assertEqual(want.read(), got.read(), name)
+
+    # ---- the page ----
+
+    def test_loads_offline_without_errors(self):
+        self.assertLessEqual(os.path.getsize(OPTIONS.studio), 3 * 1024 * 1024)
+        self.assertEqual([], [entry for entry in DRIVER.get_log("browser") if entry["level"] == "SEVERE"])
+        self.assertEqual(0, DRIVER.execute_script("return performance.getEntriesByType('resource').length"))
+        self.assertEqual(1, DRIVER.execute_script(
+            "return document.querySelectorAll('[contenteditable=true], textarea').length"))
+
+    def test_no_axe_violations_light_and_dark_wide_and_narrow(self):
+        with open(OPTIONS.axe, encoding="utf-8") as file:
+            DRIVER.execute_script(file.read())
+        self.wait_for_picture()
+        for scheme in ("light", "dark"):
+            DRIVER.execute_cdp_cmd("Emulation.setEmulatedMedia",
+                                   {"features": [{"name": "prefers-color-scheme", "value": scheme}]})
+            for width in (1280, 375):
+                with self.subTest(scheme=scheme, width=width):
+                    DRIVER.set_window_size(width, 900)
+                    violations = DRIVER.execute_async_script(
+                        "axe.run(document).then((result) => arguments[0](result.violations.map("
+                        "(v) => `${v.id}: ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`)))")
+                    self.assertEqual([], violations)
+                    if OPTIONS.screenshots:
+                        DRIVER.save_screenshot(os.path.join(OPTIONS.screenshots, f"studio-{scheme}-{width}.png"))
+        DRIVER.execute_cdp_cmd("Emulation.setEmulatedMedia", {"features": []})
+
+
+def main():
+    global OPTIONS, DRIVER, SCRATCH
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    for option in ("--studio", "--page", "--native-build", "--axe"):
+        parser.add_argument(option, required=True)
+    parser.add_argument("--screenshots")
+    OPTIONS, rest = parser.parse_known_args()
+    for name in ("studio", "page", "native_build", "axe"):
+        setattr(OPTIONS, name, os.path.abspath(getattr(OPTIONS, name)))
+    for tool in ("kaland", "kaland-check", "kaland-publish"):
+        if not os.access(os.path.join(OPTIONS.native_build, tool), os.X_OK):
+            skip_or_fail(f"no native {tool} in {OPTIONS.native_build} to compare with")
+    if OPTIONS.screenshots:
+        os.makedirs(OPTIONS.screenshots, exist_ok=True)
+    SCRATCH = tempfile.mkdtemp(prefix="kaland-studio-")
+    OPTIONS.profile = os.path.join(SCRATCH, "profile")
+    success = False
+    try:
+        DRIVER = start_browser(OPTIONS.profile)
+        # A copy, so that the work it keeps in the browser is this run's alone.
+        shutil.copy(OPTIONS.studio, os.path.join(SCRATCH, "kaland-studio.html"))
+        OPTIONS.url = "file://" + os.path.join(SCRATCH, "kaland-studio.html")
+        program = unittest.main(argv=[sys.argv[0], *rest], exit=False, verbosity=2)
+        success = program.result.wasSuccessful()
+    finally:
+        if DRIVER is not None:
+            DRIVER.quit()
+        shutil.rmtree(SCRATCH, ignore_errors=True)
+    sys.exit(0 if success else 1)
+
+
+if __name__ == "__main__":
+    main()

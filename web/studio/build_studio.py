@@ -1,0 +1,62 @@
+#!/usr/bin/env python3
+"""Builds kaland-studio.html: the studio's page with its style, the studio
+engine, the bundled script and the Graphviz worker's code inlined, and the
+bundled map and the player page (Publish's template) embedded as base64,
+whose alphabet has no '<', so no byte of them can end their element."""
+import argparse
+import base64
+import os
+import re
+import sys
+
+
+def read_text(path):
+    with open(path, encoding="utf-8") as file:
+        return file.read()
+
+
+def base64_of(path):
+    with open(path, "rb") as file:
+        return base64.b64encode(file.read()).decode("ascii")
+
+
+def script_text(path):
+    """Code safe inside a <script> element. esbuild writes "</script" as
+    "<\\/script"; a "<!--" (in the Graphviz engine's strings) would change
+    how the parser reads the rest, and is written "\\x3C!--", which means the
+    same inside a string, a template or a regular expression, the only
+    places esbuild's output can hold it."""
+    code = read_text(path).replace("<!--", "\\x3C!--")
+    if re.search(r"</script", code, re.IGNORECASE):
+        sys.exit(f"{path}: holds </script, which would end the page's script")
+    return code
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    for option in ("template", "style", "engine", "bundle", "worker", "player_page", "map", "output"):
+        parser.add_argument("--" + option.replace("_", "-"), required=True)
+    options = parser.parse_args()
+
+    style = read_text(options.style)
+    if re.search(r"</style", style, re.IGNORECASE):
+        sys.exit(f"{options.style}: holds </style")
+    scripts = "\n".join(f"<script>\n{script_text(path)}\n</script>" for path in (options.engine, options.bundle))
+    page = read_text(options.template)
+    for placeholder, value in (
+        ("@STUDIO_STYLE@", style),
+        ("@STUDIO_MAP_NAME@", re.sub(r"[^A-Za-z0-9._-]", "_", os.path.basename(options.map))),
+        ("@STUDIO_MAP@", base64_of(options.map)),
+        ("@STUDIO_PLAYER_PAGE@", base64_of(options.player_page)),
+        ("@STUDIO_VIZ_WORKER@", script_text(options.worker)),
+        ("@STUDIO_SCRIPTS@", scripts),
+    ):
+        if page.count(placeholder) != 1:
+            sys.exit(f"{options.template}: {placeholder} must appear exactly once")
+        page = page.replace(placeholder, value)
+    with open(options.output, "w", encoding="utf-8") as file:
+        file.write(page)
+
+
+if __name__ == "__main__":
+    main()

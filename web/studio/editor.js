@@ -1,0 +1,112 @@
+// The map editor: CodeMirror 6 with line numbers, search, undo, the
+// checker's diagnostics as lint marks, and colours from the engine's own
+// reading of each line (no rule of the map is written here).
+'use strict';
+
+import {EditorState, RangeSetBuilder, StateEffect} from '@codemirror/state';
+import {
+  Decoration, EditorView, ViewPlugin, drawSelection, highlightActiveLine, highlightActiveLineGutter,
+  highlightSpecialChars, keymap, lineNumbers,
+} from '@codemirror/view';
+import {defaultKeymap, history, historyKeymap, insertNewline} from '@codemirror/commands';
+import {highlightSelectionMatches, search, searchKeymap} from '@codemirror/search';
+import {lintGutter, lintKeymap, setDiagnostics} from '@codemirror/lint';
+
+const recolour = StateEffect.define();
+
+// `tokensOf(text)` gives [from, to, kind] character spans of one line.
+function colours(tokensOf) {
+  const marks = new Map();
+  const markOf = (kind) => {
+    if (!marks.has(kind)) marks.set(kind, Decoration.mark({class: `tok-${kind}`}));
+    return marks.get(kind);
+  };
+  const build = (view) => {
+    const builder = new RangeSetBuilder();
+    for (const {from, to} of view.visibleRanges) {
+      for (let position = from; position <= to;) {
+        const line = view.state.doc.lineAt(position);
+        for (const [start, end, kind] of tokensOf(line.text)) builder.add(line.from + start, line.from + end, markOf(kind));
+        position = line.to + 1;
+      }
+    }
+    return builder.finish();
+  };
+  return ViewPlugin.fromClass(class {
+    constructor(view) {
+      this.decorations = build(view);
+    }
+    update(update) {
+      if (update.docChanged || update.viewportChanged ||
+          update.transactions.some((transaction) => transaction.effects.some((effect) => effect.is(recolour)))) {
+        this.decorations = build(update.view);
+      }
+    }
+  }, {decorations: (plugin) => plugin.decorations});
+}
+
+// Colours that follow the page's light or dark theme (studio.css).
+const theme = EditorView.theme({
+  '&': {height: '100%', backgroundColor: 'var(--field)', color: 'var(--text)'},
+  '.cm-content': {fontFamily: 'ui-monospace, monospace', caretColor: 'var(--text)'},
+  '.cm-gutters': {backgroundColor: 'var(--panel)', color: 'var(--muted)', borderRight: '1px solid var(--border)'},
+  '.cm-activeLine, .cm-activeLineGutter': {backgroundColor: 'var(--active-line)'},
+  '&.cm-focused': {outline: '0.2rem solid var(--focus)', outlineOffset: '-0.2rem'},
+  '&.cm-focused .cm-cursor': {borderLeftColor: 'var(--text)'},
+  '&.cm-focused .cm-selectionBackground, .cm-selectionBackground, ::selection': {backgroundColor: 'var(--selection)'},
+});
+
+export function createEditor(parent, {onChange, onCursor, tokensOf}) {
+  const extensions = (lineSeparator) => [
+    EditorState.lineSeparator.of(lineSeparator),
+    lineNumbers(),
+    highlightActiveLineGutter(),
+    highlightSpecialChars(),
+    history(),
+    drawSelection(),
+    highlightActiveLine(),
+    highlightSelectionMatches(),
+    search({top: true}),
+    lintGutter(),
+    colours(tokensOf),
+    theme,
+    EditorView.contentAttributes.of({'aria-label': 'Map text', 'tabindex': '0', 'spellcheck': 'false',
+                                     'autocapitalize': 'off'}),
+    // Enter starts an empty line: indentation is part of a map line's text,
+    // so the editor never adds any of its own.
+    keymap.of([{key: 'Enter', run: insertNewline}, ...defaultKeymap, ...historyKeymap, ...searchKeymap,
+               ...lintKeymap]),
+    EditorView.updateListener.of((update) => {
+      if (update.docChanged) onChange(update);
+      if (update.selectionSet) onCursor();
+    }),
+  ];
+  const view = new EditorView({parent, state: EditorState.create({doc: '', extensions: extensions('\n')})});
+
+  return {
+    view,
+    // A new document: its own undo history and line separator.
+    setDocument(text, lineSeparator) {
+      view.setState(EditorState.create({doc: text, extensions: extensions(lineSeparator)}));
+    },
+    text: () => view.state.sliceDoc(),  // with the map's own line separator
+    recolour() {
+      view.dispatch({effects: recolour.of(null)});
+    },
+    // Diagnostics: [{line, error, text}] with 1-based lines (0: the file).
+    showDiagnostics(diagnostics) {
+      const doc = view.state.doc;
+      const marks = diagnostics.filter((diagnostic) => diagnostic.line > 0).map((diagnostic) => {
+        const line = doc.line(Math.min(diagnostic.line, doc.lines));
+        return {from: line.from, to: line.to, severity: diagnostic.error ? 'error' : 'warning', message: diagnostic.text};
+      });
+      view.dispatch(setDiagnostics(view.state, marks));
+    },
+    goToLine(number) {
+      const line = view.state.doc.line(Math.max(1, Math.min(number, view.state.doc.lines)));
+      view.dispatch({selection: {anchor: line.from}, effects: EditorView.scrollIntoView(line.from, {y: 'center'})});
+      view.focus();
+    },
+    cursorLine: () => view.state.doc.lineAt(view.state.selection.main.head).number,
+  };
+}

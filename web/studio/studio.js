@@ -1,0 +1,470 @@
+// kaland studio: the map's text in an editor, checked, played, drawn, tested
+// and published by the engine (the C++ core and checker compiled to
+// WebAssembly) after every edit. This file wires the panes together; what a
+// map means is only ever the engine's answer.
+'use strict';
+
+import {bytesOf, makeStudioEngine} from './studio_api.js';
+import {createEditor} from './editor.js';
+import {GameState, createPlay} from './play.js';
+import {createPicture} from './picture.js';
+import {showCounts, showCoverage, showRoutes} from './testing.js';
+import {byteToCharOffsets, decodeBase64, decodeBytes, download, encodeText, lineSeparatorOf} from './text.js';
+
+const STORAGE_KEY = 'kaland-studio:work';
+const MAX_MAP_BYTES = 64 * 1024 * 1024;  // as the player page and kaland-publish
+const CHECK_DELAY_MS = 30;   // after the last keystroke: check and play again
+const SLOW_DELAY_MS = 400;   // then the picture, routes, coverage and counts
+const TYPED_LINES_NAME = 'typed lines';
+
+const NEW_MAP = `# A new kaland map. Lines starting with an unknown # word are comments.
+#helyiseg 1
+You stand at the start of your story. [n] go north, [s] sit down
+#irany N 2 n
+#irany N 3 s
+#helyiseg 2
+The road north ends at the sea. (Press Enter)
+#irany E 1
+#helyiseg 3
+You sit down and the story ends here.
+#gameover
+`;
+
+const $ = (id) => document.getElementById(id);
+const page = {
+  mapName: $('map-name'), status: $('status'), problems: $('problems'), summary: $('problem-summary'),
+  log: $('log'), command: $('command'), line: $('line'), undo: $('undo'), restart: $('restart'),
+  playFromHere: $('play-from-here'), playFromHereRoom: $('play-from-here-room'),
+  counts: $('counts'), routes: $('routes'), routeWarnings: $('route-warnings'), coverage: $('coverage'),
+  scripts: $('scripts'),
+};
+
+let engine = null;
+let editor = null;
+let play = null;
+let picture = null;
+// The map being written: its name, how its bytes are shown, the bytes it was
+// opened with (saved as they are while the text is unchanged), key scripts.
+let work = null;
+let checkTimer = 0;
+let slowTimer = 0;
+const tokenCache = new Map();
+
+function say(message) {
+  page.status.textContent = message;
+}
+
+// Text of the engine's byte strings, in the map's encoding.
+const text = (byteString) => decodeBytes(bytesOf(byteString), work.encoding);
+
+function currentBytes() {
+  const current = editor.text();
+  return current === work.openedText ? work.openedBytes : encodeText(current, work.encoding);
+}
+
+function joinBytes(pieces) {
+  const joined = new Uint8Array(pieces.reduce((total, piece) => total + piece.length, 0));
+  let offset = 0;
+  for (const piece of pieces) {
+    joined.set(piece, offset);
+    offset += piece.length;
+  }
+  return joined;
+}
+
+const typedInput = (lines) => joinBytes(lines.map((line) => encodeText(line + '\n', work.encoding)));
+
+// ---- the editor's colours ----
+
+function tokensOf(lineText) {
+  if (!engine || !work) return [];
+  const key = work.encoding + '\n' + lineText;
+  let tokens = tokenCache.get(key);
+  if (!tokens) {
+    const offsets = byteToCharOffsets(lineText, work.encoding);
+    tokens = engine.lineTokens(encodeText(lineText, work.encoding))
+      .map(([from, to, kind]) => [offsets[from], offsets[Math.min(to, offsets.length - 1)], kind]);
+    if (tokenCache.size > 20000) tokenCache.clear();
+    tokenCache.set(key, tokens);
+  }
+  return tokens;
+}
+
+// ---- after every edit ----
+
+function showProblems(check) {
+  const diagnostics = check.diagnostics.map((diagnostic) => ({...diagnostic, text: text(diagnostic.text)}));
+  editor.showDiagnostics(diagnostics);
+  page.problems.replaceChildren(...diagnostics.map((diagnostic) => {
+    const button = document.createElement('button');
+    button.type = 'button';
+    button.className = diagnostic.error ? 'error' : 'warning';
+    button.textContent = diagnostic.text;
+    button.addEventListener('click', () => editor.goToLine(diagnostic.line || 1));
+    const item = document.createElement('li');
+    item.appendChild(button);
+    return item;
+  }));
+  page.summary.textContent = `(${text(check.summary)})`;
+}
+
+function replay(options = {}) {
+  const notice = play.replay({
+    play: (lines) => engine.play(typedInput(lines)),
+    decode: (bytes) => decodeBytes(bytes, work.shownEncoding),
+    roomDescribed: (room) => engine.roomDescribed(room),
+    ...options,
+  });
+  work.lines = play.lines();
+  page.undo.disabled = work.lines.length === 0;
+  if (notice) say(notice.text);
+  clearTimeout(slowTimer);
+  slowTimer = setTimeout(() => guarded(refreshSlowly), SLOW_DELAY_MS);
+  return notice;
+}
+
+// Checks and plays the map as it stands. `options` go to the play pane.
+// The picture, the tests and the counts follow after a pause.
+function refresh(options = {changed: true}) {
+  clearTimeout(checkTimer);
+  work.shownEncoding = engine.setMap(currentBytes());
+  engine.setName(encodeText(work.name, work.encoding));
+  showProblems(engine.check());
+  replay(options);
+  updatePlayFromHere();
+  performance.mark('kaland-studio-current');
+}
+
+// What takes longer, after the author pauses.
+function refreshSlowly() {
+  const drawing = engine.dot(picture.maxItems());
+  picture.draw(drawing.tooLarge ? drawing : {...drawing, dot: decodeBytes(bytesOf(drawing.dot), 'utf-8')});
+  const scripts = [{name: encodeText(TYPED_LINES_NAME, work.encoding), bytes: typedInput(work.lines)},
+                   ...work.scripts.map((script) => ({name: encodeText(script.name, work.encoding), bytes: script.bytes}))];
+  const coverage = engine.cover(scripts);
+  showCoverage(page.coverage, coverage, text);
+  picture.mark({current: play.currentRoom(), unshownRooms: coverage.unshownRooms ?? [],
+                untakenExits: coverage.untakenExits ?? []});
+  showRoutes(page.routes, page.routeWarnings, engine.routes(), text, playRoute);
+  showCounts(page.counts, engine.counts());
+  saveWork();
+}
+
+function scheduleRefresh() {
+  clearTimeout(checkTimer);
+  checkTimer = setTimeout(() => guarded(() => refresh()), CHECK_DELAY_MS);
+}
+
+// ---- play ----
+
+function typeLine(line) {
+  if (play.state() === GameState.Finished || play.state() === GameState.Stopped) {
+    say('The game has ended. Press Restart to play again.');
+    return false;
+  }
+  replay({typed: [...work.lines, line]});
+  picture.mark({current: play.currentRoom()});
+  return true;
+}
+
+function undoLine() {
+  if (work.lines.length === 0) {
+    say('Nothing to undo.');
+    return;
+  }
+  const taken = work.lines[work.lines.length - 1];
+  replay({typed: work.lines.slice(0, -1), message: `Took back “${taken}”.`});
+  picture.mark({current: play.currentRoom()});
+}
+
+function restartGame() {
+  play.clearLog();
+  replay({typed: [], message: 'Started again.'});
+  picture.mark({current: play.currentRoom()});
+}
+
+function playRoute(route) {
+  const lines = text(route.script).split('\n').slice(0, -1);
+  const message = `Typed the route for you: ${text(route.text)}`;
+  play.clearLog();
+  replay({typed: lines, message});
+  say(message);
+  picture.mark({current: play.currentRoom()});
+  page.line.focus();
+}
+
+function roomAtCursor() {
+  return engine.roomAtLine(editor.cursorLine());
+}
+
+function updatePlayFromHere() {
+  const room = roomAtCursor();
+  page.playFromHere.disabled = room < 0;
+  page.playFromHereRoom.textContent = room < 0 ? '(put the cursor in a room)' : `(room ${room})`;
+}
+
+function playFromHere() {
+  const room = roomAtCursor();
+  if (room < 0) {
+    say('Put the cursor in a room’s text first.');
+    return;
+  }
+  const answer = engine.routeTo(room);
+  if (answer.refused) {
+    say('The runner refuses the map: see Problems.');
+  } else if (answer.route) {
+    playRoute(answer.route);
+  } else {
+    say(answer.warnings.map(text).join(' '));
+  }
+}
+
+// ---- files ----
+
+function showName() {
+  page.mapName.textContent = `— ${work.name}`;
+  document.title = `${work.name} — kaland studio`;
+}
+
+// Starts work on a map: `bytes` named `name`, with `lines` typed.
+function openWork(bytes, name, lines = []) {
+  if (bytes.length > MAX_MAP_BYTES) {
+    say(`${name} is larger than ${MAX_MAP_BYTES / 1024 / 1024} MB, the most the page opens.`);
+    return;
+  }
+  saveHandle = null;
+  const encoding = engine.setMap(bytes);
+  const openedText = decodeBytes(bytes, encoding);
+  work = {name, encoding, shownEncoding: encoding, openedText, openedBytes: bytes, scripts: [], lines};
+  tokenCache.clear();
+  editor.setDocument(openedText, lineSeparatorOf(openedText));
+  showName();
+  showScripts();
+  play.clearLog();
+  refresh({typed: lines});
+}
+
+// Opens a file the author chose or dropped. Returns whether it opened.
+async function openFile(file) {
+  if (!file) return false;
+  if (file.size > MAX_MAP_BYTES) {
+    say(`${file.name} is larger than ${MAX_MAP_BYTES / 1024 / 1024} MB, the most the page opens.`);
+    return false;
+  }
+  let bytes;
+  try {
+    bytes = new Uint8Array(await file.arrayBuffer());
+  } catch (error) {
+    say(`${file.name} could not be read.`);
+    return false;
+  }
+  await guarded(() => {
+    openWork(bytes, file.name);
+    work.modified = file.lastModified;
+    say(`Opened ${file.name}.`);
+  });
+  return work.name === file.name && work.openedBytes === bytes;
+}
+
+// The file a map opened through the browser's file-system access came from:
+// Save writes it back there. Maps opened otherwise are saved as downloads.
+let saveHandle = null;
+
+async function openWithPicker() {
+  let handle;
+  try {
+    [handle] = await window.showOpenFilePicker({types: [{description: 'kaland maps', accept: {'text/plain': ['.map', '.txt']}}]});
+  } catch (error) {
+    return;  // the author closed the picker
+  }
+  if (await openFile(await handle.getFile())) saveHandle = handle;
+}
+
+async function saveMap() {
+  const bytes = currentBytes();
+  if (saveHandle) {
+    try {
+      const writable = await saveHandle.createWritable();
+      await writable.write(bytes);
+      await writable.close();
+      say(`Saved ${saveHandle.name}.`);
+      return;
+    } catch (error) {
+      saveHandle = null;  // not allowed to write it: download instead
+    }
+  }
+  download(bytes, work.name, 'text/plain');
+  say(`Saved ${work.name} to your downloads.`);
+}
+
+// kaland-publish's name for the page: the map's name with .html for its
+// extension.
+function pageName(mapName) {
+  const dot = mapName.lastIndexOf('.');
+  return (dot > 0 ? mapName.slice(0, dot) : mapName) + '.html';
+}
+
+// Writes what kaland-publish writes for the map: its page or, `asZip`, the
+// zip for game sites, dated as the map was last changed.
+function publish(asZip) {
+  refresh();
+  const random = crypto.getRandomValues(new Uint8Array(16));
+  const time = editor.text() === work.openedText && work.modified ? new Date(work.modified) : new Date();
+  const result = engine.publish(decodeBase64($('player-page').textContent), random, {asZip, time});
+  if (!result.bytes) {
+    say(decodeBytes(result.refusal, work.encoding).trim().replace(/\n/g, ' '));
+    return;
+  }
+  const name = asZip ? pageName(work.name).replace(/\.html$/, '.zip') : pageName(work.name);
+  download(result.bytes, name, asZip ? 'application/zip' : 'text/html');
+  const what = asZip ? 'the zip a game site takes (index.html, the map, its iFiction record, README.txt)'
+                     : 'one page that plays the map in any browser';
+  say(`Published ${name}: ${what}. ${text(result.warnings).trim().replace(/\n/g, ' ')}`.trim());
+}
+
+function showScripts() {
+  page.scripts.textContent = work.scripts.length === 0 ? 'No key scripts: only the typed lines are measured.'
+    : `Key scripts: ${work.scripts.map((script) => script.name).join(', ')}.`;
+}
+
+async function addScripts(files) {
+  for (const file of files) work.scripts.push({name: file.name, bytes: new Uint8Array(await file.arrayBuffer())});
+  showScripts();
+  guarded(refreshSlowly);
+}
+
+// ---- keeping the work ----
+
+function saveWork() {
+  try {
+    localStorage.setItem(STORAGE_KEY, JSON.stringify({name: work.name, encoding: work.encoding,
+                                                      text: editor.text(), lines: work.lines}));
+  } catch (error) {
+    // Private windows and full storage refuse; the work goes on unsaved.
+  }
+}
+
+function restoreWork() {
+  try {
+    const saved = JSON.parse(localStorage.getItem(STORAGE_KEY) ?? 'null');
+    if (saved && typeof saved.text === 'string' && typeof saved.name === 'string' && Array.isArray(saved.lines)) {
+      openWork(encodeText(saved.text, saved.encoding === 'utf-8' ? 'utf-8' : 'windows-1250'), saved.name,
+               saved.lines.filter((line) => typeof line === 'string'));
+      say('Your work is back as you left it.');
+      return true;
+    }
+  } catch (error) {
+    // Nothing kept, or not ours: start with the bundled adventure.
+  }
+  return false;
+}
+
+// ---- wiring ----
+
+// Runs an action; should the engine ever fail, a fresh one takes over.
+async function guarded(action) {
+  try {
+    action();
+  } catch (error) {
+    say('The engine failed and was started afresh.');
+    await startEngine();
+    if (work) refresh({typed: work.lines});
+  }
+}
+
+async function startEngine() {
+  engine = makeStudioEngine(await createStudioEngine());
+  engine.setMachineMemory(navigator.deviceMemory);
+}
+
+function wire() {
+  page.command.addEventListener('submit', (event) => {
+    event.preventDefault();
+    const line = page.line.value;
+    guarded(() => {
+      if (typeLine(line)) page.line.value = '';
+    });
+  });
+  page.line.addEventListener('keydown', (event) => {
+    if ((event.ctrlKey || event.metaKey) && event.key.toLowerCase() === 'z' && page.line.value === '') {
+      event.preventDefault();
+      guarded(undoLine);
+    }
+  });
+  page.undo.addEventListener('click', () => guarded(undoLine));
+  page.restart.addEventListener('click', () => guarded(restartGame));
+  page.playFromHere.addEventListener('click', () => guarded(playFromHere));
+  $('new-map').addEventListener('click', () => guarded(() => {
+    openWork(encodeText(NEW_MAP, 'utf-8'), 'untitled.map');
+    say('A new map from the template.');
+  }));
+  // Where the browser has file-system access, Open remembers the file, and
+  // Save writes it back.
+  $('open-map').addEventListener('click', (event) => {
+    if (!window.showOpenFilePicker) return;
+    event.preventDefault();
+    openWithPicker();
+  });
+  $('open-map').addEventListener('change', (event) => {
+    const file = event.target.files[0];
+    event.target.value = '';
+    openFile(file);
+  });
+  $('save-map').addEventListener('click', () => saveMap());
+  $('publish').addEventListener('click', () => guarded(() => publish(false)));
+  $('publish-zip').addEventListener('click', () => guarded(() => publish(true)));
+  $('open-scripts').addEventListener('change', (event) => {
+    const files = [...event.target.files];
+    event.target.value = '';
+    addScripts(files);
+  });
+  $('clear-scripts').addEventListener('click', () => {
+    work.scripts = [];
+    showScripts();
+    guarded(refreshSlowly);
+  });
+  // A file dropped anywhere opens it (the editor would insert its text).
+  document.addEventListener('dragover', (event) => {
+    if (!event.dataTransfer.types.includes('Files')) return;
+    event.preventDefault();
+    document.body.classList.add('dropping');
+  }, true);
+  document.addEventListener('dragleave', () => document.body.classList.remove('dropping'));
+  document.addEventListener('drop', (event) => {
+    document.body.classList.remove('dropping');
+    if (event.dataTransfer.files.length === 0) return;
+    event.preventDefault();
+    event.stopPropagation();
+    openFile(event.dataTransfer.files[0]);
+  }, true);
+}
+
+async function start() {
+  editor = createEditor($('editor'), {
+    onChange: scheduleRefresh,
+    onCursor: () => engine && work && updatePlayFromHere(),
+    tokensOf,
+  });
+  performance.mark('kaland-studio-editor');
+  play = createPlay(page.log);
+  picture = createPicture($('picture'), $('viz-worker').textContent, {
+    onChooseRoom: (room) => editor.goToLine(room.line),
+  });
+  wire();
+  try {
+    await startEngine();
+  } catch (error) {
+    say('This browser cannot run the studio’s engine (WebAssembly is needed).');
+    return;
+  }
+  if (!restoreWork()) {
+    const bundled = $('bundled-map');
+    openWork(decodeBase64(bundled.textContent), bundled.dataset.name);
+  }
+  editor.recolour();
+  document.body.dataset.ready = 'true';
+  performance.mark('kaland-studio-ready');
+  picture.warmUp();
+}
+
+start();

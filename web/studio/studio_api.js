@@ -1,0 +1,109 @@
+// The studio's handle on its WebAssembly engine (web/studio_engine.cpp):
+// bytes in, answers out. No rule of the map or of play lives here.
+'use strict';
+
+// Strings in the engine's answers carry bytes (one character per byte).
+export function bytesOf(byteString) {
+  const bytes = new Uint8Array(byteString.length);
+  for (let index = 0; index < byteString.length; ++index) bytes[index] = byteString.charCodeAt(index);
+  return bytes;
+}
+
+export const TOKEN_KINDS = ['keyword', 'room-number', 'kind-letter', 'key', 'text', 'comment', 'ignored', 'invalid'];
+
+export function makeStudioEngine(module) {
+  const heap = () => module.HEAPU8;
+
+  function put(bytes, buffer = module._studio_input_buffer) {
+    const pointer = buffer(bytes.length);
+    heap().set(bytes, pointer);
+  }
+
+  function resultBytes() {
+    const pointer = module._studio_result();
+    return heap().slice(pointer, pointer + module._studio_result_size());
+  }
+
+  // A terminated string of the engine's, one character per byte.
+  function byteString(pointer) {
+    let end = pointer;
+    while (heap()[end] !== 0) ++end;
+    let text = '';
+    const bytes = heap().subarray(pointer, end);
+    for (let start = 0; start < bytes.length; start += 8192) {
+      text += String.fromCharCode.apply(null, bytes.subarray(start, start + 8192));
+    }
+    return text;
+  }
+
+  // The engine's JSON is ASCII: its strings escape every other byte.
+  const json = (pointer) => JSON.parse(byteString(pointer));
+
+  return {
+    setMachineMemory(gibibytes) {
+      module._studio_set_machine_memory(gibibytes || 0);
+    },
+    // The map's bytes. Returns the encoding its text is shown in.
+    setMap(bytes) {
+      put(bytes, module._studio_map_buffer);
+      return module._studio_set_map() === 1 ? 'utf-8' : 'windows-1250';
+    },
+    // The map's name in messages, as bytes in the map's encoding.
+    setName(nameBytes) {
+      put(nameBytes);
+      module._studio_set_name();
+    },
+    check: () => json(module._studio_check()),
+    // [begin, end, kind name] byte spans of one line's bytes.
+    lineTokens(bytes) {
+      put(bytes);
+      const count = module._studio_line_tokens();
+      const words = new Uint32Array(heap().buffer, module._studio_tokens(), count * 3);
+      const tokens = [];
+      for (let index = 0; index < count; ++index) {
+        tokens.push([words[3 * index], words[3 * index + 1], TOKEN_KINDS[words[3 * index + 2]]]);
+      }
+      return tokens;
+    },
+    dot: (maxItems) => json(module._studio_dot(maxItems)),
+    routes: () => json(module._studio_routes()),
+    routeTo: (room) => json(module._studio_route_to(room)),
+    // Coverage of the scripts: [{name: bytes, bytes}].
+    cover(scripts) {
+      for (const script of scripts) {
+        const joined = new Uint8Array(script.name.length + script.bytes.length);
+        joined.set(script.name);
+        joined.set(script.bytes, script.name.length);
+        put(joined);
+        module._studio_add_script(script.name.length);
+      }
+      return json(module._studio_cover());
+    },
+    // Plays the typed input (bytes): {state, outOfMemory, reads, output}.
+    play(input, inputClosed = false) {
+      put(input);
+      const result = json(module._studio_play(input.length, inputClosed ? 1 : 0));
+      const pointer = module._studio_output();
+      result.output = heap().slice(pointer, pointer + module._studio_output_size());
+      return result;
+    },
+    roomAtLine: (line) => module._studio_room_at_line(line),
+    roomDescribed: (room) => module._studio_room_described(room) === 1,
+    counts: () => json(module._studio_counts()),
+    // What kaland-publish writes: the page, or with `asZip` the zip for
+    // game sites dated `time` (a Date). `random`: 16 bytes for a fresh
+    // IFID. Returns {bytes, warnings} or {refusal, status}, byte strings
+    // of kaland-publish's lines.
+    publish(templateBytes, random, {asZip = false, time = new Date()} = {}) {
+      const input = new Uint8Array(templateBytes.length + 16);
+      input.set(templateBytes);
+      input.set(random, templateBytes.length);
+      put(input);
+      const status = module._studio_publish(asZip ? 1 : 0, time.getFullYear(), time.getMonth() + 1, time.getDate(),
+                                            time.getHours(), time.getMinutes(), time.getSeconds());
+      const bytes = resultBytes();
+      if (status !== 0) return {refusal: bytes, status};
+      return {bytes, warnings: byteString(module._studio_publish_warnings())};
+    },
+  };
+}
