@@ -55,7 +55,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--template", required=True)
     parser.add_argument("--style", required=True)
-    parser.add_argument("--engine", required=True)
+    parser.add_argument("--engine", help="the engine's script, inlined before the other scripts")
     parser.add_argument("--script", action="append", required=True)
     parser.add_argument("--map", required=True)
     parser.add_argument("--output", required=True)
@@ -71,7 +71,7 @@ def main():
     page = read_text(options.template)
     for placeholder, value in (
         ("@KALAND_STYLE@", style),
-        ("@KALAND_SCRIPTS@", "\n".join([inline_engine(options.engine)] +
+        ("@KALAND_SCRIPTS@", "\n".join(([inline_engine(options.engine)] if options.engine else []) +
                                         [inline_script(path) for path in options.script])),
         ("@KALAND_MAP_NAME@", map_name),
         ("@KALAND_MAP@", map_data),
