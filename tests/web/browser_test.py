@@ -481,6 +481,14 @@ class BundledPageTest(Player):
         # The game's text is the author's, in a language the map does not name;
         # the runner's own words are Hungarian.
         self.assertEqual({"log": "", "prompt": "hu"}, marks)
+        # A map that names its language: Hungarian words for Hungarian,
+        # English for any other.
+        found = """return [document.documentElement.lang, document.getElementById('undo').textContent,
+                           document.getElementById('transcript').lang];"""
+        self.open_map_file(write_file("hu.map", b"#lang hu\n#helyiseg 1\nItt.\n#gameover\n"))
+        self.assertEqual(["hu", "Vissza", "hu"], DRIVER.execute_script(found))
+        self.open_map_file(write_file("de.map", b"#lang de-AT\n#helyiseg 1\nHier.\n#gameover\n"))
+        self.assertEqual(["en", "Undo", "de-AT"], DRIVER.execute_script(found))
         self.emulate_languages("hu-HU,hu,en")
         self.open_page(self.page_url, fresh=True)
         found = DRIVER.execute_script("""
