@@ -255,10 +255,27 @@
   // Set when a call failed inside the engine: a fresh one takes over.
   let engineBroken = false;
 
+  // The engine's binary, when the page holds it apart from the engine's
+  // script, is compiled at once where the browser allows it, so that the
+  // first room is in the page's first frame; else in the background.
+  function engineOptions() {
+    if (!page.engineBinary) return {};
+    const binary = decodeBase64(page.engineBinary.textContent);
+    const instantiateWasm = (imports, receive) => {
+      try {
+        const instance = new WebAssembly.Instance(new WebAssembly.Module(binary), imports);
+        receive(instance);
+        return instance.exports;
+      } catch (error) {
+        WebAssembly.instantiate(binary, imports).then((result) => receive(result.instance), () => say(words.noEngine));
+        return {};
+      }
+    };
+    return {instantiateWasm};
+  }
+
   function startEngine() {
-    // The engine's binary, when the page holds it apart from the engine's script.
-    const options = page.engineBinary ? {wasmBinary: decodeBase64(page.engineBinary.textContent)} : {};
-    engineStarting = createKalandEngine(options).then((module) => {
+    engineStarting = createKalandEngine(engineOptions()).then((module) => {
       engine = makeKalandEngine(module);
       if (game) engine.load(game.bytes);
     });
@@ -389,13 +406,15 @@
     return turn;
   }
 
-  // Turns go in chunks, and the browser lays out and paints only the chunks
-  // in view: a long game costs what its last screenful does.
+  // Turns go in chunks. A full chunk is sealed, and the browser lays out
+  // and paints sealed chunks only when they come into view: a long game
+  // costs what its last screenful does.
   const TURNS_PER_CHUNK = 50;
 
   function addTurn(parent, turn) {
     let chunk = parent.lastElementChild;
     if (!chunk || chunk.childElementCount >= TURNS_PER_CHUNK) {
+      chunk?.classList.add('sealed');
       chunk = document.createElement('div');
       chunk.className = 'chunk';
       parent.appendChild(chunk);
@@ -408,17 +427,27 @@
     const turn = game.turns.pop();
     const chunk = turn.parentNode;
     turn.remove();
-    if (!chunk.firstChild) chunk.remove();
+    if (!chunk.firstChild) {
+      chunk.remove();
+      page.transcript.lastElementChild?.classList.remove('sealed');
+    }
   }
+
+  // Whether the log may be scrolled away from its top: setting the scroll
+  // position makes the browser lay the page out at once, which a page just
+  // opened has no need for.
+  let logScrolled = false;
 
   // Shows a turn from its top, the typed line first, so that the room it
   // brings starts in view however small the log is; a short turn shows
   // whole at the bottom.
   function showTurn(turn) {
     if (turn === page.transcript.firstChild?.firstChild) {
-      page.log.scrollTop = 0;
+      if (logScrolled) page.log.scrollTop = 0;
+      logScrolled = false;
       return;
     }
+    logScrolled = true;
     const padding = parseFloat(getComputedStyle(page.log).paddingTop) || 0;
     const top = page.log.getBoundingClientRect().top + page.log.clientTop + padding;
     page.log.scrollTop += turn.getBoundingClientRect().top - top;
@@ -715,6 +744,9 @@
         page.log.scrollBy(0, (event.key === 'PageUp' ? -0.9 : 0.9) * page.log.clientHeight);
       }
     });
+    page.log.addEventListener('scroll', () => {
+      logScrolled = true;
+    }, {passive: true});
     // A click that selects nothing, or a key typed while the log has the
     // focus, goes back to the command field.
     page.log.addEventListener('click', () => {
