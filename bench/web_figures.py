@@ -1,19 +1,26 @@
 #!/usr/bin/env python3
 """Figures of the browser page, measured in headless Chromium on this machine:
-  - the size of kaland.html with the bundled adventure (target: 300 KB);
-  - the time from opening the page to its first room painted (target: 300 ms),
-    the median of 7 fresh loads;
-  - a map of about 1 MB opened through the file button: the time until its
-    first room shows, and the time for a typed line once 200 lines have been
-    typed (every line plays all typed lines again; target: 1 s);
-  - the same for a 60 MB map, near the page's 64 MB limit.
+  - the size of kaland.html with the bundled adventure (target: 300 KB), and
+    the errors the browser's console shows while it loads (target: none);
+  - the first room on a cold load (a fresh browser profile each time) beside
+    a page that only writes one line into its log, the two loaded in turn,
+    7 times each (target: at most 75 ms more), and on a warm reload;
+  - one more typed line, from Enter to the log updated and painted, after
+    20, 2,000 and 20,000 lines of a game (the median of 20 moves; 5 after
+    20,000): after 2,000 at most twice what it costs after 20;
+  - Undo after 2,000 lines (the median of 5), against 20 moves after 20 lines;
+  - reopening a map with a saved game of 2,000 and 20,000 lines;
+  - a map of about 1 MB opened through the file button: its first room, and
+    a typed line once 200 lines have been typed; the same for a 60 MB map,
+    near the page's 64 MB limit;
 and, given kaland-studio.html too, the studio's:
   - its size (target: 3 MB) and the time from opening it to its first
     editable text (target: 1 s), the median of 5 fresh loads;
   - on a map of 500 rooms and one of 10,000, with 20 lines typed: the time
     from a keystroke in a room's text to the diagnostics and the replayed
     game being current (targets: 100 ms and 500 ms), the median of 5.
-Not a test: it prints the figures.
+Absolute times on a shared machine move by half from run to run: compare
+figures of one run. Not a test: it prints the figures.
   /usr/bin/python3 bench/web_figures.py build-web/kaland.html [build-web/kaland-studio.html]"""
 import base64
 import os
@@ -27,9 +34,9 @@ from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 
 # Opens `bytes` through the page's file button as a dropped-in File would,
-# and measures until its first room is in the log.
+# and measures until `marker` is in the log (the whole log is built at once).
 OPEN_MAP = """
-const [data, done] = [arguments[0], arguments[arguments.length - 1]];
+const [data, marker, done] = [arguments[0], arguments[1], arguments[arguments.length - 1]];
 const binary = atob(data);
 const bytes = new Uint8Array(binary.length);
 for (let i = 0; i < binary.length; ++i) bytes[i] = binary.charCodeAt(i);
@@ -39,7 +46,7 @@ transfer.items.add(new File([bytes], 'bench.map'));
 const log = document.getElementById('log');
 const start = performance.now();
 const observer = new MutationObserver(() => {
-  if (log.textContent.includes('ROOM-1 ')) {
+  if (log.textContent.includes(marker)) {
     observer.disconnect();
     requestAnimationFrame(() => setTimeout(() => done(performance.now() - start), 0));
   }
@@ -67,6 +74,45 @@ requestAnimationFrame(() => setTimeout(() => done({
 }), 0));
 """
 
+# Runs one action (a typed line or a click), from the press to the log
+# updated and painted.
+TIME_ACTION = """
+const [action, key, done] = arguments;
+const start = performance.now();
+if (action === 'type') {
+  document.getElementById('line').value = key;
+  document.getElementById('command').requestSubmit();
+} else {
+  document.getElementById(action).click();
+}
+requestAnimationFrame(() => setTimeout(() => done(performance.now() - start), 0));
+"""
+
+# Puts `count` lines of `key` in the saved game whose lines are `[key]`.
+SEED_SAVED_GAME = """
+const [key, count] = arguments;
+for (let i = 0; i < localStorage.length; ++i) {
+  const name = localStorage.key(i);
+  if (!name.startsWith('kaland:game:')) continue;
+  const saved = JSON.parse(localStorage.getItem(name));
+  if (saved.lines.length === 1 && saved.lines[0] === key) {
+    localStorage.setItem(name, JSON.stringify({lines: new Array(count).fill(key)}));
+    return name;
+  }
+}
+return null;
+"""
+
+# A page that only writes one line into its log: what a fresh browser costs.
+ONE_LINE_PAGE = """<!DOCTYPE html>
+<html lang="en"><head><meta charset="utf-8"><title>one line</title></head>
+<body><pre id="log"></pre>
+<script>
+document.getElementById('log').textContent = '\\nOne line.\\n';
+requestAnimationFrame(() => setTimeout(() => performance.mark('kaland-first-room'), 0));
+</script></body></html>
+"""
+
 
 def chain_map(target_bytes):
     """Rooms 1, 2, ... each with a long text and the exit n to the next."""
@@ -83,21 +129,31 @@ def chain_map(target_bytes):
     return "".join(rooms).encode()
 
 
-def start_browser(profile):
+def ring_map(rooms=12):
+    """Rooms in a ring, each a few lines long: n leads on for ever."""
+    parts = []
+    for room in range(1, rooms + 1):
+        parts.append(f"#helyiseg {room}\n  RING-{room}\n"
+                     "  A round hall of grey stone. Doors lead on to the north and back to the south,\n"
+                     "  and the air is still.\n    [n] north\n    [s] south\n"
+                     f"#irany N {room % rooms + 1} n\n#irany N {(room - 2) % rooms + 1} s\n")
+    return "".join(parts).encode()
+
+
+def start_browser(profile, logs=False):
     options = webdriver.ChromeOptions()
     for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
                  "--disable-dev-shm-usage", "--window-size=1000,760", f"--user-data-dir={profile}"):
         options.add_argument(flag)
+    if logs:
+        options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
     driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
-    driver.set_script_timeout(300)
+    driver.set_script_timeout(600)
     return driver
 
 
-def first_room_ms(driver, url):
-    driver.get(url)
-    driver.execute_script("localStorage.clear()")
-    driver.get(url)
+def wait_for_mark(driver):
     deadline = time.monotonic() + 30
     while time.monotonic() < deadline:
         found = driver.execute_script(
@@ -108,13 +164,62 @@ def first_room_ms(driver, url):
     raise RuntimeError("the first room never showed")
 
 
+def first_room_ms(driver, url):
+    driver.get(url)
+    driver.execute_script("localStorage.clear()")
+    driver.get(url)
+    return wait_for_mark(driver)
+
+
+def cold_first_room_ms(scratch, url, number):
+    """The first room in a browser started with a fresh profile."""
+    profile = os.path.join(scratch, f"cold-{number}")
+    driver = start_browser(profile)
+    try:
+        driver.get(url)
+        return wait_for_mark(driver)
+    finally:
+        driver.quit()
+        shutil.rmtree(profile, ignore_errors=True)
+
+
+def console_errors(scratch, url):
+    driver = start_browser(os.path.join(scratch, "console"), logs=True)
+    try:
+        driver.get(url)
+        wait_for_mark(driver)
+        return [entry["message"][:160] for entry in driver.get_log("browser") if entry["level"] == "SEVERE"]
+    finally:
+        driver.quit()
+
+
 def measure_map(driver, url, size, lines):
     driver.get(url)
     driver.execute_script("localStorage.clear()")
     map_bytes = chain_map(size)
-    opened = driver.execute_async_script(OPEN_MAP, base64.b64encode(map_bytes).decode())
+    opened = driver.execute_async_script(OPEN_MAP, base64.b64encode(map_bytes).decode(), "ROOM-1 ")
     typed = driver.execute_async_script(TYPE_LINES, lines, "n")
     return len(map_bytes), opened, typed
+
+
+def moves_after(driver, url, lines, moves, undos=0):
+    """Opens the ring map with a saved game of `lines` lines; returns the
+    time to reopen it, the median of `moves` typed lines after it, and the
+    median of `undos` presses of Undo."""
+    driver.get(url)
+    driver.execute_script("localStorage.clear()")
+    data = base64.b64encode(ring_map()).decode()
+    driver.execute_async_script(OPEN_MAP, data, "RING-1")
+    driver.execute_async_script(TIME_ACTION, "type", "n")
+    if driver.execute_script(SEED_SAVED_GAME, "n", lines) is None:
+        raise RuntimeError("the saved game was not found")
+    reopened = driver.execute_async_script(OPEN_MAP, data, "RING-1")
+    echoes = driver.execute_script("return document.querySelectorAll('#log .input').length")
+    if echoes != lines:
+        raise RuntimeError(f"the saved game came back with {echoes} lines, not {lines}")
+    typed = [driver.execute_async_script(TIME_ACTION, "type", "n") for _ in range(moves)]
+    undone = [driver.execute_async_script(TIME_ACTION, "undo", "") for _ in range(undos)]
+    return reopened, statistics.median(typed), statistics.median(undone) if undone else None
 
 
 # Times a keystroke in the studio's editor until the studio has checked and
@@ -208,20 +313,51 @@ def main():
     scratch = tempfile.mkdtemp(prefix="kaland-bench-")
     shutil.copy(page, os.path.join(scratch, "kaland.html"))
     url = "file://" + os.path.join(scratch, "kaland.html")
-    driver = start_browser(os.path.join(scratch, "profile"))
+    with open(os.path.join(scratch, "one-line.html"), "w", encoding="utf-8") as file:
+        file.write(ONE_LINE_PAGE)
+    one_line_url = "file://" + os.path.join(scratch, "one-line.html")
     try:
         print(f"kaland.html: {os.path.getsize(page)} bytes ({os.path.getsize(page) / 1024:.0f} KB)")
-        loads = [first_room_ms(driver, url) for _ in range(7)]
-        print(f"first room painted after opening the page: median {statistics.median(loads):.0f} ms "
-              f"(of 7 loads: {', '.join(f'{value:.0f}' for value in loads)})")
-        for size, lines in ((1 << 20, 200), (60 << 20, 20)):
-            map_size, opened, typed = measure_map(driver, url, size, lines)
-            print(f"{map_size / 1048576:.1f} MB map through the file button: first room after {opened:.0f} ms; "
-                  f"line {typed['echoes']} typed and shown in {typed['ms']:.0f} ms")
-        if len(sys.argv) > 2:
-            studio_figures(driver, os.path.abspath(sys.argv[2]), scratch)
+        errors = console_errors(scratch, url)
+        print(f"errors on the console while loading: {len(errors)}")
+        for error in errors:
+            print(f"  {error}")
+
+        pages, baselines = [], []
+        for number in range(7):
+            baselines.append(cold_first_room_ms(scratch, one_line_url, 2 * number))
+            pages.append(cold_first_room_ms(scratch, url, 2 * number + 1))
+        page_median, baseline_median = statistics.median(pages), statistics.median(baselines)
+        print(f"first room on a cold load (fresh profile): median {page_median:.0f} ms "
+              f"(of 7: {', '.join(f'{value:.0f}' for value in pages)}); a page writing one line: "
+              f"{baseline_median:.0f} ms ({', '.join(f'{value:.0f}' for value in baselines)}); "
+              f"the page adds {page_median - baseline_median:.0f} ms (target: 75)")
+
+        driver = start_browser(os.path.join(scratch, "profile"))
+        try:
+            loads = [first_room_ms(driver, url) for _ in range(7)]
+            print(f"first room painted on a warm reload: median {statistics.median(loads):.0f} ms "
+                  f"(of 7 loads: {', '.join(f'{value:.0f}' for value in loads)})")
+
+            _, after_20, _ = moves_after(driver, url, 20, 20)
+            reopen_2000, after_2000, undo_2000 = moves_after(driver, url, 2000, 20, undos=5)
+            reopen_20000, after_20000, _ = moves_after(driver, url, 20000, 5)
+            print(f"a typed line, Enter to the log painted (median): after 20 lines {after_20:.1f} ms, "
+                  f"after 2,000 {after_2000:.1f} ms ({after_2000 / after_20:.2f} times; target: 2), "
+                  f"after 20,000 {after_20000:.1f} ms")
+            print(f"Undo after 2,000 lines: {undo_2000:.1f} ms; 20 moves after 20 lines: {20 * after_20:.0f} ms")
+            print(f"reopening a map with a saved game: 2,000 lines {reopen_2000:.0f} ms, "
+                  f"20,000 lines {reopen_20000:.0f} ms")
+
+            for size, lines in ((1 << 20, 200), (60 << 20, 20)):
+                map_size, opened, typed = measure_map(driver, url, size, lines)
+                print(f"{map_size / 1048576:.1f} MB map through the file button: first room after {opened:.0f} ms; "
+                      f"line {typed['echoes']} typed and shown in {typed['ms']:.0f} ms")
+            if len(sys.argv) > 2:
+                studio_figures(driver, os.path.abspath(sys.argv[2]), scratch)
+        finally:
+            driver.quit()
     finally:
-        driver.quit()
         shutil.rmtree(scratch, ignore_errors=True)
 
 

@@ -12,7 +12,16 @@ const KalandGameState = Object.freeze({
 
 // Wraps an instantiated engine module.
 function makeKalandEngine(module) {
+  // Memory may grow during any call, which replaces the heap's buffer:
+  // the views are taken afresh after each call.
   const copyOut = (pointer, size) => module.HEAPU8.slice(pointer, pointer + size);
+
+  function terminatedText(pointer) {
+    const heap = module.HEAPU8;
+    let end = pointer;
+    while (heap[end] !== 0) ++end;
+    return heap.slice(pointer, end);
+  }
 
   // Loads a map's bytes into the engine's room table. Returns 'loaded',
   // 'refused' (the map's own message shows when it is played) or 'memory'.
@@ -26,42 +35,72 @@ function makeKalandEngine(module) {
 
   // Plays the loaded map from the start with `input` (bytes, every typed
   // line with its newline). With `inputClosed` the input ends there as a
-  // piped file does. Returns {state, output, reads, outOfMemory}: `reads`
-  // holds the output size at which each line read began.
-  function play(input, inputClosed = false) {
+  // piped file does. A page that already shows the transcript up to output
+  // byte `outputFrom` and knows the first `readsFrom` reads asks only for
+  // what follows. Returns
+  //   {state, output, outputSize, reads, readCount, runnerFrom, outOfMemory}:
+  // `output` is the output from `outputFrom` on (outputSize bytes in all);
+  // `reads` the output size at which each line read began, from read
+  // `readsFrom` on (readCount reads in all); `runnerFrom` where the
+  // runner's own words (exit prompt, defect messages) begin in the output.
+  function playSince(input, outputFrom = 0, readsFrom = 0, inputClosed = false) {
     const pointer = module._kaland_input_buffer(input.length);
-    if (!pointer) return {state: KalandGameState.Stopped, output: new Uint8Array(0), reads: [], outOfMemory: true};
+    if (!pointer) {
+      return {state: KalandGameState.Stopped, output: new Uint8Array(0), outputSize: 0, reads: [], readCount: 0,
+              runnerFrom: 0, outOfMemory: true};
+    }
     module.HEAPU8.set(input, pointer);
     const state = module._kaland_play(input.length, inputClosed ? 1 : 0);
-    const output = copyOut(module._kaland_output(), module._kaland_output_size());
-    const reads = [];
+    const outputSize = module._kaland_output_size();
+    const output = copyOut(module._kaland_output() + Math.min(outputFrom, outputSize),
+                           outputSize - Math.min(outputFrom, outputSize));
     const readCount = module._kaland_read_count();
-    for (let read = 0; read < readCount; ++read) reads.push(module._kaland_read_output_size(read));
-    return {state, output, reads, outOfMemory: module._kaland_out_of_memory() === 1};
+    const first = Math.min(readsFrom, readCount);
+    const reads = Array.from(new Uint32Array(module.HEAPU8.buffer, module._kaland_reads() + 4 * first, readCount - first));
+    return {state, output, outputSize, reads, readCount, runnerFrom: module._kaland_runner_output_start(),
+            outOfMemory: module._kaland_out_of_memory() === 1};
   }
 
-  // A terminated string of the engine, as bytes.
-  function terminated(pointer) {
-    let end = pointer;
-    while (module.HEAPU8[end] !== 0) ++end;
-    return copyOut(pointer, end - pointer);
+  // The whole transcript: {state, output, reads, runnerFrom, outOfMemory}.
+  function play(input, inputClosed = false) {
+    return playSince(input, 0, 0, inputClosed);
   }
 
   // The first line of the start room's text, trimmed, as bytes.
-  const startText = () => terminated(module._kaland_start_text());
+  const startText = () => terminatedText(module._kaland_start_text());
   // The loaded map's facts, as bytes of the map: its title (#title, else
   // the start room's first line), #author and #blurb.
-  const mapTitle = () => terminated(module._kaland_map_title());
-  const mapAuthor = () => terminated(module._kaland_map_author());
-  const mapBlurb = () => terminated(module._kaland_map_blurb());
-  // The map's #lang tag as a string ('' without one): a tag is ASCII.
-  const mapLanguage = () => String.fromCharCode(...terminated(module._kaland_map_language()));
+  const mapTitle = () => terminatedText(module._kaland_map_title());
+  const mapAuthor = () => terminatedText(module._kaland_map_author());
+  const mapBlurb = () => terminatedText(module._kaland_map_blurb());
+
+  // The checker's plain words for the defect that refused the loaded map or
+  // stopped the last game: {line, text} with the text as bytes (English),
+  // line 0 for the file as a whole; null when it has none. `bytes` are the
+  // map's, which the engine no longer keeps once loaded.
+  function explain(bytes) {
+    const pointer = module._kaland_check_buffer(bytes.length);
+    if (!pointer) return null;
+    module.HEAPU8.set(bytes, pointer);
+    const text = terminatedText(module._kaland_explain(bytes.length));
+    return text.length > 0 ? {line: module._kaland_explanation_line(), text} : null;
+  }
+
+  // The language the loaded map declares on its #lang line, as a language
+  // tag; '' when it declares none, or when the engine cannot tell
+  // (knowsMapLanguage says which).
+  const knowsMapLanguage = typeof module._kaland_map_language === 'function';
+  function mapLanguage() {
+    if (!knowsMapLanguage) return '';
+    return new TextDecoder('latin1').decode(terminatedText(module._kaland_map_language())).trim();
+  }
 
   // How the loaded map's text is shown: 'utf-8' or 'windows-1250', the
   // engine's decision for the whole map, as a TextDecoder label.
-  const encoding = () => String.fromCharCode(...terminated(module._kaland_map_encoding()));
+  const encoding = () => new TextDecoder('latin1').decode(terminatedText(module._kaland_map_encoding()));
 
-  return {load, play, startText, mapTitle, mapAuthor, mapLanguage, mapBlurb, encoding};
+  return {load, play, playSince, startText, mapTitle, mapAuthor, mapBlurb, explain, mapLanguage, knowsMapLanguage,
+          encoding};
 }
 
 if (typeof module === 'object' && module.exports) module.exports = {makeKalandEngine, KalandGameState};

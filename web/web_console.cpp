@@ -102,6 +102,12 @@ std::size_t webReadOutputSize(std::size_t read) {
     return size;
 }
 
+const std::size_t* webReadOutputSizes() {
+    // The block comes from realloc, aligned for any type.
+    static const std::size_t none = 0;
+    return console.reads.bytes != nullptr ? reinterpret_cast<const std::size_t*>(console.reads.bytes) : &none;
+}
+
 int consoleReadByte() {
     if (console.inputOffset < console.inputSize) {
         return static_cast<unsigned char>(console.input[console.inputOffset++]);

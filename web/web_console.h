@@ -26,6 +26,8 @@ std::size_t webOutputSize();
 bool webOutputFailed();
 
 /// How many line reads began, and how much output had been written when
-/// each began: the place of each typed line in the transcript.
+/// each began: the place of each typed line in the transcript, one
+/// std::size_t per read, in order.
 std::size_t webReadCount();
 std::size_t webReadOutputSize(std::size_t read);
+const std::size_t* webReadOutputSizes();

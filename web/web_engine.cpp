@@ -2,12 +2,15 @@
 // player types a line the page plays all typed lines again through the kept
 // room table. Everything shown comes from the core (loader, game loop, exit
 // prompt, defect messages); these functions only pass bytes in and out and
-// say where the game stands.
+// say where the game stands. The checker's reading of the map explains a
+// refusal in plain words.
 #include <emscripten/emscripten.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
+#include "defect_explanation.h"
 #include "game_loop.h"
 #include "map_facts.h"
 #include "map_loader.h"
@@ -36,6 +39,9 @@ struct Engine {
     MapFacts facts;       // the map's #title, #author, #lang...: read even from a refused map
     char* input = nullptr;
     std::size_t inputCapacity = 0;
+    std::size_t runnerOutputStart = 0;  // where the runner's own words begin in the output
+    char* checkedMap = nullptr;         // a copy of the map for the checker, while it explains
+    DefectExplanation explanation;
 };
 Engine engine;
 
@@ -105,16 +111,23 @@ EMSCRIPTEN_KEEPALIVE char* kaland_input_buffer(std::size_t size) {
 EMSCRIPTEN_KEEPALIVE int kaland_play(std::size_t size, int inputClosed) {
     startWebConsole(engine.input, engine.input != nullptr ? size : 0, inputClosed != 0);
     engine.playDefect = engine.loadDefect;
+    engine.runnerOutputStart = 0;
     if (!engine.loaded) {
         reportDefect(engine.loadDefect);
         return Stopped;
     }
     GameEnd end = playGame(&engine.playDefect);
-    bool waitsInGame = webInputRanOut();
+    engine.runnerOutputStart = webOutputSize();
+    // The game waits for the next line: what follows has not happened yet
+    // (and would begin a read of its own).
+    if (webInputRanOut()) {
+        cutWebOutputAtWait();
+        return WaitingForLine;
+    }
     closeGame(end);
     if (webInputRanOut()) {
         cutWebOutputAtWait();
-        return waitsInGame ? WaitingForLine : WaitingForEnter;
+        return WaitingForEnter;
     }
     if (end == GameStopped) {
         reportDefect(engine.playDefect);
@@ -131,13 +144,23 @@ EMSCRIPTEN_KEEPALIVE std::size_t kaland_output_size() {
     return webOutputSize();
 }
 
-/// How many line reads the last game began, and the output size at each.
+/// How many line reads the last game began.
 EMSCRIPTEN_KEEPALIVE std::size_t kaland_read_count() {
     return webReadCount();
 }
 
-EMSCRIPTEN_KEEPALIVE std::size_t kaland_read_output_size(std::size_t read) {
-    return webReadOutputSize(read);
+/// The output size at each read the last game began, in one block that the
+/// page reads as 32-bit numbers.
+EMSCRIPTEN_KEEPALIVE const std::size_t* kaland_reads() {
+    static_assert(sizeof(std::size_t) == 4, "the page reads the block as 32-bit numbers");
+    return webReadOutputSizes();
+}
+
+/// Where, in the last game's output, the runner's own words begin: the exit
+/// prompt and the messages about a defect, written in Hungarian whatever the
+/// map's language. The output size when the game still goes on.
+EMSCRIPTEN_KEEPALIVE std::size_t kaland_runner_output_start() {
+    return engine.runnerOutputStart;
 }
 
 /// 1 when the last game or load failed for lack of memory: the runner says
@@ -184,6 +207,31 @@ EMSCRIPTEN_KEEPALIVE const char* kaland_map_blurb() {
 /// and encodes typed lines with it.
 EMSCRIPTEN_KEEPALIVE const char* kaland_map_encoding() {
     return mapEncodingLabel(engine.encoding);
+}
+
+/// Room for `size` bytes of the map, to be filled by the page before
+/// kaland_explain; null when the memory cannot be had.
+EMSCRIPTEN_KEEPALIVE char* kaland_check_buffer(std::size_t size) {
+    return replaceBuffer(&engine.checkedMap, size);
+}
+
+/// Reads the map in the check buffer as kaland-check does, explains the
+/// defect that refused the loaded map or stopped the last game, and lets the
+/// buffer go. Returns the explanation's text, empty when there is none; its
+/// line is kaland_explanation_line.
+EMSCRIPTEN_KEEPALIVE const char* kaland_explain(std::size_t size) {
+    engine.explanation = DefectExplanation{};
+    if (engine.checkedMap != nullptr) {
+        engine.explanation = explainDefect(engine.checkedMap, size, engine.playDefect);
+    }
+    std::free(engine.checkedMap);
+    engine.checkedMap = nullptr;
+    return engine.explanation.text.c_str();
+}
+
+/// The map line of the last explanation; 0 when it concerns the whole file.
+EMSCRIPTEN_KEEPALIVE std::uint32_t kaland_explanation_line() {
+    return engine.explanation.line > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(engine.explanation.line);
 }
 
 }  // extern "C"

@@ -3,16 +3,22 @@
 use it: typing the walkthrough, undo, restart, reload and resume, opening
 maps through the file button, refused and huge maps, markup in maps and
 titles, accented text in UTF-8 and windows-1250, a published page opened from
-file://, accessibility properties, and screenshots in both colour schemes.
+file://, small screens and large text, the page's words in English and
+Hungarian, keyboard use, accessibility (with axe-core), a long game, and
+screenshots in both colour schemes.
 
-  browser_test.py --page kaland.html --native-build BUILD [--screenshots DIR]
+  browser_test.py --page kaland.html --native-build BUILD --axe AXE [--screenshots DIR]
 
-BUILD is a native build folder with kaland and kaland-publish: the console's
-output is the expected log. Without Chromium, chromedriver or selenium the
-tests are skipped (status 77), unless KALAND_REQUIRE_WEB_TESTS=1.
+BUILD is a native build folder with kaland, kaland-check and kaland-publish:
+the console's output is the expected log, the checker's lines the expected
+explanations. AXE is axe.min.js of axe-core, which the studio's build installs
+from npm as its lockfile pins it. Without Chromium, chromedriver, selenium or
+axe-core the tests are skipped (status 77), unless KALAND_REQUIRE_WEB_TESTS=1.
 """
 import argparse
+import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -60,6 +66,7 @@ def start_browser(user_data_dir):
                  "--disable-dev-shm-usage", "--window-size=1000,760", f"--user-data-dir={user_data_dir}"):
         options.add_argument(flag)
     options.add_experimental_option("prefs", {"download.default_directory": os.path.join(user_data_dir, "downloads")})
+    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
     driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
     driver.set_page_load_timeout(30)
     driver.set_script_timeout(30)
@@ -71,6 +78,18 @@ def console_output(map_path, input_bytes):
     kaland = os.path.join(OPTIONS.native_build, "kaland")
     result = subprocess.run([kaland, map_path], input=input_bytes, capture_output=True, timeout=60)
     return result.stdout
+
+
+def checker_explanation(map_path):
+    """kaland-check's first error line for the map: (line, the text after
+    the runner's quoted message)."""
+    check = os.path.join(OPTIONS.native_build, "kaland-check")
+    result = subprocess.run([check, map_path], capture_output=True, timeout=60)
+    for line in result.stderr.decode().splitlines():
+        found = re.match(r'[^:]*:(\d+): error: "[^"]*": (.*)$', line)
+        if found:
+            return int(found.group(1)), found.group(2)
+    raise AssertionError(f"kaland-check gives no error line for {map_path}")
 
 
 def write_file(name, data):
@@ -135,6 +154,31 @@ class Player(unittest.TestCase):
     def click(self, element_id):
         self.element(element_id).click()
 
+    def status_text(self):
+        """The whole status, with the words only screen readers get."""
+        return self.element("status").get_attribute("textContent")
+
+    def emulate_screen(self, width, height):
+        DRIVER.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                               {"width": width, "height": height, "deviceScaleFactor": 1, "mobile": True})
+        self.addCleanup(DRIVER.execute_cdp_cmd, "Emulation.clearDeviceMetricsOverride", {})
+
+    def emulate_languages(self, accept_language):
+        agent = DRIVER.execute_script("return navigator.userAgent")
+        DRIVER.execute_cdp_cmd("Emulation.setUserAgentOverride", {"userAgent": agent, "acceptLanguage": accept_language})
+        self.addCleanup(DRIVER.execute_cdp_cmd, "Emulation.setUserAgentOverride",
+                        {"userAgent": agent, "acceptLanguage": "en-US,en"})
+
+    def axe_violations(self):
+        """axe-core's violations on the page as it stands: rule, impact, nodes."""
+        with open(OPTIONS.axe, encoding="utf-8") as file:
+            DRIVER.execute_script(file.read() + "\nwindow.axe = axe;")
+        result = DRIVER.execute_async_script(
+            "const done = arguments[arguments.length - 1];"
+            "axe.run(document).then((found) => done(found.violations.map((violation) => "
+            "[violation.id, violation.impact, violation.nodes.map((node) => node.target.join(' '))])));")
+        return result
+
     def focused_id(self):
         return DRIVER.execute_script("return document.activeElement && document.activeElement.id")
 
@@ -160,8 +204,10 @@ class BundledPageTest(Player):
         self.assertEqual("Play again", self.element("restart").text)
         self.assertFalse(self.type_line("n"), "a finished game takes no more lines")
         self.assertEqual("line", self.focused_id())
-        # Nothing was fetched: everything the page needs is in the file.
+        # Nothing was fetched: everything the page needs is in the file, and
+        # the browser had nothing to complain about.
         self.assertEqual(0, DRIVER.execute_script("return performance.getEntriesByType('resource').length"))
+        self.assertEqual([], [entry["message"] for entry in DRIVER.get_log("browser") if entry["level"] == "SEVERE"])
 
     def test_undo_takes_back_the_last_line(self):
         start = self.log_output()
@@ -173,6 +219,8 @@ class BundledPageTest(Player):
         self.wait_for(lambda: len(self.echoes()) == 2, "undo")
         self.assertEqual(["n\n", "x\n"], self.echoes())
         self.assertIn("Took back", self.status())
+        # A screen reader hears where the player is back, not only what went.
+        self.assertIn("THE MARKET SQUARE", self.status_text())
         self.assertEqual("line", self.focused_id())
         # Ctrl+Z in the empty command field undoes as well.
         from selenium.webdriver.common.keys import Keys
@@ -205,13 +253,19 @@ class BundledPageTest(Player):
         self.assertIn("saved game is back", self.status())
         self.assertEqual("line", self.focused_id())
 
-    def test_save_transcript(self):
-        self.type_lines(["n"])
+    def test_save_transcript_marks_typed_lines(self):
+        self.type_lines(["n", "exit", ""])
         self.click("save")
         folder = os.path.join(OPTIONS.user_data_dir, "downloads")
         self.wait_for(lambda: os.path.exists(os.path.join(folder, "zelmor-transcript.txt")), "the download")
         with open(os.path.join(folder, "zelmor-transcript.txt"), encoding="utf-8") as file:
-            self.assertEqual(DRIVER.execute_script("return document.getElementById('log').textContent"), file.read())
+            saved = file.read()
+        # The console's output, each typed line on a line of its own after "› ".
+        output = self.log_output()
+        first, rest = output.split("    [w] west to the fisherman's hut\n\n", 1)
+        market, _ = rest.split("Nyomj <Enter>-t a kilepeshez!")
+        self.assertEqual(f"{first}    [w] west to the fisherman's hut\n\n› n\n{market}› exit\n"
+                         "Nyomj <Enter>-t a kilepeshez!\n›\n", saved)
 
     def test_accessibility_properties(self):
         found = DRIVER.execute_script("""
@@ -233,12 +287,224 @@ class BundledPageTest(Player):
         self.assertEqual(("off", "off", "false"), (found["capitalize"], found["correct"], found["spell"]))
         self.assertIn("width=device-width", found["viewport"])
         self.type_line("n")
+        # Typed lines are part of what a screen reader reads back.
         hidden = DRIVER.execute_script(
-            "return [...document.querySelectorAll('#log .input')].every((echo) => echo.getAttribute('aria-hidden') === 'true')")
-        self.assertTrue(hidden, "an echoed line would be read out again")
+            "return [...document.querySelectorAll('#log .input')].some((echo) => echo.closest('[aria-hidden]'))")
+        self.assertFalse(hidden, "typed lines are hidden from screen readers")
+        # Every piece of text is inside a landmark.
+        outside = DRIVER.execute_script(
+            "return [...document.querySelectorAll('body p, body label, body button')].filter((element) => "
+            "!element.closest('header, main, nav, footer')).map((element) => element.id)")
+        self.assertEqual([], outside)
         # The user's font size wins: sizes follow the root font size.
         DRIVER.execute_script("document.documentElement.style.fontSize = '32px'")
         self.assertEqual("32px", DRIVER.execute_script("return getComputedStyle(document.getElementById('log')).fontSize"))
+
+    # ---- small screens, keyboard, feedback ----
+
+    def first_new_room_line_in_view(self):
+        """Whether the first line the last move showed (after the typed line
+        and the blank line before a room) is inside the log's visible area
+        and the window."""
+        return DRIVER.execute_script("""
+            const log = document.getElementById('log');
+            const echoes = log.querySelectorAll('.input');
+            const turn = echoes.length ? echoes[echoes.length - 1].parentNode : log.querySelector('.turn');
+            const row = [...turn.querySelectorAll('.row')].find((row) => row.textContent.trim() !== '');
+            if (!row) return 'no room shown';
+            const box = log.getBoundingClientRect();
+            const top = box.top + log.clientTop;
+            const bottom = top + log.clientHeight;
+            const line = row.getClientRects()[0];
+            const seen = line.top >= top - 1 && line.bottom <= bottom + 1 && line.bottom <= innerHeight;
+            return seen || `${row.textContent.trim()} at ${line.top}-${line.bottom}, log ${top}-${bottom}`;""")
+
+    def test_small_screens_and_large_text_show_each_new_room(self):
+        with open(os.path.join(SOURCE_DIR, "zelmor.walkthrough"), encoding="utf-8") as file:
+            walkthrough = file.read().split("\n")[:-1]
+        for width, height, font_size in ((375, 400, ""), (640, 380, ""), (1000, 760, "200%")):
+            with self.subTest(width=width, height=height, font_size=font_size):
+                self.open_page(self.page_url, fresh=True)
+                self.emulate_screen(width, height)
+                DRIVER.execute_script("document.documentElement.style.fontSize = arguments[0]", font_size)
+                self.assertLessEqual(DRIVER.execute_script("return document.documentElement.scrollWidth"), width)
+                for line in walkthrough[:-2]:
+                    self.type_line(line)
+                    self.assertIs(True, self.first_new_room_line_in_view(), f"after {line!r}")
+
+    def test_the_log_scrolls_from_the_keyboard(self):
+        self.emulate_screen(375, 400)
+        self.type_lines(["n", "e", "f", "w"])
+        from selenium.webdriver.common.keys import Keys
+        log_top = "return document.getElementById('log').scrollTop"
+        before = DRIVER.execute_script(log_top)
+        self.element("line").send_keys(Keys.PAGE_UP)
+        self.assertLess(DRIVER.execute_script(log_top), before)
+        self.assertEqual("line", self.focused_id())
+        self.element("line").send_keys(Keys.PAGE_DOWN)
+        self.assertEqual(before, DRIVER.execute_script(log_top))
+        # The log is in the tab order, so that it can be scrolled on its own.
+        self.assertEqual(0, DRIVER.execute_script("return document.getElementById('log').tabIndex"))
+
+    def test_a_click_in_the_log_keeps_the_next_key(self):
+        from selenium.webdriver.common.action_chains import ActionChains
+        self.click("log")
+        ActionChains(DRIVER).send_keys("n").perform()
+        self.assertEqual("line", self.focused_id())
+        self.assertEqual("n", self.element("line").get_attribute("value"))
+
+    def test_a_key_that_matches_nothing_is_answered_outside_the_log(self):
+        start = self.log_output()
+        for line, said in (("x", "Nothing here answers to “x”."), ("north", "Nothing here answers to “north”."),
+                           ("", "Enter alone does nothing here.")):
+            self.type_line(line)
+            self.assertEqual(f"{said} Keys are single characters, named in the room’s text.",
+                             self.status_text())
+        self.assertEqual(start, self.log_output(), "the log stays as the console writes it")
+        self.type_line("n")
+        self.assertEqual("", self.status_text())
+
+    def test_controls_stand_out_at_three_to_one(self):
+        contrast = """
+            const luminance = (colour) => {
+              const [r, g, b] = colour.match(/[\\d.]+/g).slice(0, 3).map((part) => {
+                const value = part / 255;
+                return value <= 0.03928 ? value / 12.92 : ((value + 0.055) / 1.055) ** 2.4;
+              });
+              return 0.2126 * r + 0.7152 * g + 0.0722 * b;
+            };
+            const ratio = (a, b) => {
+              const [light, dark] = [luminance(a), luminance(b)].sort((x, y) => y - x);
+              return (light + 0.05) / (dark + 0.05);
+            };
+            const page = getComputedStyle(document.body).backgroundColor;
+            return ['line', 'send', 'undo', 'restart', 'save', 'open-label'].map((id) => {
+              const style = getComputedStyle(document.getElementById(id));
+              return [id, Math.max(ratio(style.borderTopColor, page), ratio(style.backgroundColor, page))];
+            });"""
+        for scheme in ("light", "dark"):
+            DRIVER.execute_cdp_cmd("Emulation.setEmulatedMedia",
+                                   {"features": [{"name": "prefers-color-scheme", "value": scheme}]})
+            self.addCleanup(DRIVER.execute_cdp_cmd, "Emulation.setEmulatedMedia", {"features": []})
+            for control, ratio in DRIVER.execute_script(contrast):
+                self.assertGreaterEqual(ratio, 3, f"{control} in the {scheme} theme")
+
+    def test_axe_finds_nothing_in_either_theme_at_either_width(self):
+        for played in (False, True):
+            if played:
+                self.type_lines(["n", "x", "e"])
+            for width in (1280, 375):
+                self.emulate_screen(width, 760 if width > 1000 else 640)
+                for scheme in ("light", "dark"):
+                    DRIVER.execute_cdp_cmd("Emulation.setEmulatedMedia",
+                                           {"features": [{"name": "prefers-color-scheme", "value": scheme}]})
+                    with self.subTest(played=played, width=width, scheme=scheme):
+                        self.assertEqual([], self.axe_violations())
+        DRIVER.execute_cdp_cmd("Emulation.setEmulatedMedia", {"features": []})
+
+    def test_reading_a_map_in_a_narrow_log(self):
+        lead = "      "
+        text = lead + "A long line of a map written for an eighty-column console, far wider than a phone."
+        path = write_file("wide.map", f"#helyiseg 1\n{text}\n#gameover\n".encode())
+        self.open_map_file(path)
+        self.emulate_screen(375, 640)
+        wrapped = DRIVER.execute_script("""
+            const row = [...document.querySelectorAll('#log .row')].find((row) => row.textContent.includes('eighty'));
+            const text = row.firstChild;
+            const first = document.createRange();
+            const start = text.data.search(/\\S/);
+            first.setStart(text, start);
+            first.setEnd(text, start + 1);
+            const whole = document.createRange();
+            whole.selectNodeContents(text);
+            const starts = new Map();
+            for (const box of whole.getClientRects()) {
+              starts.set(Math.round(box.top), Math.min(starts.get(Math.round(box.top)) ?? Infinity, box.left));
+            }
+            const lines = [...starts.values()];
+            return {lines: lines.length, textLeft: first.getBoundingClientRect().left, continuations: lines.slice(1)};""")
+        self.assertGreater(wrapped["lines"], 1)
+        for left in wrapped["continuations"]:
+            self.assertGreater(left, wrapped["textLeft"], "a continuation line starts left of its line's text")
+        # The heading that only repeats the room's first line is not shown.
+        heading = self.element("kaland-title")
+        self.assertEqual(text.strip(), heading.get_attribute("textContent"))
+        self.assertLessEqual(heading.size["height"], 1)
+
+    def test_the_exit_prompt_and_a_new_map_start_clean(self):
+        self.type_lines(["n", "exit", ""])
+        # Enter at the exit prompt shows on a line of its own.
+        rows = DRIVER.execute_script("""
+            const echoes = document.querySelectorAll('#log .input');
+            const echo = echoes[echoes.length - 1];
+            const prompt = [...document.querySelectorAll('#log .row')].find((row) => row.textContent.startsWith('Nyomj'));
+            return [prompt.getBoundingClientRect().bottom, echo.getBoundingClientRect().top,
+                    getComputedStyle(echo, '::before').content];""")
+        self.assertLessEqual(rows[0], rows[1])
+        self.assertIn("↵", rows[2])
+        # Text left in the field after the ending does not reach the next map.
+        self.element("line").send_keys("zzz")
+        self.open_map_file(write_file("next.map", b"#helyiseg 1\nNext.\n#gameover\n"))
+        self.assertEqual("", self.element("line").get_attribute("value"))
+        # The page says how to play, in a line of its own.
+        self.assertIn("press Enter", self.element("how-to").text)
+
+    def test_a_long_game_plays_on_and_undoes_only_its_last_line(self):
+        ring = "".join(f"#helyiseg {room}\nHall {room}.\n    [n] on\n#irany N {room % 9 + 1} n\n" for room in range(1, 10))
+        path = write_file("ring.map", ring.encode())
+        self.open_map_file(path)
+        self.type_line("n")
+        DRIVER.execute_script("""
+            for (let i = 0; i < localStorage.length; ++i) {
+              const key = localStorage.key(i);
+              if (JSON.parse(localStorage.getItem(key)).lines.join() === 'n') {
+                localStorage.setItem(key, JSON.stringify({lines: new Array(2000).fill('n')}));
+              }
+            }""")
+        self.open_map_file(path)
+        self.assertEqual(2000, len(self.echoes()))
+        self.type_lines(["n", "x"])
+        self.click("undo")
+        self.wait_for(lambda: len(self.echoes()) == 2001, "undo")
+        expected = console_output(path, b"n\n" * 2001).decode()
+        self.assertEqual(expected, self.log_output() + "Nyomj <Enter>-t a kilepeshez!")
+
+    # ---- the page's words ----
+
+    def test_words_and_languages(self):
+        self.assertEqual("en", DRIVER.execute_script("return document.documentElement.lang"))
+        self.type_lines(["n", "exit"])
+        marks = DRIVER.execute_script("""
+            return {log: document.getElementById('transcript').getAttribute('lang'),
+                    prompt: [...document.querySelectorAll('#log .row')].find((row) =>
+                        row.textContent.startsWith('Nyomj')).lang};""")
+        # The game's text is the author's, in a language the map does not name;
+        # the runner's own words are Hungarian.
+        self.assertEqual({"log": "", "prompt": "hu"}, marks)
+        # A map that names its language: Hungarian words for Hungarian,
+        # English for any other.
+        found = """return [document.documentElement.lang, document.getElementById('undo').textContent,
+                           document.getElementById('transcript').lang];"""
+        self.open_map_file(write_file("hu.map", b"#lang hu\n#helyiseg 1\nItt.\n#gameover\n"))
+        self.assertEqual(["hu", "Vissza", "hu"], DRIVER.execute_script(found))
+        self.open_map_file(write_file("de.map", b"#lang de-AT\n#helyiseg 1\nHier.\n#gameover\n"))
+        self.assertEqual(["en", "Undo", "de-AT"], DRIVER.execute_script(found))
+        self.emulate_languages("hu-HU,hu,en")
+        self.open_page(self.page_url, fresh=True)
+        found = DRIVER.execute_script("""
+            return [document.documentElement.lang, document.getElementById('undo').textContent,
+                    document.getElementById('line-label').textContent, document.getElementById('how-to').textContent];""")
+        self.assertEqual(["hu", "Vissza", "Parancsod"], found[:3])
+        self.assertIn("Entert", found[3])
+        self.type_line("x")
+        self.assertIn("Itt semmi sem felel erre: „x”.", self.status_text())
+        refused = write_file("tizirany.map", open(os.path.join(SOURCE_DIR, "tests", "check", "cases", "error_ten_exits", "map"),
+                                                  "rb").read())
+        self.open_map_file(refused)
+        line, explanation = checker_explanation(refused)
+        self.assertIn(f"A térkép {line}. sora: {explanation}.", self.status_text())
+        self.assertEqual(["hu", "en"], DRIVER.execute_script(
+            "return [...document.querySelectorAll('#status span')].map((span) => span.lang)"))
 
     # ---- other maps ----
 
@@ -264,17 +530,49 @@ class BundledPageTest(Player):
         self.assertEqual("Dropped in.", self.element("kaland-title").text)
         self.assertEqual("line", self.focused_id())
 
-    def test_refused_map_shows_its_message_and_the_page_stays_usable(self):
-        path = write_file("refused.map", b"#helyiseg 1\nOne.\n#irany N\n")
+    def test_a_refused_or_unreadable_file_leaves_the_game_as_it_was(self):
+        self.type_lines(["n", "e", "x"])
+        before = DRIVER.execute_script("return document.getElementById('log').innerHTML")
+        title = self.element("kaland-title").get_attribute("textContent")
+        refused = write_file("refused.map", b"#helyiseg 1\nOne.\n#irany N\n")
+        self.open_map_file(refused)
+        runner = console_output(refused, b"").decode().strip()
+        line, explanation = checker_explanation(refused)
+        self.assertTrue(runner.startswith("Error: "))
+        # The runner's Hungarian message, and the checker's plain words for it.
+        self.assertEqual(f"refused.map cannot be played. The runner refuses it with “{runner}”. "
+                         f"Line {line}: {explanation}. The game before goes on.", self.status_text())
+        self.assertEqual([["hu", f"“{runner}”."], ["en", f"{explanation}."]], DRIVER.execute_script(
+            "return [...document.querySelectorAll('#status span')].map((span) => [span.lang, span.textContent])"))
+        unreadable = """
+            const file = new File(['#helyiseg 1\\nGone.\\n'], 'gone.map');
+            file.arrayBuffer = () => Promise.reject(new Error('gone'));
+            const transfer = new DataTransfer();
+            transfer.items.add(file);
+            Object.defineProperty(transfer, 'files', {value: [file]});
+            document.dispatchEvent(new DragEvent('drop', {dataTransfer: transfer, bubbles: true}));"""
+        DRIVER.execute_script(unreadable)
+        self.wait_for(lambda: "could not be read" in self.status(), "the unreadable file")
+        self.assertIn("The game before goes on.", self.status())
+        # Log, heading, undo and controls are as before, and the game goes on.
+        self.assertEqual(before, DRIVER.execute_script("return document.getElementById('log').innerHTML"))
+        self.assertEqual(title, self.element("kaland-title").get_attribute("textContent"))
+        self.assertTrue(self.element("undo").is_enabled())
+        self.assertEqual("Restart", self.element("restart").text)
+        self.assertTrue(self.type_line("f"))
+        self.assertEqual(["n\n", "e\n", "x\n", "f\n"], self.echoes())
+
+    def test_a_game_stopped_by_the_map_is_explained(self):
+        path = write_file("missing.map", b"#helyiseg 1\nOne.\n#irany N 7 g\n#helyiseg 2\nTwo.\n#gameover\n")
         self.open_map_file(path)
-        expected = console_output(path, b"").decode()
-        self.assertTrue(expected.startswith("Error: "))
-        self.assertEqual(expected, self.log_output())
-        self.assertIn("stopped the game", self.status())
-        self.assertFalse(self.type_line("a"))
-        good = write_file("good.map", b"#helyiseg 1\nBack in business.\n#gameover\n")
-        self.open_map_file(good)
-        self.assertEqual(console_output(good, b"").decode(), self.log_output())
+        self.type_line("g")
+        self.assertEqual(console_output(path, b"g\n").decode(), self.log_output())
+        # The runner's own words in the log are marked Hungarian.
+        self.assertEqual(["hu"], DRIVER.execute_script(
+            "return [...document.querySelectorAll('#log .row')].filter((row) => row.textContent.startsWith('Error: '))"
+            ".map((row) => row.lang)"))
+        self.assertIn("The map stopped the game. Line 3: exit to room 7, but the highest room is 2", self.status_text())
+        self.assertEqual("Play again", self.element("restart").text)
 
     def test_huge_maps_are_refused_and_the_game_goes_on(self):
         self.type_line("n")
@@ -369,6 +667,26 @@ class PublishedPageTest(Player):
                          self.log_output())
         self.assertIn("The game has ended", self.status())
 
+    def test_a_published_map_in_hungarian_speaks_hungarian_from_the_start(self):
+        path = write_file("magyar.map", "#lang hu\n#helyiseg 1\nA kapu előtt állsz.\n#gameover\n".encode())
+        url = self.publish(path)
+        with open(url[len("file://"):], encoding="utf-8") as file:
+            self.assertIn('<html lang="hu">', file.read())
+        words = """return [document.documentElement.lang, document.getElementById('undo').textContent,
+                           document.getElementById('transcript').getAttribute('lang'),
+                           document.getElementById('status').textContent];"""
+        # Before the engine is up (here it never is): the page's words.
+        script = DRIVER.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": "delete window.WebAssembly;"})
+        try:
+            DRIVER.get(url)
+            self.wait_for(lambda: DRIVER.execute_script(words)[3] != "", "the page's message")
+            self.assertEqual(["hu", "Vissza", None, "Ez a böngésző nem tudja futtatni a játékmotort (WebAssembly kell hozzá)."],
+                             DRIVER.execute_script(words))
+        finally:
+            DRIVER.execute_cdp_cmd("Page.removeScriptToEvaluateOnNewDocument", {"identifier": script["identifier"]})
+        self.open_page(url, fresh=True)
+        self.assertEqual(["hu", "Vissza", "hu"], DRIVER.execute_script(words)[:3])
+
     def test_published_markup_in_map_and_title_is_text(self):
         text = "</script><script>window.pwned = 1</script><img src=x onerror=\"window.pwned = 2\">"
         title = "<script>window.pwned = 3</script></title><img src=x onerror=\"window.pwned = 4\">"
@@ -403,13 +721,16 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--page", required=True)
     parser.add_argument("--native-build", required=True)
+    parser.add_argument("--axe", required=True)
     parser.add_argument("--screenshots")
     OPTIONS, rest = parser.parse_known_args()
     OPTIONS.page = os.path.abspath(OPTIONS.page)
     OPTIONS.native_build = os.path.abspath(OPTIONS.native_build)
-    for tool in ("kaland", "kaland-publish"):
+    for tool in ("kaland", "kaland-check", "kaland-publish"):
         if not os.access(os.path.join(OPTIONS.native_build, tool), os.X_OK):
             skip_or_fail(f"no native {tool} in {OPTIONS.native_build} to compare with")
+    if not os.path.exists(OPTIONS.axe):
+        skip_or_fail(f"axe-core is not installed ({OPTIONS.axe})")
     SCRATCH = tempfile.mkdtemp(prefix="kaland-web-")
     OPTIONS.user_data_dir = os.path.join(SCRATCH, "profile")
     try:

@@ -104,10 +104,19 @@ test('end-to-end cases through the WebAssembly engine', async (suite) => {
           assert.ok(output.equals(found.output), 'an ended game shows the whole output');
           break;
         }
-        assert.ok(result.reads.length > count, `line ${count + 1} is not awaited`);
+        assert.strictEqual(result.reads.length, count + 1, `line ${count + 1} is not the one awaited`);
+        assert.strictEqual(result.reads[count], output.length, 'the game does not wait at the end of its output');
         if (result.state === KalandGameState.WaitingForEnter) {
           assert.ok(output.toString('latin1').endsWith('Nyomj <Enter>-t a kilepeshez!'));
+          assert.strictEqual(Buffer.from(result.output.subarray(result.runnerFrom)).toString('latin1'),
+                             'Nyomj <Enter>-t a kilepeshez!', 'the exit prompt is the runner\'s own');
+        } else {
+          assert.strictEqual(result.runnerFrom, output.length);
         }
+        // What is new since the line before, as the page asks for it.
+        const since = engine.playSince(Buffer.concat(lines.slice(0, count)), previous.length, count);
+        assert.ok(Buffer.from(since.output).equals(output.subarray(previous.length)));
+        assert.deepStrictEqual(since.reads, result.reads.slice(count));
         previous = output;
       }
     });

@@ -1,7 +1,7 @@
 // The engine at its limits: a table larger than the page's memory is
 // refused as such and the engine stays usable; the start room's title and
-// the map's facts; a
-// game played again from the start after a refusal.
+// the map's facts; a game played again from the start after a refusal; the
+// checker's words for every refusal among the checker's cases.
 //   KALAND_ENGINE=build-web/web/kaland_engine.js node --test tests/web/engine_limits.test.js
 'use strict';
 
@@ -16,6 +16,7 @@ const createKalandEngine = require(path.resolve(process.env.KALAND_ENGINE));
 
 const text = (bytes) => Buffer.from(bytes).toString('latin1');
 const zelmor = fs.readFileSync(path.join(root, 'zelmor.map'));
+const checkCases = path.join(root, 'tests', 'check', 'cases');
 
 test('engine limits', async (suite) => {
   const engine = makeKalandEngine(await createKalandEngine());
@@ -40,7 +41,40 @@ test('engine limits', async (suite) => {
       const result = engine.play(Buffer.from('a\n'));
       assert.strictEqual(result.state, KalandGameState.Stopped);
       assert.strictEqual(text(result.output), 'Nincs helyiseg');
+      assert.strictEqual(result.runnerFrom, 0, 'all of it is the runner\'s own words');
     }
+  });
+
+  await suite.test('a refusal is explained as kaland-check explains it', () => {
+    let explained = 0;
+    for (const name of fs.readdirSync(checkCases).filter((name) => name.startsWith('error_')).sort()) {
+      const map = path.join(checkCases, name, 'map');
+      if (!fs.existsSync(map) || engine.load(fs.readFileSync(map)) !== 'refused') continue;
+      const explanation = engine.explain(fs.readFileSync(map));
+      assert.ok(explanation, `${name}: no explanation`);
+      const where = explanation.line > 0 ? `map:${explanation.line}:` : 'map:';
+      const error = `${where} error: "${text(engine.play(Buffer.alloc(0)).output).replace(/^Error: /, '').trim()}": ` +
+                    text(explanation.text);
+      assert.ok(fs.readFileSync(path.join(checkCases, name, 'errors'), 'latin1').split('\n').includes(error),
+                `${name}: ${error}`);
+      ++explained;
+    }
+    assert.ok(explained >= 8, `only ${explained} refused maps among the checker's cases`);
+  });
+
+  await suite.test('a defect met in play is explained by the checker\'s warning', () => {
+    engine.load(Buffer.from('#helyiseg 1\nOne.\n#irany N 7 g\n#helyiseg 2\nTwo.\n#gameover\n'));
+    assert.strictEqual(engine.play(Buffer.from('g\n')).state, KalandGameState.Stopped);
+    const missing = engine.explain(Buffer.from('#helyiseg 1\nOne.\n#irany N 7 g\n#helyiseg 2\nTwo.\n#gameover\n'));
+    assert.deepStrictEqual([missing.line, text(missing.text)], [3,
+      'exit to room 7, but the highest room is 2: taking it ends the game with "Hibas terkep: 7 helyiseg nem letezik"']);
+    const circle = fs.readFileSync(path.join(checkCases, 'warning_automatic_circle', 'map'));
+    engine.load(circle);
+    assert.strictEqual(engine.play(Buffer.from('e\n')).state, KalandGameState.Stopped);
+    assert.match(text(engine.explain(circle).text), /^automatic rooms go round in a circle \(4 -> 5 -> 6 -> 4\)/);
+    engine.load(zelmor);
+    engine.play(Buffer.alloc(0));
+    assert.strictEqual(engine.explain(zelmor), null, 'a game that goes on has nothing to explain');
   });
 
   await suite.test('the title is the first line of the start room, trimmed', () => {
