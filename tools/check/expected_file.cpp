@@ -10,18 +10,28 @@ bool endsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
+#if defined(_WIN32)
+constexpr const char* PLAIN_MARKS = "-_./+,:=@%\\";  // a folder's backslash, as cmd.exe reads it
+#else
+constexpr const char* PLAIN_MARKS = "-_./+,:=@%";
+#endif
+
 // Leaves a word alone when a shell reads it as it stands.
 std::string shellWord(const std::string& word) {
     bool plain = !word.empty();
     for (char c : word) {
         bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                    std::string("-_./+,:=@%").find(c) != std::string::npos;
+                    std::string(PLAIN_MARKS).find(c) != std::string::npos;
         if (!safe) plain = false;
     }
     if (plain) return word;
+#if defined(_WIN32)
+    return "\"" + word + "\"";  // as cmd.exe and PowerShell read a quoted word
+#else
     std::string quoted = "'";
     for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
+#endif
 }
 
 }  // namespace

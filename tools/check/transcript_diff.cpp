@@ -130,7 +130,8 @@ Origin endOrigin(const Transcript& transcript, const MapCheck& check) {
         if (transcript.exitPending) {
             origin.mapLine = roomAt(check, transcript.exitRoom).exitLines[transcript.exitSlot];
             origin.what = "this exit: " + exitTaker(check, transcript.exitRoom, transcript.exitSlot) +
-                          " leads where the runner stops the game: " + quotedMessage(transcript.defect);
+                          " leads to " + roomName(transcript.defect.room) +
+                          ", where the runner stops the game: " + quotedMessage(transcript.defect);
         }
         break;
     case ReachedGameOver: {

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "diagnostic_text.h"
 #include "expected_file.h"
 #include "map_files.h"
 #include "output_files.h"
@@ -97,8 +98,8 @@ int expectScripts(const char* mapName, const std::string& mapPath, const std::st
         }
     }
     releaseTranscriptMap(&map);
-    std::printf("%s: %zu of %zu %s played as expected\n", mapName, same, read.size(),
-                read.size() == 1 ? "script" : "scripts");
+    std::printf("%s: %s of %s played as expected\n", mapName, std::to_string(same).c_str(),
+                plural(read.size(), "script").c_str());
     return status;
 }
 
