@@ -19,8 +19,12 @@ ScriptConsole console;
 
 }  // namespace
 
-void startScriptConsole(const char* script, std::size_t size, ScriptOutput* output) {
-    console = ScriptConsole{script, size, 0, 0, true, output};
+void startScriptConsole(const char* script, std::size_t size) {
+    console = ScriptConsole{script, size, 0, 0, true, nullptr};
+}
+
+void keepScriptOutput(ScriptOutput* output) {
+    console.output = output;
 }
 
 std::uint64_t scriptLineNumber() {

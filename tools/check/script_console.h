@@ -16,9 +16,13 @@ struct ScriptOutput {
 };
 
 /// Makes `size` bytes at `script` the console input of the next game; the
-/// bytes must outlive it. With `output`, what the game writes is appended
-/// to it; without, it is dropped.
-void startScriptConsole(const char* script, std::size_t size, ScriptOutput* output = nullptr);
+/// bytes must outlive it. What the game writes is dropped, unless
+/// keepScriptOutput says where to keep it.
+void startScriptConsole(const char* script, std::size_t size);
+
+/// Appends what the game started by startScriptConsole writes to `output`,
+/// with where each script line was read; null drops it again.
+void keepScriptOutput(ScriptOutput* output);
 
 /// The script line the game read last, counted from 1; 0 before the first.
 std::uint64_t scriptLineNumber();

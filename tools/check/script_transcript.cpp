@@ -37,7 +37,8 @@ TranscriptMap loadTranscriptMap(const char* bytes, std::size_t size) {
 // of it.
 Transcript playTranscript(const TranscriptMap& map, const std::string& script) {
     Transcript transcript;
-    startScriptConsole(script.data(), script.size(), &transcript.output);
+    startScriptConsole(script.data(), script.size());
+    keepScriptOutput(&transcript.output);
     int result = -1;
     if (map.loaded) {
         transcript.played = true;
@@ -49,7 +50,7 @@ Transcript playTranscript(const TranscriptMap& map, const std::string& script) {
         transcript.defect = map.refusal;
     }
     reportDefect(transcript.defect);
-    startScriptConsole(nullptr, 0);  // the console keeps no pointer into the transcript
+    keepScriptOutput(nullptr);  // the console keeps no pointer into the transcript
     transcript.status = result == 0 ? 0 : 255;
     return transcript;
 }
