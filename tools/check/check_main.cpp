@@ -59,8 +59,8 @@ std::vector<KeyRoute> findAskedRoutes(MapCheck* check, const CheckOptions& optio
     return findRoutes(check, options.routeTargets, "room");
 }
 
-// Writes the routes and measures the scripts' coverage of a map the runner
-// loads. Returns the exit status they call for.
+// Writes the routes, plays the random games and measures the scripts'
+// coverage of a map the runner loads. Returns the exit status they call for.
 int testLoadingMap(const char* name, const std::string& path, const std::string& bytes, const MapCheck& check,
                    const std::vector<KeyRoute>& routes, const CheckOptions& options) {
     int status = 0;
@@ -100,7 +100,9 @@ int checkOneMap(const std::string& path, const CheckOptions& options) {
     if (options.dot) std::fputs(drawMap(check, name).c_str(), stdout);
     int status = errors > 0 || (options.strict && warnings > 0) ? 1 : 0;
     if (errors == 0) status = std::max(status, testLoadingMap(name, path, bytes, check, routes, options));
-    // A transcript of a map the runner refuses is its refusal.
+    // A transcript of a map the runner refuses is its refusal. Scripts that
+    // --cover could not read have been reported already.
+    if (options.cover && status == 2) return status;
     std::fflush(stdout);
     if (options.bless) status = std::max(status, blessScripts(name, bytes, options.scripts));
     if (options.expect) status = std::max(status, expectScripts(name, path, bytes, check, options.scripts));
