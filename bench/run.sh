@@ -97,12 +97,16 @@ done
 # the game played apart, and 10,000 random games (at most 2 s).
 cp ../../zelmor.walkthrough .
 "$checker" --quiet --bless zelmor.map zelmor.walkthrough >/dev/null || failed "--bless"
-plain_s=$(median_and_cpu "$bound '$checker' zelmor.map 2>/dev/null")
-game_s=$(median_and_cpu "$bound '$kaland' zelmor.map < zelmor.walkthrough >/dev/null")
-expect_s=$(median_and_cpu "$bound '$checker' --expect zelmor.map zelmor.walkthrough >/dev/null 2>&1")
-random_s=$(median_and_cpu "$bound '$checker' --random 10000 zelmor.map >/dev/null 2>&1")
-printf '\nzelmor: check %s, game %s, --expect %s, --random 10000 %s   (median s, CPU s)\n' \
-  "$plain_s" "$game_s" "$expect_s" "$random_s"
+median_ms() {
+  hyperfine --style none --warmup 3 --runs 20 --export-csv timing.csv "$1" >/dev/null 2>&1 || failed "$1"
+  tail -n 1 timing.csv | awk -F, '{ printf "%.1f ms", $4 * 1000 }'
+}
+plain_ms=$(median_ms "$bound '$checker' zelmor.map 2>/dev/null")
+game_ms=$(median_ms "$bound '$kaland' zelmor.map < zelmor.walkthrough >/dev/null")
+expect_ms=$(median_ms "$bound '$checker' --expect zelmor.map zelmor.walkthrough >/dev/null 2>&1")
+random_ms=$(median_ms "$bound '$checker' --random 10000 zelmor.map >/dev/null 2>&1")
+printf '\nzelmor (median of 20): check %s, game %s, --expect %s; --random 10000 %s\n' \
+  "$plain_ms" "$game_ms" "$expect_ms" "$random_ms"
 
 cd - >/dev/null
 if [[ -x $build/bench/kaland_micro_bench ]]; then

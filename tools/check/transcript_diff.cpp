@@ -173,11 +173,12 @@ Origin findOrigin(const Transcript& transcript, std::size_t offset, const std::s
     return origin;
 }
 
-// The lines of a text, each with its newline (the last may have none).
-std::vector<std::string> splitLines(const std::string& text) {
+// At most `count` lines of `text` from byte `start`, each with its newline
+// (the last of the text may have none): the output can be hundreds of
+// megabytes, and only the lines around the difference are shown.
+std::vector<std::string> linesFrom(const std::string& text, std::size_t start, std::size_t count) {
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
+    while (start < text.size() && lines.size() < count) {
         std::size_t end = text.find('\n', start);
         end = end == std::string::npos ? text.size() : end + 1;
         lines.push_back(text.substr(start, end - start));
@@ -216,34 +217,44 @@ std::string hunkRange(std::size_t first, std::size_t count) {
 
 std::string unifiedContext(const std::string& expected, const std::string& actual, std::size_t offset,
                            const std::string& expectedName, const std::string& actualName) {
-    std::vector<std::string> a = splitLines(expected);
-    std::vector<std::string> b = splitLines(actual);
-    std::size_t first = static_cast<std::size_t>(std::count(actual.begin(), actual.begin() + offset, '\n'));
-    std::size_t start = first > CONTEXT_LINES ? first - CONTEXT_LINES : 0;
+    // The two agree up to `offset`: the line it falls in starts at the same
+    // byte, and has the same number, in both.
+    std::size_t lineStart = offset;
+    while (lineStart > 0 && actual[lineStart - 1] != '\n') --lineStart;
+    std::size_t first = static_cast<std::size_t>(std::count(actual.begin(), actual.begin() + lineStart, '\n'));
+    std::size_t contextStart = lineStart;
+    std::size_t before = 0;
+    for (; before < CONTEXT_LINES && contextStart > 0; ++before) {
+        --contextStart;  // onto the newline that ends the line before
+        while (contextStart > 0 && actual[contextStart - 1] != '\n') --contextStart;
+    }
+    std::vector<std::string> context = linesFrom(actual, contextStart, before);
+    std::vector<std::string> a = linesFrom(expected, lineStart, RESYNC_WINDOW + CONTEXT_LINES);
+    std::vector<std::string> b = linesFrom(actual, lineStart, RESYNC_WINDOW + CONTEXT_LINES);
     // The nearest place, fewest lines in all, where the two agree again.
-    std::size_t removed = std::min(UNSYNCED_LINES, a.size() - first);
-    std::size_t added = std::min(UNSYNCED_LINES, b.size() - first);
+    std::size_t removed = std::min(UNSYNCED_LINES, a.size());
+    std::size_t added = std::min(UNSYNCED_LINES, b.size());
     std::size_t after = 0;
     bool found = false;
     for (std::size_t total = 0; total <= 2 * RESYNC_WINDOW && !found; ++total) {
         for (std::size_t i = total > RESYNC_WINDOW ? total - RESYNC_WINDOW : 0; i <= std::min(total, RESYNC_WINDOW); ++i) {
             std::size_t j = total - i;
-            if (first + i > a.size() || first + j > b.size() || !agreeFrom(a, first + i, b, first + j)) continue;
+            if (i > a.size() || j > b.size() || !agreeFrom(a, i, b, j)) continue;
             removed = i;
             added = j;
-            after = std::min(CONTEXT_LINES, a.size() - (first + i));
+            after = std::min(CONTEXT_LINES, a.size() - i);
             found = true;
             break;
         }
     }
-    std::size_t before = first - start;
+    std::size_t start = first - before;
     std::string text = "--- " + expectedName + "\n+++ " + actualName + "\n@@ -" +
                        hunkRange(start, before + removed + after) + " +" + hunkRange(start, before + added + after) +
                        " @@\n";
-    for (std::size_t i = start; i < first; ++i) text += hunkLine(' ', a[i]);
-    for (std::size_t i = 0; i < removed; ++i) text += hunkLine('-', a[first + i]);
-    for (std::size_t i = 0; i < added; ++i) text += hunkLine('+', b[first + i]);
-    for (std::size_t i = 0; i < after; ++i) text += hunkLine(' ', a[first + removed + i]);
+    for (const std::string& line : context) text += hunkLine(' ', line);
+    for (std::size_t i = 0; i < removed; ++i) text += hunkLine('-', a[i]);
+    for (std::size_t i = 0; i < added; ++i) text += hunkLine('+', b[i]);
+    for (std::size_t i = 0; i < after; ++i) text += hunkLine(' ', a[removed + i]);
     return text;
 }
 
