@@ -2,8 +2,9 @@
 # Builds kaland in Release mode, generates the benchmark maps and reports,
 # for each, the median wall time of 5 runs after a warm-up and the peak
 # resident memory, beside `wc -l` on the same file (one pass over the bytes).
-# Then the start-up cost against `/bin/true`, kaland-check with --routes and
-# --cover against the plain check, and the micro-benchmarks.
+# Then the start-up cost against `/bin/true`, kaland-check with --routes,
+# --cover and --random against the plain check, --expect and --random on the
+# bundled adventure, and the micro-benchmarks.
 # Every timed run is bounded to 20 s of processor time and to files of 64 MB
 # (`ulimit` in the shell that hyperfine starts, which then execs the command:
 # no process more to time); the output goes to /dev/null and the routes are a
@@ -67,17 +68,17 @@ printf 'start-up: bundled adventure with "exit" %.2f ms, /bin/true %.2f ms, diff
   "$(echo "$kaland_startup * 1000" | bc -l)" "$(echo "$true_startup * 1000" | bc -l)" \
   "$(echo "($kaland_startup - $true_startup) * 1000" | bc -l)"
 
-# kaland-check: the plain check, the routes and the coverage of a script on
-# the two large maps: median wall time and mean CPU time (user + system).
-# Routes and coverage may take at most twice the check. The dense map has no
-# ending, so its route search is made to cover the whole map with
+# kaland-check: the plain check, the routes, the coverage of a script and
+# 10,000 random games on the two large maps: median wall time and mean CPU
+# time (user + system). Each may take at most twice the check. The dense map
+# has no ending, so its route search is made to cover the whole map with
 # --route-to 0, a room that no exit leads to.
 median_and_cpu() {
   hyperfine --style none --warmup 1 --runs 5 --export-csv timing.csv "$1" >/dev/null || failed "$1"
   tail -n 1 timing.csv | awk -F, '{ printf "%.3f (%.2f)", $4, $5 + $6 }'
 }
 checker=$(dirname "$kaland")/kaland-check
-printf '\n%-8s %16s %16s %16s   (kaland-check: median s, CPU s)\n' map check routes cover
+printf '\n%-8s %16s %16s %16s %16s   (kaland-check: median s, CPU s)\n' map check routes cover random
 for name in chain dense; do
   routes="--routes routes-$name"
   script=chain.input
@@ -88,8 +89,24 @@ for name in chain dense; do
   check_s=$(median_and_cpu "$bound '$checker' $name.map 2>/dev/null")
   routes_s=$(median_and_cpu "$bound '$checker' $routes $name.map >/dev/null 2>&1")
   cover_s=$(median_and_cpu "$bound '$checker' --cover $name.map $script >/dev/null 2>&1")
-  printf '%-8s %16s %16s %16s\n' "$name" "$check_s" "$routes_s" "$cover_s"
+  random_s=$(median_and_cpu "$bound '$checker' --random 10000 $name.map >/dev/null 2>&1")
+  printf '%-8s %16s %16s %16s %16s\n' "$name" "$check_s" "$routes_s" "$cover_s" "$random_s"
 done
+
+# The bundled adventure: --expect on its walkthrough against the check and
+# the game played apart, and 10,000 random games (at most 2 s).
+cp ../../zelmor.walkthrough .
+"$checker" --quiet --bless zelmor.map zelmor.walkthrough >/dev/null || failed "--bless"
+median_ms() {
+  hyperfine --style none --warmup 3 --runs 20 --export-csv timing.csv "$1" >/dev/null 2>&1 || failed "$1"
+  tail -n 1 timing.csv | awk -F, '{ printf "%.1f ms", $4 * 1000 }'
+}
+plain_ms=$(median_ms "$bound '$checker' zelmor.map 2>/dev/null")
+game_ms=$(median_ms "$bound '$kaland' zelmor.map < zelmor.walkthrough >/dev/null")
+expect_ms=$(median_ms "$bound '$checker' --expect zelmor.map zelmor.walkthrough >/dev/null 2>&1")
+random_ms=$(median_ms "$bound '$checker' --random 10000 zelmor.map >/dev/null 2>&1")
+printf '\nzelmor (median of 20): check %s, game %s, --expect %s; --random 10000 %s\n' \
+  "$plain_ms" "$game_ms" "$expect_ms" "$random_ms"
 
 cd - >/dev/null
 if [[ -x $build/bench/kaland_micro_bench ]]; then

@@ -30,6 +30,7 @@
     undo: document.getElementById('undo'),
     restart: document.getElementById('restart'),
     save: document.getElementById('save'),
+    saveKeys: document.getElementById('save-keys'),
     open: document.getElementById('open'),
     openLabel: document.getElementById('open-label'),
     howTo: document.getElementById('how-to'),
@@ -50,6 +51,8 @@
       restart: 'Restart',
       playAgain: 'Play again',
       save: 'Save transcript',
+      saveKeys: 'Save keys',
+      saveKeysTitle: 'The lines you typed, one a line, as a key script for kaland-check',
       open: 'Open a map…',
       controls: 'Game controls',
       howTo: 'Type a key the room names (one character) and press Enter. Undo takes a line back.',
@@ -78,6 +81,7 @@
       nothingToUndo: 'Nothing to undo.',
       startedAgain: 'Started again.',
       savedTranscript: (file) => `Saved the transcript as ${file}.`,
+      savedKeys: (count, file) => `Saved the ${count} ${count === 1 ? 'line' : 'lines'} you typed as ${file}, a key script for kaland-check.`,
       engineFailed: 'The engine failed and was started afresh.',
       openAMap: 'Open a map to play.',
       noEngine: 'This browser cannot run the game engine (WebAssembly is needed).',
@@ -94,6 +98,8 @@
       restart: 'Újrakezdés',
       playAgain: 'Új játék',
       save: 'Napló mentése',
+      saveKeys: 'Billentyűk mentése',
+      saveKeysTitle: 'A beírt sorok soronként, kulcsszkriptként a kaland-check számára',
       open: 'Térkép megnyitása…',
       controls: 'A játék gombjai',
       howTo: 'Írd be a helyiség szövegében megnevezett billentyűt (egy karakter), és nyomj Entert. A Vissza egy sort visszavon.',
@@ -122,6 +128,7 @@
       nothingToUndo: 'Nincs mit visszavonni.',
       startedAgain: 'Elölről kezdted.',
       savedTranscript: (file) => `A naplót ${file} néven mentetted.`,
+      savedKeys: (count, file) => `A beírt ${count} sort ${file} néven mentetted, kulcsszkriptként a kaland-check számára.`,
       engineFailed: 'A játékmotor hibát vétett, és újraindult.',
       openAMap: 'Nyiss meg egy térképet a játékhoz.',
       noEngine: 'Ez a böngésző nem tudja futtatni a játékmotort (WebAssembly kell hozzá).',
@@ -161,6 +168,8 @@
     page.undo.textContent = words.undo;
     page.undo.title = words.undoTitle;
     page.save.textContent = words.save;
+    page.saveKeys.textContent = words.saveKeys;
+    page.saveKeys.title = words.saveKeysTitle;
     page.openLabel.textContent = words.open;
     page.howTo.textContent = words.howTo;
     page.hint.textContent = words.hint;
@@ -605,16 +614,29 @@
     return pieces.join('');
   }
 
-  function saveTranscript() {
-    const blob = new Blob([transcriptText()], {type: 'text/plain;charset=utf-8'});
+  // Downloads `blob` as the map's name without its extension and `ending`.
+  function download(blob, ending) {
     const link = document.createElement('a');
     link.href = URL.createObjectURL(blob);
-    link.download = `${game.name.replace(/\.[^.]*$/, '') || 'kaland'}-transcript.txt`;
+    link.download = `${game.name.replace(/\.[^.]*$/, '') || 'kaland'}${ending}`;
     document.body.appendChild(link);
     link.click();
     link.remove();
     setTimeout(() => URL.revokeObjectURL(link.href), 10000);
-    say(words.savedTranscript(link.download));
+    return link.download;
+  }
+
+  function saveTranscript() {
+    say(words.savedTranscript(download(new Blob([transcriptText()], {type: 'text/plain;charset=utf-8'}),
+                                       '-transcript.txt')));
+  }
+
+  // The typed lines as a key script: the bytes the game read, each line with
+  // its newline in the map's own encoding, so that `kaland MAP < FILE` and
+  // kaland-check --cover, --bless and --expect play the same game.
+  function saveKeys() {
+    const keys = game.input.slice(0, game.inputSize);
+    say(words.savedKeys(game.lines.length, download(new Blob([keys], {type: 'application/octet-stream'}), '.keys')));
   }
 
   function showTitle(fixedTitle) {
@@ -760,6 +782,7 @@
     page.undo.addEventListener('click', () => guarded(undoLine));
     page.restart.addEventListener('click', () => guarded(restartGame));
     page.save.addEventListener('click', () => guarded(saveTranscript));
+    page.saveKeys.addEventListener('click', () => guarded(saveKeys));
     page.open.addEventListener('change', () => {
       const file = page.open.files[0];
       page.open.value = '';

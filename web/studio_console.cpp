@@ -13,6 +13,8 @@ void webWriteOutput(const char* bytes, std::size_t length);
 void webWriteText(const char* text);
 bool webFinishOutput();
 int scriptConsoleReadByte();
+void scriptWriteOutput(const char* bytes, std::size_t length);
+void scriptWriteText(const char* text);
 void scriptStartScriptConsole(const char* script, std::size_t size);
 
 namespace {
@@ -51,13 +53,22 @@ void consolePrepareForInput() {
     webConsolePrepareForInput();
 }
 
-// The checker's console drops what the game writes.
+// The checker's console drops what the game writes, unless it keeps a
+// transcript (keepScriptOutput).
 void writeOutput(const char* bytes, std::size_t length) {
-    if (!scripted) webWriteOutput(bytes, length);
+    if (scripted) {
+        scriptWriteOutput(bytes, length);
+    } else {
+        webWriteOutput(bytes, length);
+    }
 }
 
 void writeText(const char* text) {
-    if (!scripted) webWriteText(text);
+    if (scripted) {
+        scriptWriteText(text);
+    } else {
+        webWriteText(text);
+    }
 }
 
 bool finishOutput() {

@@ -81,7 +81,7 @@ for case_dir in "$cases"/*/; do
   mkdir "$scratch/work"
   for item in "$case_dir"*; do
     case $(basename "$item") in
-      args|input|output|errors|status|generate|routes.expected) ;;
+      args|input|output|errors|status|generate|written|routes.expected) ;;
       *) cp -RL "$item" "$scratch/work/" ;;
     esac
   done

@@ -14,6 +14,8 @@
 #   generate  a bash script run in the scratch folder first, to make maps
 #           too large to keep in the repository
 #   timeout the time bound of the run in whole seconds (default: 20)
+#   written a folder of files the run must leave in its folder: each must be
+#           there afterwards with exactly these bytes (kaland-check --bless)
 # Every other file or folder in it (the map, usually "map"; links are followed)
 # is copied into an empty scratch folder, the current directory of the run.
 # With --valgrind the executable runs under valgrind's memcheck: any invalid
@@ -44,7 +46,7 @@ if ((valgrind)); then
 fi
 for item in "$case_dir"/*; do
   case $(basename "$item") in
-    args|input|output|errors|status|generate|timeout) ;;
+    args|input|output|errors|status|generate|timeout|written) ;;
     *) cp -RL "$item" "$scratch/work/" ;;
   esac
 done
@@ -102,6 +104,17 @@ compare "standard error" "$expected_errors" "$scratch/result/stderr"
 if [[ $status != "$expected_status" ]]; then
   echo "exit status $status, expected $expected_status"
   failed=1
+fi
+if [[ -d $case_dir/written ]]; then
+  while IFS= read -r -d '' file; do
+    path=${file#"$case_dir/written/"}
+    if [[ ! -f $scratch/work/$path ]]; then
+      echo "the run did not write $path"
+      failed=1
+    else
+      compare "$path" "$file" "$scratch/work/$path"
+    fi
+  done < <(find "$case_dir/written" -type f -print0 | sort -z)
 fi
 if [[ -s $scratch/result/valgrind ]]; then
   echo "valgrind reports:"

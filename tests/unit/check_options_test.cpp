@@ -106,4 +106,35 @@ TEST(CheckOptions, CoverTakesTheArgumentsAfterTheMapAsScripts) {
     EXPECT_EQ("--dot cannot be combined with --routes or --cover", parse({"--cover", "--dot", "m", "s"}).error);
 }
 
+TEST(CheckOptions, TranscriptsAndRandomGames) {
+    Parsed parsed = parse({"--expect", "castle.map", "--cover", "win.keys", "lose.keys"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_TRUE(parsed.options.expect && parsed.options.cover);
+    EXPECT_EQ((Maps{"win.keys", "lose.keys"}), parsed.options.scripts);
+    EXPECT_EQ("--bless needs a map and at least one key script", parse({"--bless", "castle.map"}).error);
+    EXPECT_EQ("--bless and --expect cannot be combined: --bless writes what --expect compares with",
+              parse({"--bless", "--expect", "m", "s"}).error);
+    EXPECT_EQ("--expect needs its key scripts in files, not standard input: SCRIPT.expected goes beside each",
+              parse({"--expect", "m", "-"}).error);
+
+    parsed = parse({"--random=10", "--seed", "18446744073709551615", "castle.map", "--steps=1"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_EQ(10u, parsed.options.random.games);
+    EXPECT_EQ(UINT64_MAX, parsed.options.random.seed);
+    EXPECT_EQ(1u, parsed.options.random.steps);
+    parsed = parse({"--random", "1000000000", "castle.map"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_EQ(DEFAULT_RANDOM_SEED, parsed.options.random.seed);
+    EXPECT_EQ(DEFAULT_RANDOM_STEPS, parsed.options.random.steps);
+    for (const char* games : {"0", "1000000001", "-1", "1e3", ""}) {
+        EXPECT_EQ("--random takes a number of games from 1 to 1000000000, not '" + std::string(games) + "'",
+                  parse({"--random", games, "m"}).error);
+    }
+    EXPECT_EQ("--seed takes a number from 0 to 18446744073709551615, not '18446744073709551616'",
+              parse({"--random", "5", "--seed", "18446744073709551616", "m"}).error);
+    EXPECT_EQ("--steps needs --random N, the number of games", parse({"--steps", "5", "m"}).error);
+    EXPECT_EQ("--random takes one map", parse({"--random", "5", "m", "n"}).error);
+    EXPECT_EQ("--dot cannot be combined with --bless, --expect or --random", parse({"--dot", "--random=2", "m"}).error);
+}
+
 }  // namespace

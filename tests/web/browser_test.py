@@ -617,6 +617,12 @@ class BundledPageTest(Player):
         self.type_line("á")  # typed as the byte 0xE1, the key of the exit
         expected = console_output(path, "á\n".encode("cp1250")).decode("cp1250")
         self.assertEqual(expected, self.log_output())
+        # Save keys: the lines as the game read them, a script that plays the same.
+        self.click("save-keys")
+        keys = os.path.join(OPTIONS.user_data_dir, "downloads", "legacy.keys")
+        self.wait_for(lambda: os.path.exists(keys), "the download")
+        with open(keys, "rb") as file:
+            self.assertEqual("á\n".encode("cp1250"), file.read())
 
     # ---- screenshots ----
 

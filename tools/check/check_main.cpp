@@ -1,5 +1,7 @@
 // kaland-check [OPTION]... MAP...
 // kaland-check [OPTION]... --cover MAP SCRIPT...
+// kaland-check [OPTION]... --bless|--expect MAP SCRIPT...
+// kaland-check [OPTION]... --random N [--seed S] [--steps K] MAP
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -18,12 +20,13 @@
 #include "map_reading.h"
 #include "route_files.h"
 #include "route_search.h"
+#include "transcript_runs.h"
 
 namespace {
 
 // Reads the map `path` names ("-" is standard input) and checks it into
 // `check`; with `keep`, the map is read whole into `bytes` first, for
-// --cover to play. Returns false, after a message, when it cannot be read.
+// --cover, --bless and --expect to play. Returns false, after a message, when it cannot be read.
 bool checkMapFile(const std::string& path, const char* name, bool keep, std::string* bytes, MapCheck* check) {
     std::string error;
     std::FILE* file = keep ? nullptr : openInputFile(path.c_str(), true, &error);
@@ -56,14 +59,18 @@ std::vector<KeyRoute> findAskedRoutes(MapCheck* check, const CheckOptions& optio
     return findRoutes(check, options.routeTargets, "room");
 }
 
-// Writes the routes and measures the scripts' coverage of a map the runner
-// loads. Returns the exit status they call for.
-int testLoadingMap(const char* name, const std::string& bytes, const MapCheck& check,
+// Writes the routes, plays the random games and measures the scripts'
+// coverage of a map the runner loads. Returns the exit status they call for.
+int testLoadingMap(const char* name, const std::string& path, const std::string& bytes, const MapCheck& check,
                    const std::vector<KeyRoute>& routes, const CheckOptions& options) {
     int status = 0;
     const char* noun = options.routeTargets.empty() ? "ending" : "room";
     if (!options.routesDirectory.empty() && !writeRoutes(name, options.routesDirectory.c_str(), noun, routes)) {
         status = 2;
+    }
+    if (options.random.games > 0) {
+        std::fflush(stdout);
+        status = std::max(status, playRandom(name, path, check, options.random));
     }
     if (!options.cover) return status;
     std::fflush(stdout);
@@ -80,8 +87,9 @@ int testLoadingMap(const char* name, const std::string& bytes, const MapCheck& c
 int checkOneMap(const std::string& path, const CheckOptions& options) {
     const char* name = path == "-" ? STANDARD_INPUT_NAME : path.c_str();
     MapCheck check;
-    std::string bytes;  // kept for --cover, which plays the same bytes
-    if (!checkMapFile(path, name, options.cover, &bytes, &check)) return 2;
+    std::string bytes;  // kept for --cover, --bless and --expect, which play the same bytes
+    bool keep = options.cover || options.bless || options.expect;
+    if (!checkMapFile(path, name, keep, &bytes, &check)) return 2;
     std::vector<KeyRoute> routes = findAskedRoutes(&check, options);
     for (const Diagnostic& diagnostic : check.diagnostics) std::fputs(diagnosticLine(name, diagnostic).c_str(), stderr);
     std::size_t errors = check.count(Error);
@@ -91,7 +99,13 @@ int checkOneMap(const std::string& path, const CheckOptions& options) {
     }
     if (options.dot) std::fputs(drawMap(check, name).c_str(), stdout);
     int status = errors > 0 || (options.strict && warnings > 0) ? 1 : 0;
-    if (errors == 0) status = std::max(status, testLoadingMap(name, bytes, check, routes, options));
+    if (errors == 0) status = std::max(status, testLoadingMap(name, path, bytes, check, routes, options));
+    // A transcript of a map the runner refuses is its refusal. Scripts that
+    // --cover could not read have been reported already.
+    if (options.cover && status == 2) return status;
+    std::fflush(stdout);
+    if (options.bless) status = std::max(status, blessScripts(name, bytes, options.scripts));
+    if (options.expect) status = std::max(status, expectScripts(name, path, bytes, check, options.scripts));
     return status;
 }
 

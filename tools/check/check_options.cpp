@@ -39,6 +39,42 @@ bool addRouteTarget(CheckOptions* options, const char* value, std::string* error
     return true;
 }
 
+// A whole number from `least` to `most`, in decimal digits.
+bool readCount(const char* value, std::uint64_t least, std::uint64_t most, std::uint64_t* number) {
+    std::uint64_t read = 0;
+    const char* digit = value;
+    for (; *digit >= '0' && *digit <= '9'; ++digit) {
+        std::uint64_t next = static_cast<std::uint64_t>(*digit - '0');
+        if (read > (most - next) / 10) return false;
+        read = read * 10 + next;
+    }
+    if (digit == value || *digit != '\0' || read < least) return false;
+    *number = read;
+    return true;
+}
+
+constexpr std::uint64_t MOST_GAMES = 1000000000;
+
+bool setRandomGames(CheckOptions* options, const char* value, std::string* error) {
+    if (readCount(value, 1, MOST_GAMES, &options->random.games)) return true;
+    *error = "--random takes a number of games from 1 to 1000000000, not '" + std::string(value) + "'";
+    return false;
+}
+
+bool setSeed(CheckOptions* options, const char* value, std::string* error) {
+    options->seedGiven = true;
+    if (readCount(value, 0, UINT64_MAX, &options->random.seed)) return true;
+    *error = "--seed takes a number from 0 to 18446744073709551615, not '" + std::string(value) + "'";
+    return false;
+}
+
+bool setSteps(CheckOptions* options, const char* value, std::string* error) {
+    options->stepsGiven = true;
+    if (readCount(value, 1, MOST_GAMES, &options->random.steps)) return true;
+    *error = "--steps takes a number of lines from 1 to 1000000000, not '" + std::string(value) + "'";
+    return false;
+}
+
 const OptionSpec OPTIONS[] = {
     {"--strict", nullptr, "exit with status 1 on warnings too", &CheckOptions::strict, nullptr},
     {"--dot", nullptr, "write each map as a Graphviz graph to standard output", &CheckOptions::dot, nullptr},
@@ -47,6 +83,14 @@ const OptionSpec OPTIONS[] = {
     {"--route-to", "N", "with --routes: a route to room N instead of the endings", nullptr, addRouteTarget},
     {"--cover", nullptr, "play the key scripts after MAP; report what they never reach", &CheckOptions::cover,
      nullptr},
+    {"--bless", nullptr, "play the scripts after MAP; keep their output as SCRIPT.expected",
+     &CheckOptions::bless, nullptr},
+    {"--expect", nullptr, "play the scripts after MAP; compare with SCRIPT.expected",
+     &CheckOptions::expect, nullptr},
+    {"--random", "N", "play N random games; report endings, dead ends and defects", nullptr,
+     setRandomGames},
+    {"--seed", "S", "with --random: the games of seed S (default 1)", nullptr, setSeed},
+    {"--steps", "K", "with --random: at most K lines typed in a game (default 1000)", nullptr, setSteps},
     {"--help", nullptr, "show this help", &CheckOptions::help, nullptr},
     {"--version", nullptr, "show the version", &CheckOptions::version, nullptr},
 };
@@ -100,20 +144,41 @@ bool addMap(const char* name, CheckOptions* options, std::string* error) {
     return true;
 }
 
-// Routes and coverage are made for one map, and --cover takes the arguments
-// after it as its key scripts.
+// The option that takes key scripts after the map, if any.
+const char* scriptOption(const CheckOptions& options) {
+    if (options.cover) return "--cover";
+    if (options.bless) return "--bless";
+    if (options.expect) return "--expect";
+    return nullptr;
+}
+
+// Routes, coverage, transcripts and random games are made for one map, and
+// --cover, --bless and --expect take the arguments after it as its key
+// scripts.
 bool settleTestOptions(CheckOptions* options, std::string* error) {
-    bool testing = !options->routesDirectory.empty() || options->cover;
+    const char* scripts = scriptOption(*options);
+    bool random = options->random.games > 0;
+    bool testing = !options->routesDirectory.empty() || scripts != nullptr || random;
     if (!options->routeTargets.empty() && options->routesDirectory.empty()) {
         *error = "--route-to needs --routes DIR, the folder for the route file";
+    } else if ((options->seedGiven || options->stepsGiven) && !random) {
+        *error = std::string(options->seedGiven ? "--seed" : "--steps") + " needs --random N, the number of games";
     } else if (testing && options->dot) {
-        *error = "--dot cannot be combined with --routes or --cover";
-    } else if (options->cover && options->maps.size() < 2) {
-        *error = "--cover needs a map and at least one key script";
-    } else if (!options->cover && testing && options->maps.size() > 1) {
-        *error = "--routes takes one map";
+        *error = !options->routesDirectory.empty() || options->cover
+                     ? "--dot cannot be combined with --routes or --cover"
+                     : "--dot cannot be combined with --bless, --expect or --random";
+    } else if (options->bless && options->expect) {
+        *error = "--bless and --expect cannot be combined: --bless writes what --expect compares with";
+    } else if (scripts != nullptr && options->maps.size() < 2) {
+        *error = std::string(scripts) + " needs a map and at least one key script";
+    } else if (scripts == nullptr && testing && options->maps.size() > 1) {
+        *error = random ? "--random takes one map" : "--routes takes one map";
+    } else if ((options->bless || options->expect) &&
+               std::find(options->maps.begin() + 1, options->maps.end(), "-") != options->maps.end()) {
+        *error = std::string(options->bless ? "--bless" : "--expect") +
+                 " needs its key scripts in files, not standard input: SCRIPT.expected goes beside each";
     } else {
-        if (options->cover) {
+        if (scripts != nullptr) {
             options->scripts.assign(options->maps.begin() + 1, options->maps.end());
             options->maps.resize(1);
         }
@@ -148,6 +213,8 @@ std::string checkUsage() {
     std::string usage =
         "usage: kaland-check [OPTION]... MAP...\n"
         "       kaland-check [OPTION]... --cover MAP SCRIPT...\n"
+        "       kaland-check [OPTION]... --bless|--expect MAP SCRIPT...\n"
+        "       kaland-check [OPTION]... --random N [--seed S] [--steps K] MAP\n"
         "Checks kaland maps: reports what the runner would refuse (errors) and what\n"
         "would play wrong (warnings), each as MAP:LINE: error|warning: TEXT.\n"
         "A MAP of - is read from standard input and called " + std::string(STANDARD_INPUT_NAME) +
@@ -165,6 +232,7 @@ std::string checkUsage() {
     return usage +
            "Exit status: 0 when the runner would load every map, 1 when it would\n"
            "refuse one or a key script stops the game (or --strict and a warning,\n"
-           "or something the scripts never reach), 2 for a usage error or a file\n"
-           "that cannot be read or written.\n";
+           "or something the scripts never reach), a script's output differs from\n"
+           "SCRIPT.expected or it has none, or a random game meets a defect; 2 for\n"
+           "a usage error or a file that cannot be read or written.\n";
 }

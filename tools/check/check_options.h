@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "random_games.h"
+
 /// The name standard input goes by in messages and pictures.
 constexpr const char* STANDARD_INPUT_NAME = "<stdin>";
 
@@ -21,12 +23,17 @@ struct CheckOptions {
     std::string routesDirectory;              // --routes; empty without it
     std::vector<std::uint32_t> routeTargets;  // --route-to; empty: every ending
     bool cover = false;
-    std::vector<std::string> scripts;  // with --cover: the arguments after the map
+    bool bless = false;
+    bool expect = false;
+    std::vector<std::string> scripts;  // with --cover, --bless or --expect: the arguments after the map
+    RandomOptions random;              // --random N: random.games is N; 0 without it
+    bool seedGiven = false;
+    bool stepsGiven = false;
 };
 
 /// Reads the arguments after the program name. Stops at --help or
-/// --version (leaving the rest unread). With --cover the first map is the
-/// map and the others are its key scripts. Returns false with `error` set,
+/// --version (leaving the rest unread). With --cover, --bless or --expect
+/// the first map is the map and the others are its key scripts. Returns false with `error` set,
 /// as one line without a newline, on a usage error.
 bool parseCheckOptions(int argc, const char* const* argv, CheckOptions* options, std::string* error);
 

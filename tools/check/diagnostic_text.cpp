@@ -62,3 +62,22 @@ std::string diagnosticLine(const std::string& name, const Diagnostic& diagnostic
     if (diagnostic.line != 0) where += ":" + std::to_string(diagnostic.line);
     return where + ": " + (diagnostic.severity == Error ? "error" : "warning") + ": " + diagnostic.text + "\n";
 }
+
+std::string exitTaker(const MapCheck& check, std::uint32_t room, std::uint32_t slot) {
+    const CheckedRoom& checked = roomAt(check, room);
+    if (checked.kind == Navigate) return "key " + describeKey(checked.exits[slot].key) + " in " + roomName(room);
+    if (checked.kind == WaitForEnter) return "Enter in " + roomName(room);
+    return "passage " + roomName(room);
+}
+
+std::string explainStop(const char* mapPath, const MapCheck& check, const MapDefect& defect, std::uint32_t room,
+                        std::uint32_t slot) {
+    if (defect.kind != RoomMissing && defect.kind != AutomaticCircle) return "";
+    std::string exit = exitTaker(check, room, slot) + " takes the exit on line " +
+                       std::to_string(roomAt(check, room).exitLines[slot]) + " of " + mapPath;
+    if (defect.kind == RoomMissing) {
+        return exit + " to room " + std::to_string(defect.room) + ", beyond the highest room " +
+               std::to_string(check.highestRoom);
+    }
+    return exit + " back to room " + std::to_string(defect.room) + ": the passages go round in a circle";
+}

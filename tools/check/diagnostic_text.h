@@ -33,6 +33,18 @@ std::string trimmed(const std::string& text);
 /// 2 warnings".
 std::string diagnosticSummary(const std::string& name, std::size_t errors, std::size_t warnings);
 
+/// Who takes exit `slot` of room `room`: "key n in room 1", "Enter in room
+/// 3" (a scene) or "passage room 4".
+std::string exitTaker(const MapCheck& check, std::uint32_t room, std::uint32_t slot);
+
+/// Why the runner stopped a game, in the map's terms, when exit `slot` of
+/// room `room` led out of the table or round a circle of passages (the
+/// defects RoomMissing and AutomaticCircle): "key x in room 1 takes the
+/// exit on line 4 of MAP to room 40, beyond the highest room 6". Empty for
+/// other defects.
+std::string explainStop(const char* mapPath, const MapCheck& check, const MapDefect& defect, std::uint32_t room,
+                        std::uint32_t slot);
+
 /// A diagnostic as kaland-check prints it, newline included:
 /// "MAP:LINE: error|warning: TEXT", or "MAP: ..." for the file as a whole.
 std::string diagnosticLine(const std::string& name, const Diagnostic& diagnostic);

@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr std::uint16_t ROOM_SHOWN = 1u << 15;  // below it, one bit per exit slot taken
-
 // The exit the game took last stays pending until the room it leads to is
 // shown: an exit whose move stops the game is never counted as taken, and
 // tells why the game stopped.
@@ -32,7 +30,7 @@ void markRoomShown(void* context, std::uint32_t room) {
         marks->rooms[marks->exitRoom] |= static_cast<std::uint16_t>(1u << marks->exitSlot);
         marks->exitPending = false;
     }
-    marks->rooms[room] |= ROOM_SHOWN;
+    marks->rooms[room] |= ROOM_SHOWN_MARK;
 }
 
 void markExitTaken(void* context, std::uint32_t room, std::uint32_t slot) {
@@ -50,24 +48,8 @@ std::string defectText(const MapDefect& defect) {
 
 // Why the game stopped, in the map's terms: which exit of which room.
 std::string explainStop(const char* mapPath, const MapCheck& check, const MapDefect& defect, const Marks& marks) {
-    if (!marks.exitPending || (defect.kind != RoomMissing && defect.kind != AutomaticCircle)) return "";
-    std::uint32_t from = marks.exitRoom;
-    std::uint32_t slot = marks.exitSlot;
-    const CheckedRoom& room = roomAt(check, from);
-    std::string who;
-    if (room.kind == Navigate) {
-        who = "key " + describeKey(room.exits[slot].key) + " in room " + std::to_string(from);
-    } else if (room.kind == WaitForEnter) {
-        who = "Enter in room " + std::to_string(from);
-    } else {
-        who = "passage room " + std::to_string(from);
-    }
-    std::string exit = " takes the exit on line " + std::to_string(room.exitLines[slot]) + " of " + mapPath;
-    if (defect.kind == RoomMissing) {
-        return who + exit + " to room " + std::to_string(defect.room) + ", beyond the highest room " +
-               std::to_string(check.highestRoom);
-    }
-    return who + exit + " back to room " + std::to_string(defect.room) + ": the passages go round in a circle";
+    if (!marks.exitPending) return "";
+    return explainStop(mapPath, check, defect, marks.exitRoom, marks.exitSlot);
 }
 
 // The rooms coverage counts: every room with a description, every room a
@@ -84,11 +66,13 @@ std::vector<std::uint32_t> countedRooms(const MapCheck& check) {
     return counted;
 }
 
-void tally(const MapCheck& check, const Marks& marks, CoverageReport* report) {
+}  // namespace
+
+void tallyReached(const MapCheck& check, const std::uint16_t* marks, CoverageReport* report) {
     for (std::uint32_t number : countedRooms(check)) {
         const CheckedRoom& room = roomAt(check, number);
-        std::uint16_t mark = marks.rooms[number];
-        bool shown = (mark & ROOM_SHOWN) != 0;
+        std::uint16_t mark = marks[number];
+        bool shown = (mark & ROOM_SHOWN_MARK) != 0;
         ++report->rooms;
         report->roomsShown += shown;
         if (room.kind == GameOver) {
@@ -107,6 +91,8 @@ void tally(const MapCheck& check, const Marks& marks, CoverageReport* report) {
     std::stable_sort(report->notes.begin(), report->notes.end(),
                      [](const CoverageNote& a, const CoverageNote& b) { return a.line < b.line; });
 }
+
+namespace {
 
 void playScripts(const char* mapPath, const MapCheck& check, const std::vector<KeyScript>& scripts, Marks* marks,
                  CoverageReport* report) {
@@ -145,7 +131,7 @@ CoverageReport measureCoverage(const char* name, const char* bytes, std::size_t 
     report.played = true;
     playScripts(name, check, scripts, &marks, &report);
     freeRooms();
-    tally(check, marks, &report);
+    tallyReached(check, marks.rooms, &report);
     releaseZeroedBlock(marks.rooms, marks.bytes, false);
     return report;
 }
@@ -167,7 +153,7 @@ std::string coverageNotes(const char* mapPath, const CoverageReport& report) {
     for (const CoverageNote& note : report.notes) {
         notes += std::string(mapPath) + ":" + std::to_string(note.line) + ": note: ";
         notes += note.room == NO_ROOM ? "this exit is never taken\n"
-                                      : "room " + std::to_string(note.room) + " is never shown by these scripts\n";
+                                      : "room " + std::to_string(note.room) + " is never shown by " + report.reachedBy + "\n";
     }
     return notes + mapPath + ": rooms shown " + std::to_string(report.roomsShown) + "/" +
            std::to_string(report.rooms) + ", exits taken " + std::to_string(report.exitsTaken) + "/" +

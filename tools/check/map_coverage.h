@@ -32,6 +32,7 @@ struct CoverageNote {
 constexpr std::uint32_t NO_ROOM = UINT32_MAX;
 
 struct CoverageReport {
+    const char* reachedBy = "these scripts";  // who never shows a room, in the notes
     bool played = false;            // false: the runner refused the map
     std::string refusal;            // why, when it did
     std::vector<ScriptStop> stops;
@@ -51,6 +52,14 @@ struct CoverageReport {
 /// `name` is the map's name in messages.
 CoverageReport measureCoverage(const char* name, const char* bytes, std::size_t size, const MapCheck& check,
                                const std::vector<KeyScript>& scripts);
+
+/// Marks of what games reached, one per room of the table: ROOM_SHOWN_MARK
+/// once the room was shown, and bit S once its exit slot S was taken.
+constexpr std::uint16_t ROOM_SHOWN_MARK = 1u << 15;
+
+/// Counts the marks against `check` as measureCoverage counts what scripts
+/// reach, into `report` (its notes, and the numbers shown and counted).
+void tallyReached(const MapCheck& check, const std::uint16_t* marks, CoverageReport* report);
 
 /// What kaland-check writes on standard error for a coverage: the runner's
 /// refusal of the map, or an error line for each script the map stopped.

@@ -1,6 +1,7 @@
 #include "script_console.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "console_binding.h"
 
@@ -11,14 +12,19 @@ struct ScriptConsole {
     std::size_t size = 0;
     std::size_t offset = 0;
     std::uint64_t lineNumber = 0;
-    bool atLineStart = true;      // the next byte starts a line
+    bool atLineStart = true;        // the next byte starts a line
+    ScriptOutput* output = nullptr;  // null: the output is dropped
 };
 ScriptConsole console;
 
 }  // namespace
 
 void startScriptConsole(const char* script, std::size_t size) {
-    console = ScriptConsole{script, size, 0, 0, true};
+    console = ScriptConsole{script, size, 0, 0, true, nullptr};
+}
+
+void keepScriptOutput(ScriptOutput* output) {
+    console.output = output;
 }
 
 std::uint64_t scriptLineNumber() {
@@ -30,6 +36,7 @@ int consoleReadByte() {
     if (console.atLineStart) {
         console.atLineStart = false;
         ++console.lineNumber;
+        if (console.output != nullptr) console.output->lineOffsets.push_back(console.output->bytes.size());
     }
     unsigned char byte = static_cast<unsigned char>(console.bytes[console.offset++]);
     if (byte == '\n') console.atLineStart = true;
@@ -38,9 +45,13 @@ int consoleReadByte() {
 
 void consolePrepareForInput() {}
 
-void writeOutput(const char*, std::size_t) {}
+void writeOutput(const char* bytes, std::size_t length) {
+    if (console.output != nullptr) console.output->bytes.append(bytes, length);
+}
 
-void writeText(const char*) {}
+void writeText(const char* text) {
+    if (console.output != nullptr) console.output->bytes.append(text, std::strlen(text));
+}
 
 bool finishOutput() {
     return true;

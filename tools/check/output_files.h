@@ -1,0 +1,12 @@
+// Writing the files kaland-check makes beside a map or a script: a
+// script's expected transcript (--bless) and a random game's lines
+// (--random). A file is written whole or not at all.
+#pragma once
+
+#include <string>
+
+/// Writes `bytes` to `path` through a temporary file in the same folder,
+/// which then replaces `path` in one step, so that a reader never sees half
+/// a file and a failed write leaves the old file as it was. Returns false
+/// with the reason in `error` ("cannot write: ...").
+bool replaceFile(const std::string& path, const std::string& bytes, std::string* error);

@@ -1,0 +1,120 @@
+#include "transcript_runs.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+
+#include "diagnostic_text.h"
+#include "expected_file.h"
+#include "map_files.h"
+#include "output_files.h"
+#include "script_transcript.h"
+#include "transcript_diff.h"
+
+namespace {
+
+std::string countLines(const std::string& output) {
+    std::size_t lines = static_cast<std::size_t>(std::count(output.begin(), output.end(), '\n'));
+    if (!output.empty() && output.back() != '\n') ++lines;
+    return std::to_string(lines) + (lines == 1 ? " line" : " lines");
+}
+
+// Reads SCRIPT.expected. Returns 0, or the exit status its failure calls
+// for after a message: 1 when it is missing or not a transcript (with the
+// command that makes it), 2 when it cannot be read.
+int readExpected(const std::string& mapPath, const std::string& script, std::string* output, int* status) {
+    std::string path = expectedPath(script);
+    errno = 0;
+    std::FILE* probe = std::fopen(path.c_str(), "rb");
+    if (probe == nullptr && errno == ENOENT) {
+        std::fprintf(stderr, "%s: error: %s has no expected transcript; make it with: %s\n", path.c_str(),
+                     script.c_str(), blessCommand(mapPath, script).c_str());
+        return 1;
+    }
+    if (probe != nullptr) std::fclose(probe);
+    std::string bytes;
+    std::string error;
+    if (!readWholeFile(path.c_str(), false, &bytes, &error)) {
+        std::fprintf(stderr, "%s: error: %s\n", path.c_str(), error.c_str());
+        return 2;
+    }
+    if (!parseExpectedFile(bytes, output, status, &error)) {
+        std::fprintf(stderr, "%s: error: %s; make it again with: %s\n", path.c_str(), error.c_str(),
+                     blessCommand(mapPath, script).c_str());
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int blessScripts(const char* mapName, const std::string& bytes, const std::vector<std::string>& scripts) {
+    std::vector<KeyScript> read;
+    if (!readKeyScripts(scripts, &read)) return 2;
+    int status = 0;
+    TranscriptMap map = loadTranscriptMap(bytes.data(), bytes.size());
+    for (const KeyScript& script : read) {
+        Transcript transcript = playTranscript(map, script.bytes);
+        std::string path = expectedPath(script.path);
+        std::string error;
+        if (!replaceFile(path, formatExpectedFile(transcript.output.bytes, transcript.status), &error)) {
+            std::fflush(stdout);
+            std::fprintf(stderr, "%s: error: %s\n", path.c_str(), error.c_str());
+            status = 2;
+            continue;
+        }
+        std::printf("%s: kaland %s < %s: %s of output, exit status %d\n", path.c_str(), mapName, script.path.c_str(),
+                    countLines(transcript.output.bytes).c_str(), transcript.status);
+    }
+    releaseTranscriptMap(&map);
+    return status;
+}
+
+int expectScripts(const char* mapName, const std::string& mapPath, const std::string& bytes, const MapCheck& check,
+                  const std::vector<std::string>& scripts) {
+    std::vector<KeyScript> read;
+    if (!readKeyScripts(scripts, &read)) return 2;
+    int status = 0;
+    std::size_t same = 0;
+    TranscriptMap map = loadTranscriptMap(bytes.data(), bytes.size());
+    for (const KeyScript& script : read) {
+        std::string expected;
+        int expectedStatus = 0;
+        std::fflush(stdout);
+        int failure = readExpected(mapPath, script.path, &expected, &expectedStatus);
+        std::fflush(stderr);
+        if (failure != 0) {
+            status = std::max(status, failure);
+            continue;
+        }
+        Transcript transcript = playTranscript(map, script.bytes);
+        std::string report = describeDifference(transcript, expected, expectedStatus, check, bytes,
+                                                TranscriptNames{script.path, expectedPath(script.path), mapName});
+        if (report.empty()) {
+            ++same;
+        } else {
+            std::fputs(report.c_str(), stdout);
+            status = std::max(status, 1);
+        }
+    }
+    releaseTranscriptMap(&map);
+    std::printf("%s: %s of %s played as expected\n", mapName, std::to_string(same).c_str(),
+                plural(read.size(), "script").c_str());
+    return status;
+}
+
+int playRandom(const char* mapName, const std::string& mapPath, const MapCheck& check, const RandomOptions& options) {
+    RandomReport report = playRandomGames(check, options);
+    std::string keysPath = randomKeysPath(mapPath, options.seed);
+    int status = report.stoppedGames > 0 ? 1 : 0;
+    std::string error;
+    if (report.firstStopped != 0 && !replaceFile(keysPath, report.stoppedKeys, &error)) {
+        std::fprintf(stderr, "%s: error: %s\n", keysPath.c_str(), error.c_str());
+        status = 2;
+    }
+    std::fputs(randomReportText(mapName, report, options, check, keysPath).c_str(), stdout);
+    std::fflush(stdout);
+    std::fputs(randomStopError(mapName, report, check, keysPath).c_str(), stderr);
+    std::fflush(stderr);
+    return status;
+}
