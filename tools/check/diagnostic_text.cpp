@@ -60,7 +60,8 @@ std::string diagnosticSummary(const std::string& name, std::size_t errors, std::
 std::string diagnosticLine(const std::string& name, const Diagnostic& diagnostic) {
     std::string where = name;
     if (diagnostic.line != 0) where += ":" + std::to_string(diagnostic.line);
-    return where + ": " + (diagnostic.severity == Error ? "error" : "warning") + ": " + diagnostic.text + "\n";
+    const char* severity = diagnostic.severity == Error ? "error" : diagnostic.severity == Warning ? "warning" : "note";
+    return where + ": " + severity + ": " + diagnostic.text + "\n";
 }
 
 std::string exitTaker(const MapCheck& check, std::uint32_t room, std::uint32_t slot) {

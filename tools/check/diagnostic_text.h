@@ -46,5 +46,5 @@ std::string explainStop(const char* mapPath, const MapCheck& check, const MapDef
                         std::uint32_t slot);
 
 /// A diagnostic as kaland-check prints it, newline included:
-/// "MAP:LINE: error|warning: TEXT", or "MAP: ..." for the file as a whole.
+/// "MAP:LINE: error|warning|note: TEXT", or "MAP: ..." for the file as a whole.
 std::string diagnosticLine(const std::string& name, const Diagnostic& diagnostic);
