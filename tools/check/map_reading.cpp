@@ -227,10 +227,10 @@ void addNamedKey(void* context, char key, std::size_t) {
 }
 
 void storeDescription(Reading* reading, const LoaderStep& step, const MapLine& line) {
-    CheckedRoom& room = reading->check->rooms[step.room];
     KeyNaming naming{&reading->check->namedKeys, step.room, line.physicalLine};
     findNamedKeys(line.bytes, line.textLength, addNamedKey, &naming);
     if (step.slot != 0) return;
+    CheckedRoom& room = reading->check->rooms[step.room];
     room.descriptionLine = line.physicalLine;
     room.firstLine.assign(line.bytes, line.textLength);
 }
@@ -348,6 +348,7 @@ void checkKeyWord(Reading* reading, const ExitLine& exitLine, const MapLine& lin
 // character of two to four bytes in UTF-8.
 bool checkUtf8Key(Reading* reading, const ExitLine& exitLine, const MapLine& line) {
     std::size_t begin = exitLine.fieldsEnd - 1;
+    if (static_cast<unsigned char>(line.bytes[begin]) < 0xC2) return false;  // no UTF-8 character of two bytes or more
     char32_t character = 0;
     std::size_t length = readUtf8Character(line.bytes, line.textLength, begin, &character);
     if (length < 2) return false;
