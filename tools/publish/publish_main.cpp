@@ -150,13 +150,14 @@ bool checkMap(const char* path, const std::string& bytes, MapCheck* check) {
         return false;
     }
     analyseMap(check);
-    bool loads = check->count(Error) == 0;
-    for (const Diagnostic& diagnostic : check->diagnostics) {
-        bool shown = loads ? diagnostic.severity == Warning || diagnostic.cause != NO_CAUSE
-                           : diagnostic.severity == Error;
-        if (shown) std::fputs(diagnosticLine(path, diagnostic).c_str(), stderr);
+    if (check->count(Error) == 0) {
+        std::fputs(publishedWarnings(path, *check).c_str(), stderr);
+        return true;
     }
-    return loads;
+    for (const Diagnostic& diagnostic : check->diagnostics) {
+        if (diagnostic.severity == Error) std::fputs(diagnosticLine(path, diagnostic).c_str(), stderr);
+    }
+    return false;
 }
 
 // A fresh IFID for a map without one, and the line that gives the map it.
