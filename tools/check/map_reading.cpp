@@ -19,15 +19,11 @@ struct IgnoredRun {
     std::size_t cause = NO_CAUSE;  // a misspelt #helyiseg above it: that warning's id
 };
 
-// What the lines below a misspelt #helyiseg do instead, up to the next
-// #helyiseg: they go on with the room above.
-struct MovedLines {
+// The lines below a misspelt #helyiseg, counted up to the next #helyiseg.
+struct MovedSpan {
     bool open = false;
     std::size_t directive = 0;  // index in MapCheck::misspelt
-    std::uint32_t storedLines = 0;
-    std::uint32_t ignoredLines = 0;
-    std::uint32_t exits = 0;
-    bool gameOver = false;
+    MovedLines lines;
 };
 
 struct Reading {
@@ -44,7 +40,7 @@ struct Reading {
     bool firstLineHasLoneCarriageReturn = false;
     bool anyLine = false;
     MapFacts facts;
-    MovedLines moved;
+    MovedSpan moved;
 };
 
 void flushIgnoredRun(Reading* reading) {
@@ -63,47 +59,22 @@ void flushIgnoredRun(Reading* reading) {
     run = IgnoredRun{};
 }
 
-// "the #irany line below", "the 2 lines of text below".
-std::string linesBelow(std::uint32_t count, bool text) {
-    std::string number = count == 1 ? "" : std::to_string(count) + " ";
-    if (text) return "the " + number + (count == 1 ? "line" : "lines") + " of text below";
-    return "the " + number + "#irany " + (count == 1 ? "line" : "lines") + " below";
-}
-
 // Where the lines below a misspelt #helyiseg went, added to its warning:
 // "the 2 #irany lines below now belong to room 8".
 void closeMovedLines(Reading* reading) {
-    MovedLines& moved = reading->moved;
+    MovedSpan& moved = reading->moved;
     if (!moved.open) return;
     moved.open = false;
     MapCheck* check = reading->check;
-    MisspeltDirective& misspelt = check->misspelt[moved.directive];
-    std::string room = roomName(misspelt.room);
-    std::vector<std::string> parts;
-    if (moved.storedLines != 0) {
-        parts.push_back(linesBelow(moved.storedLines, true) + (moved.storedLines == 1 ? " is" : " are") +
-                        " now part of " + room + "'s description");
-    }
-    if (moved.exits != 0) {
-        parts.push_back(linesBelow(moved.exits, false) + (moved.exits == 1 ? " now belongs to " : " now belong to ") +
-                        room);
-    }
-    if (moved.gameOver) parts.push_back("the #gameover below now ends the game in " + room);
-    if (moved.ignoredLines != 0) {
-        parts.push_back(linesBelow(moved.ignoredLines, true) + (moved.ignoredLines == 1 ? " is" : " are") +
-                        " ignored");
-    }
-    if (parts.empty()) return;
-    std::string text;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        text += i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ";
-        text += parts[i];
-    }
+    const MisspeltDirective& misspelt = check->misspelt[moved.directive];
+    std::string text = describeMovedLines(moved.lines, misspelt.room);
+    if (text.empty()) return;
+    // The typo's warning is among the last ones reported.
     for (auto diagnostic = check->diagnostics.rbegin(); diagnostic != check->diagnostics.rend(); ++diagnostic) {
-        if (diagnostic->id != misspelt.warning) continue;
-        text[0] = static_cast<char>(text[0] - 'a' + 'A');
-        diagnostic->text += " " + text;
-        break;
+        if (diagnostic->id == misspelt.warning) {
+            diagnostic->text += " " + text;
+            return;
+        }
     }
 }
 
@@ -113,9 +84,8 @@ bool meantRoomNumber(const MapLine& line, const std::string& written, std::uint3
     std::size_t begin = 0;
     std::size_t length = 0;
     findFirstWord(line.bytes, line.textLength, &begin, &length);
-    if (written.find(' ') != std::string::npos) begin += length;
-    else begin = 0;
-    return scanRoomNumber(line.bytes + begin, line.textLength - begin, room) == 1;
+    std::size_t after = written.find(' ') != std::string::npos ? begin + length : 0;
+    return scanRoomNumber(line.bytes + after, line.textLength - after, room) == 1;
 }
 
 // A # word close to a directive, or one split by a space ("#game over").
@@ -130,29 +100,30 @@ void checkForTypo(Reading* reading, const MapLine& line) {
                                    "unknown directive '" + shownText(word.data(), word.size()) +
                                        "' is taken as a comment; did you mean " + directive + "?");
     if (reading->skippingRoom || std::string(directive) == "#irany") return;
-    MisspeltDirective misspelt{line.physicalLine, id, directive, false, 0, reading->cursor.room, reading->sawHeading, line.physicalLine};
+    MisspeltDirective misspelt{line.physicalLine, id, directive, false, 0, reading->cursor.room,
+                               reading->sawHeading, line.physicalLine};
     if (std::string(directive) == "#helyiseg") {
         closeMovedLines(reading);
         flushIgnoredRun(reading);
         misspelt.roomNumberGiven = meantRoomNumber(line, word, &misspelt.meantRoom);
-        reading->moved = MovedLines{true, check->misspelt.size(), 0, 0, 0, false};
+        reading->moved = MovedSpan{true, check->misspelt.size(), MovedLines{}};
     }
     check->misspelt.push_back(misspelt);
 }
 
 // Counts what a line below a misspelt #helyiseg did.
 void countMovedLine(Reading* reading, const LoaderStep& step, const MapLine& line) {
-    MovedLines& moved = reading->moved;
+    MovedSpan& moved = reading->moved;
     if (!moved.open) return;
     if (step.lineKind == RoomDirective || step.kind == RefuseMap) {
         closeMovedLines(reading);
         return;
     }
     reading->check->misspelt[moved.directive].lastLine = line.physicalLine;
-    if (step.kind == StoreLine) ++moved.storedLines;
-    if (step.kind == SkipDescription) ++moved.ignoredLines;
-    if (step.kind == AddExit) ++moved.exits;
-    if (step.kind == EndWithGameOver) moved.gameOver = true;
+    if (step.kind == StoreLine) ++moved.lines.storedLines;
+    if (step.kind == SkipDescription) ++moved.lines.ignoredLines;
+    if (step.kind == AddExit) ++moved.lines.exits;
+    if (step.kind == EndWithGameOver) moved.lines.gameOver = true;
 }
 
 // A CR that is not part of a line end: in a file whose lines end in CR alone
