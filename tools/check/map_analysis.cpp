@@ -17,8 +17,9 @@ std::vector<std::uint32_t> sortedRoomNumbers(const MapCheck& check) {
     return numbers;
 }
 
-// A warning, or a note under the warning of the mistake it follows from.
-void reportUnless(MapCheck* check, std::size_t cause, std::uint64_t line, std::string text) {
+// A warning, or, when it follows from another mistake, a note under that
+// mistake's warning.
+void reportUnder(MapCheck* check, std::size_t cause, std::uint64_t line, std::string text) {
     if (cause == NO_CAUSE) {
         check->report(line, Warning, std::move(text));
     } else {
@@ -231,7 +232,7 @@ void checkReachability(MapCheck* check, const std::vector<std::uint32_t>& number
     }
 
     if (!check->finishing.count(check->startRoom)) {
-        reportUnless(check, causeOf(causes.stuckBecause, check->startRoom),
+        reportUnder(check, causeOf(causes.stuckBecause, check->startRoom),
                      roomAt(*check, check->startRoom).headingLine,
                      "no #gameover room can be reached from the start room " + std::to_string(check->startRoom) +
                          ": " + gameWithoutEnding(*check));
@@ -247,7 +248,7 @@ void checkReachability(MapCheck* check, const std::vector<std::uint32_t>& number
         // A room without exits keeps this warning beside that one: each has always been given.
         std::size_t cause = causeOf(causes.stuckBecause, number);
         if (cause != NO_CAUSE && cause == causeOf(causes.roomsWithoutExits, number)) cause = NO_CAUSE;
-        reportUnless(check, cause, heading != 0 ? heading : check->reachedBy[number],
+        reportUnder(check, cause, heading != 0 ? heading : check->reachedBy[number],
                      "no #gameover room can be reached from " + roomName(number) + ": a player there can only quit");
     }
 }
@@ -264,7 +265,7 @@ void checkRoomExits(MapCheck* check, const std::vector<std::uint32_t>& numbers, 
                 if (key == 0 || std::find(taken.begin(), taken.end(), slot) != taken.end()) continue;
                 const char line[2] = {key, '\0'};
                 std::uint32_t first = moveForLine(room.kind, room.exits, line).slot;
-                reportUnless(check, movedByMisspelling(*check, room.exitLines[slot]), room.exitLines[slot],
+                reportUnder(check, movedByMisspelling(*check, room.exitLines[slot]), room.exitLines[slot],
                              "key " + describeKey(key) + " is already used by the exit on line " +
                                  std::to_string(room.exitLines[first]) + ": this exit can never be taken");
             }
@@ -280,7 +281,7 @@ void checkRoomExits(MapCheck* check, const std::vector<std::uint32_t>& numbers, 
                 }
             }
         } else if ((room.kind == Automatic || room.kind == WaitForEnter) && room.kindSlot != 0) {
-            reportUnless(check, movedByMisspelling(*check, room.kindLine), room.kindLine,
+            reportUnder(check, movedByMisspelling(*check, room.kindLine), room.kindLine,
                          roomName(number) + " moves on through its first exit (line " +
                              std::to_string(room.exitLines[FIRST_EXIT]) + ", to room " +
                              std::to_string(room.exits[FIRST_EXIT].target) + "), not through this one");
