@@ -326,13 +326,16 @@ EMSCRIPTEN_KEEPALIVE int studio_set_map() {
 }
 
 /// The diagnostics as kaland-check writes them for the map:
-/// {"diagnostics":[{"line":N,"error":true|false,"text":LINE}],"summary":LINE}.
+/// {"diagnostics":[{"line":N,"error":true|false,"severity":"error|warning|note",
+/// "text":LINE}],"summary":LINE}.
 EMSCRIPTEN_KEEPALIVE const char* studio_check() {
     std::string list = "[";
     for (const Diagnostic& diagnostic : studio.check.diagnostics) {
+        const char* severity = diagnostic.severity == Error ? "error" : diagnostic.severity == Warning ? "warning" : "note";
         list += list.size() > 1 ? "," : "";
         list += "{\"line\":" + std::to_string(diagnostic.line) +
                 ",\"error\":" + (diagnostic.severity == Error ? "true" : "false") +
+                ",\"severity\":\"" + severity + "\"" +
                 ",\"text\":" + quoted(withoutNewline(diagnosticLine(studio.name, diagnostic))) + "}";
     }
     std::string summary = diagnosticSummary(studio.name, studio.check.count(Error), studio.check.count(Warning));
@@ -566,9 +569,10 @@ EMSCRIPTEN_KEEPALIVE int studio_publish(int asZip, int year, int month, int day,
     }
     std::string page = studio.input.substr(0, studio.input.size() - 16);
     const auto* random = reinterpret_cast<const unsigned char*>(studio.input.data() + page.size());
-    std::vector<Diagnostic> warnings;
-    GameFacts game = readGameFacts(studio.map, studio.name, studio.check, nullptr, &warnings);
-    for (const Diagnostic& warning : warnings) studio.publishWarnings += diagnosticLine(studio.name, warning);
+    // kaland-publish shows the checker's warnings, fact lines not taken among them.
+    std::vector<Diagnostic> factWarnings;
+    GameFacts game = readGameFacts(studio.map, studio.name, studio.check, nullptr, &factWarnings);
+    studio.publishWarnings = publishedWarnings(studio.name, studio.check);
     if (game.ifid.empty()) {
         game.ifid = makeIfid(random);
         studio.publishWarnings += missingIfidWarning(studio.name, game.ifid);

@@ -70,7 +70,8 @@ bool readPlayerLine(char* buffer, ShownRooms* shown) {
 // Reads lines in a room that waits for one until a line moves the player on:
 // true, with the exit slot to take. False when the player types "exit" or
 // the input ends, with which of the two in `end`.
-bool readUntilMove(const Room& room, Game* game, std::uint32_t* slot, GameEnd* end) {
+bool readUntilMove(std::uint32_t number, Game* game, std::uint32_t* slot, GameEnd* end) {
+    const Room& room = rooms[number];
     char line[LINE_BUFFER_SIZE];
     for (;;) {
         if (!readPlayerLine(line, &game->shown)) {
@@ -78,6 +79,9 @@ bool readUntilMove(const Room& room, Game* game, std::uint32_t* slot, GameEnd* e
             return false;
         }
         LineMove move = moveForLine(room.kind, room.exits, line);
+        if (game->observer != nullptr && game->observer->lineRead != nullptr) {
+            game->observer->lineRead(game->observer->context, number, line, move.effect);
+        }
         if (move.effect == LineTakesExit) {
             *slot = move.slot;
             return true;
@@ -96,7 +100,7 @@ bool chooseExit(Game* game, std::uint32_t number, std::uint32_t* slot, GameEnd* 
     switch (room.kind) {
     case Navigate:
     case WaitForEnter:
-        return readUntilMove(room, game, slot, end);
+        return readUntilMove(number, game, slot, end);
     case GameOver:
         *end = ReachedGameOver;
         return false;

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "map_defects.h"
+#include "move_rules.h"
 
 // How a game ended.
 enum GameEnd {
@@ -17,12 +18,14 @@ enum GameEnd {
 // Told of every room shown and every exit taken, for tools that measure what
 // a game reached. An exit is told as soon as a line or a passage takes it,
 // before the move is checked: when the move stops the game (an exit out of
-// the table, a circle of passages), no room is shown after it. The program
-// itself plays without one.
+// the table, a circle of passages), no room is shown after it. `lineRead`,
+// when given, is told of every line a room read and what the line did there
+// (before the exit it takes, if any). The program itself plays without one.
 struct PlayObserver {
     void (*roomShown)(void* context, std::uint32_t room);
     void (*exitTaken)(void* context, std::uint32_t room, std::uint32_t slot);
     void* context;
+    void (*lineRead)(void* context, std::uint32_t room, const char* line, LineEffect effect) = nullptr;
 };
 
 /// Plays the loaded map from its start room (the lowest-numbered described

@@ -3,7 +3,8 @@
 # exactly for the maps the runner refuses while loading, and with 0 for the
 # others. The runner refuses a map while loading when it ends with status 255
 # before showing any room (a shown room starts with a blank line). When it
-# refuses with a message, kaland-check's errors must quote that message.
+# refuses with a message, kaland-check's errors must quote that message, on
+# a line of the map.
 #   consistency.sh KALAND KALAND_CHECK E2E_CASES_DIR
 #
 # Each run is bounded like an end-to-end case (20 s, or the case's timeout
@@ -77,6 +78,12 @@ for case_dir in "$cases"/*/; do
       failed=$((failed + 1))
     elif ! grep -aqF -- "\"$message\"" "$scratch/errors"; then
       echo "$name: kaland-check does not quote the runner's message \"$message\"; it wrote:"
+      head -c 8192 "$scratch/errors"
+      failed=$((failed + 1))
+    elif [[ $message != "Nincs helyiseg" ]] && ! grep -aqE '^map:[0-9]+: error: ' "$scratch/errors"; then
+      # The runner names no line; the checker always does, but for a file
+      # with no room at all.
+      echo "$name: kaland-check's error for \"$message\" carries no line:"
       head -c 8192 "$scratch/errors"
       failed=$((failed + 1))
     fi

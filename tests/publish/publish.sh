@@ -92,6 +92,19 @@ printf '#helyiseg 1\nA l\xe1mp\xe1s \xf5rz\xf5je\n#gameover\n' >"$scratch/maps/l
 bounded "$publish" "$scratch/maps/legacy.map" >/dev/null || fail "legacy map refused"
 grep -qF '<title>A lámpás őrzője</title>' "$scratch/maps/legacy.html" || fail "windows-1250 title"
 
+# kaland-check's warnings (and the notes under them) come on standard error
+# as the checker writes them, and the map is published; --strict refuses it.
+cp "$source_dir/tests/check/cases/warning_causes_and_consequences/map" "$scratch/maps/draft.map"
+expected=$(cd "$scratch/maps" && bounded "$build/kaland-check" draft.map | grep -v '^draft.map: ')
+output=$(cd "$scratch/maps" && bounded "$publish" draft.map)
+[[ $? == 0 && $(tail -n 1 <<<"$output") == "wrote draft.html" ]] || fail "a map with warnings is not published: $output"
+output=$(grep -v '^wrote \|: warning: no #ifid\|^#ifid ' <<<"$output")
+[[ $output == "$expected" && $(grep -c ': warning: ' <<<"$output") == 6 ]] || fail "the checker's warnings: $output"
+rm "$scratch/maps/draft.html"
+output=$(cd "$scratch/maps" && bounded "$publish" --strict draft.map)
+[[ $? == 1 && $output == *"6 warnings and --strict; nothing written" && ! -e $scratch/maps/draft.html ]] ||
+  fail "--strict published a map with warnings: $output"
+
 # The page never replaces its own map, and a map too large for the page is refused.
 cp "$scratch/maps/castle.map" "$scratch/maps/castle.html"
 output=$(bounded "$publish" "$scratch/maps/castle.html")

@@ -1,4 +1,5 @@
 // kaland-check [OPTION]... MAP...
+// kaland-check [OPTION]... --routes DIR [--route-to N]... MAP
 // kaland-check [OPTION]... --cover MAP SCRIPT...
 // kaland-check [OPTION]... --bless|--expect MAP SCRIPT...
 // kaland-check [OPTION]... --random N [--seed S] [--steps K] MAP
@@ -91,10 +92,13 @@ int checkOneMap(const std::string& path, const CheckOptions& options) {
     bool keep = options.cover || options.bless || options.expect;
     if (!checkMapFile(path, name, keep, &bytes, &check)) return 2;
     std::vector<KeyRoute> routes = findAskedRoutes(&check, options);
-    for (const Diagnostic& diagnostic : check.diagnostics) std::fputs(diagnosticLine(name, diagnostic).c_str(), stderr);
     std::size_t errors = check.count(Error);
     std::size_t warnings = check.count(Warning);
+    // Notes are not counted: --quiet leaves out a map that has only notes.
     if (!options.quiet || errors + warnings > 0) {
+        for (const Diagnostic& diagnostic : check.diagnostics) {
+            std::fputs(diagnosticLine(name, diagnostic).c_str(), stderr);
+        }
         std::fputs(diagnosticSummary(name, errors, warnings).c_str(), stderr);
     }
     if (options.dot) std::fputs(drawMap(check, name).c_str(), stdout);

@@ -212,6 +212,7 @@ bool parseCheckOptions(int argc, const char* const* argv, CheckOptions* options,
 std::string checkUsage() {
     std::string usage =
         "usage: kaland-check [OPTION]... MAP...\n"
+        "       kaland-check [OPTION]... --routes DIR [--route-to N]... MAP\n"
         "       kaland-check [OPTION]... --cover MAP SCRIPT...\n"
         "       kaland-check [OPTION]... --bless|--expect MAP SCRIPT...\n"
         "       kaland-check [OPTION]... --random N [--seed S] [--steps K] MAP\n"

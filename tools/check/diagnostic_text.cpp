@@ -57,10 +57,21 @@ std::string diagnosticSummary(const std::string& name, std::size_t errors, std::
     return name + ": " + plural(errors, "error") + ", " + plural(warnings, "warning") + "\n";
 }
 
+std::string publishedWarnings(const std::string& name, const MapCheck& check) {
+    std::string lines;
+    for (const Diagnostic& diagnostic : check.diagnostics) {
+        if (diagnostic.severity == Warning || (diagnostic.severity == Note && diagnostic.cause != NO_CAUSE)) {
+            lines += diagnosticLine(name, diagnostic);
+        }
+    }
+    return lines;
+}
+
 std::string diagnosticLine(const std::string& name, const Diagnostic& diagnostic) {
     std::string where = name;
     if (diagnostic.line != 0) where += ":" + std::to_string(diagnostic.line);
-    return where + ": " + (diagnostic.severity == Error ? "error" : "warning") + ": " + diagnostic.text + "\n";
+    const char* severity = diagnostic.severity == Error ? "error" : diagnostic.severity == Warning ? "warning" : "note";
+    return where + ": " + severity + ": " + diagnostic.text + "\n";
 }
 
 std::string exitTaker(const MapCheck& check, std::uint32_t room, std::uint32_t slot) {

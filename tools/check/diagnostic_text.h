@@ -45,6 +45,11 @@ std::string exitTaker(const MapCheck& check, std::uint32_t room, std::uint32_t s
 std::string explainStop(const char* mapPath, const MapCheck& check, const MapDefect& defect, std::uint32_t room,
                         std::uint32_t slot);
 
+/// What kaland-publish shows of the diagnostics of a map the runner loads:
+/// each warning with the notes of what follows from it, as kaland-check
+/// prints them (a note that stands alone is a hint, not a warning).
+std::string publishedWarnings(const std::string& name, const MapCheck& check);
+
 /// A diagnostic as kaland-check prints it, newline included:
-/// "MAP:LINE: error|warning: TEXT", or "MAP: ..." for the file as a whole.
+/// "MAP:LINE: error|warning|note: TEXT", or "MAP: ..." for the file as a whole.
 std::string diagnosticLine(const std::string& name, const Diagnostic& diagnostic);

@@ -37,7 +37,39 @@ const char* closeDirective(const std::string& word) {
     return nullptr;
 }
 
+// "the #irany line below", "the 2 lines of text below".
+std::string linesBelow(std::uint32_t count, bool text) {
+    std::string number = count == 1 ? "" : std::to_string(count) + " ";
+    if (text) return "the " + number + (count == 1 ? "line" : "lines") + " of text below";
+    return "the " + number + "#irany " + (count == 1 ? "line" : "lines") + " below";
+}
+
 }  // namespace
+
+std::string describeMovedLines(const MovedLines& moved, std::uint32_t room) {
+    std::string name = "room " + std::to_string(room);
+    std::vector<std::string> parts;
+    if (moved.storedLines != 0) {
+        parts.push_back(linesBelow(moved.storedLines, true) + (moved.storedLines == 1 ? " is" : " are") +
+                        " now part of " + name + "'s description");
+    }
+    if (moved.exits != 0) {
+        parts.push_back(linesBelow(moved.exits, false) + (moved.exits == 1 ? " now belongs to " : " now belong to ") +
+                        name);
+    }
+    if (moved.gameOver) parts.push_back("the #gameover below now ends the game in " + name);
+    if (moved.ignoredLines != 0) {
+        parts.push_back(linesBelow(moved.ignoredLines, true) + (moved.ignoredLines == 1 ? " is" : " are") +
+                        " ignored");
+    }
+    std::string text;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        text += i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ";
+        text += parts[i];
+    }
+    if (!text.empty()) text[0] = 'T';
+    return text;
+}
 
 const char* meantDirective(const MapLine& line, std::string* written) {
     std::size_t begin = 0;

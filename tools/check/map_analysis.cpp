@@ -5,6 +5,7 @@
 
 #include "diagnostic_text.h"
 #include "move_rules.h"
+#include "warning_causes.h"
 
 namespace {
 
@@ -14,6 +15,53 @@ std::vector<std::uint32_t> sortedRoomNumbers(const MapCheck& check) {
     for (const auto& entry : check.rooms) numbers.push_back(entry.first);
     std::sort(numbers.begin(), numbers.end());
     return numbers;
+}
+
+// A warning, or, when it follows from another mistake, a note under that
+// mistake's warning.
+void reportUnder(MapCheck* check, std::size_t cause, std::uint64_t line, std::string text) {
+    if (cause == NO_CAUSE) {
+        check->report(line, Warning, std::move(text));
+    } else {
+        check->reportConsequence(cause, line, std::move(text));
+    }
+}
+
+// What a player meets in a room without a description, by its kind.
+std::string undescribedRoomText(const MapCheck& check, std::uint32_t number) {
+    const CheckedRoom& room = roomAt(check, number);
+    std::string text = roomName(number) + " has no description: a player who takes this exit sees two empty lines";
+    switch (room.kind) {
+    case Automatic:
+        return text + " before the game moves on";
+    case WaitForEnter:
+        return text + " and has to press Enter";
+    case GameOver:
+        return text + " as the end of the game";
+    default:
+        return text + (room.exitLines[FIRST_EXIT] == 0 ? " and can only type exit" : " and has to guess a key");
+    }
+}
+
+// Exits into rooms of the table that have no description. Each is a
+// mistake of its own, unless the room's #helyiseg line is misspelt.
+void checkUndescribedTargets(MapCheck* check, const std::vector<std::uint32_t>& numbers, WarningCauses* causes) {
+    // Without a start room nothing is shown at all, and one warning says so.
+    if (!check->hasStart) return;
+    causes->undescribedExits = findUndescribedExits(*check, numbers);
+    for (const UndescribedExit& exit : causes->undescribedExits) {
+        std::string text = undescribedRoomText(*check, exit.target);
+        std::size_t warning = NO_CAUSE;
+        if (exit.cause != NO_CAUSE) {
+            check->reportConsequence(exit.cause, exit.line, text);
+        } else {
+            warning = check->report(exit.line, Warning, text);
+        }
+        causes->exitWarnings.push_back(warning);
+        if (roomAt(*check, exit.target).exitLines[FIRST_EXIT] == 0) {
+            causes->deadEnds.emplace(exit.target, warning == NO_CAUSE ? exit.cause : warning);
+        }
+    }
 }
 
 void checkExitTargets(MapCheck* check, const std::vector<std::uint32_t>& numbers) {
@@ -154,20 +202,40 @@ std::string gameWithoutEnding(const MapCheck& check) {
     }
 }
 
-void checkReachability(MapCheck* check, const std::vector<std::uint32_t>& numbers) {
+std::size_t causeOf(const std::unordered_map<std::uint32_t, std::size_t>& causes, std::uint32_t room) {
+    auto found = causes.find(room);
+    return found == causes.end() ? NO_CAUSE : found->second;
+}
+
+// An unreachable room, told under the exit that may have meant it.
+void reportUnreachable(MapCheck* check, std::uint32_t number, const WarningCauses& causes) {
+    const CheckedRoom& room = check->rooms[number];
+    std::string text = roomName(number) + " cannot be reached from the start room " + std::to_string(check->startRoom);
+    auto cause = causes.unreachableBecause.find(number);
+    if (cause == causes.unreachableBecause.end()) {
+        check->report(room.headingLine, Warning, text);
+        return;
+    }
+    auto through = causes.reachedThrough.find(number);
+    if (through != causes.reachedThrough.end()) {
+        text += " either: the way there is through " + roomName(through->second);
+    } else {
+        text += ": the exit on line " + std::to_string(cause->second.second) + " may have meant it";
+    }
+    check->reportConsequence(cause->second.first, room.headingLine, text);
+}
+
+void checkReachability(MapCheck* check, const std::vector<std::uint32_t>& numbers, const WarningCauses& causes) {
     for (std::uint32_t number : numbers) {
         const CheckedRoom& room = check->rooms[number];
-        if (room.headingLine != 0 && !check->reachedBy.count(number)) {
-            check->report(room.headingLine, Warning,
-                          roomName(number) + " cannot be reached from the start room " +
-                              std::to_string(check->startRoom));
-        }
+        if (room.headingLine != 0 && !check->reachedBy.count(number)) reportUnreachable(check, number, causes);
     }
 
     if (!check->finishing.count(check->startRoom)) {
-        check->report(roomAt(*check, check->startRoom).headingLine, Warning,
-                      "no #gameover room can be reached from the start room " +
-                          std::to_string(check->startRoom) + ": " + gameWithoutEnding(*check));
+        reportUnder(check, causeOf(causes.stuckBecause, check->startRoom),
+                     roomAt(*check, check->startRoom).headingLine,
+                     "no #gameover room can be reached from the start room " + std::to_string(check->startRoom) +
+                         ": " + gameWithoutEnding(*check));
         return;
     }
     std::vector<std::uint32_t> stuck;
@@ -177,13 +245,15 @@ void checkReachability(MapCheck* check, const std::vector<std::uint32_t>& number
     std::sort(stuck.begin(), stuck.end());
     for (std::uint32_t number : stuck) {
         std::uint64_t heading = roomAt(*check, number).headingLine;
-        check->report(heading != 0 ? heading : check->reachedBy[number], Warning,
-                      "no #gameover room can be reached from " + roomName(number) +
-                          ": a player there can only quit");
+        // A room without exits keeps this warning beside that one: each has always been given.
+        std::size_t cause = causeOf(causes.stuckBecause, number);
+        if (cause != NO_CAUSE && cause == causeOf(causes.roomsWithoutExits, number)) cause = NO_CAUSE;
+        reportUnder(check, cause, heading != 0 ? heading : check->reachedBy[number],
+                     "no #gameover room can be reached from " + roomName(number) + ": a player there can only quit");
     }
 }
 
-void checkRoomExits(MapCheck* check, const std::vector<std::uint32_t>& numbers) {
+void checkRoomExits(MapCheck* check, const std::vector<std::uint32_t>& numbers, WarningCauses* causes) {
     for (std::uint32_t number : numbers) {
         const CheckedRoom& room = check->rooms[number];
         if (room.kind == Navigate) {
@@ -195,20 +265,82 @@ void checkRoomExits(MapCheck* check, const std::vector<std::uint32_t>& numbers) 
                 if (key == 0 || std::find(taken.begin(), taken.end(), slot) != taken.end()) continue;
                 const char line[2] = {key, '\0'};
                 std::uint32_t first = moveForLine(room.kind, room.exits, line).slot;
-                check->report(room.exitLines[slot], Warning,
-                              "key " + describeKey(key) + " is already used by the exit on line " +
-                                  std::to_string(room.exitLines[first]) + ": this exit can never be taken");
+                reportUnder(check, movedByMisspelling(*check, room.exitLines[slot]), room.exitLines[slot],
+                             "key " + describeKey(key) + " is already used by the exit on line " +
+                                 std::to_string(room.exitLines[first]) + ": this exit can never be taken");
             }
             if (!anyExit && room.descriptionLine != 0) {
-                check->report(room.headingLine, Warning,
-                              roomName(number) + " waits for a key but has no exit: a player there can only quit");
+                std::string text = roomName(number) + " waits for a key but has no exit: a player there can only quit";
+                std::size_t cause = causeOf(causes->deadEnds, number);
+                if (cause != NO_CAUSE) {
+                    check->reportConsequence(cause, room.headingLine, text);
+                } else {
+                    std::size_t warning = check->report(room.headingLine, Warning, text);
+                    causes->deadEnds.emplace(number, warning);
+                    causes->roomsWithoutExits.emplace(number, warning);
+                }
             }
         } else if ((room.kind == Automatic || room.kind == WaitForEnter) && room.kindSlot != 0) {
-            check->report(room.kindLine, Warning,
-                          roomName(number) + " moves on through its first exit (line " +
-                              std::to_string(room.exitLines[FIRST_EXIT]) + ", to room " +
-                              std::to_string(room.exits[FIRST_EXIT].target) + "), not through this one");
+            reportUnder(check, movedByMisspelling(*check, room.kindLine), room.kindLine,
+                         roomName(number) + " moves on through its first exit (line " +
+                             std::to_string(room.exitLines[FIRST_EXIT]) + ", to room " +
+                             std::to_string(room.exits[FIRST_EXIT].target) + "), not through this one");
         }
+    }
+}
+
+bool hasKey(const NamedKey* begin, const NamedKey* end, char key) {
+    return std::any_of(begin, end, [key](const NamedKey& named) { return named.key == key; });
+}
+
+bool hasExitKey(const CheckedRoom& room, char key) {
+    for (std::uint32_t slot = 0; slot < MAX_EXITS; ++slot) {
+        if (room.exitLines[slot] != 0 && room.exits[slot].key == key) return true;
+    }
+    return false;
+}
+
+// The keys a room's text names ([h], (h)) against the keys of its exits: a
+// key named that no exit has is a warning; an exit whose key the text never
+// names is a note, since a hidden exit may be meant (told under the
+// room's first such warning, as the two are often one slip). Rooms whose
+// text names no key at all are left alone: they tell their keys otherwise.
+void checkRoomKeys(MapCheck* check, std::uint32_t number, const NamedKey* begin, const NamedKey* end) {
+    const CheckedRoom& room = check->rooms[number];
+    if (room.kind != Navigate) return;
+    std::size_t firstWarning = NO_CAUSE;
+    for (const NamedKey* named = begin; named != end; ++named) {
+        if (hasExitKey(room, named->key)) continue;
+        std::string key = describeKey(named->key);
+        std::size_t warning = check->report(named->line, Warning,
+                                            "the text names key " + key + ", but no exit of " + roomName(number) +
+                                                " has it: a player who types " + key + " gets nothing");
+        if (firstWarning == NO_CAUSE) firstWarning = warning;
+    }
+    for (std::uint32_t slot : takenExits(room)) {
+        // A key no one can type has a warning of its own already.
+        char key = room.exits[slot].key;
+        unsigned char byte = static_cast<unsigned char>(key);
+        if (hasKey(begin, end, key) || byte <= ' ' || byte >= 0x7F) continue;
+        std::string shown = describeKey(key);
+        std::string text = "the text of " + roomName(number) + " never names key " + shown + " (as [" + shown +
+                           "] or (" + shown + ")): only a player who guesses it takes this exit";
+        // An exit moved here from below a misspelt #helyiseg belongs to another room's text.
+        std::size_t cause = movedByMisspelling(*check, room.exitLines[slot]);
+        if (cause == NO_CAUSE) cause = firstWarning;
+        if (cause == NO_CAUSE) {
+            check->report(room.exitLines[slot], Note, text);
+        } else {
+            check->reportConsequence(cause, room.exitLines[slot], text);
+        }
+    }
+}
+
+void checkNamedKeys(MapCheck* check) {
+    const std::vector<NamedKey>& keys = check->namedKeys;
+    for (std::size_t first = 0, last = 0; first < keys.size(); first = last) {
+        while (last < keys.size() && keys[last].room == keys[first].room) ++last;
+        checkRoomKeys(check, keys[first].room, keys.data() + first, keys.data() + last);
     }
 }
 
@@ -236,11 +368,16 @@ void analyseMap(MapCheck* check) {
     if (check->roomCount != 0) {
         std::vector<std::uint32_t> numbers = sortedRoomNumbers(*check);
         buildMapModel(check, numbers);
+        WarningCauses causes;
+        checkUndescribedTargets(check, numbers, &causes);
+        addMisspeltEndings(*check, &causes);
         checkExitTargets(check, numbers);
         checkAutomaticCircles(check, numbers);
-        checkRoomExits(check, numbers);
+        checkRoomExits(check, numbers, &causes);
+        checkNamedKeys(check);
         if (check->hasStart) {
-            checkReachability(check, numbers);
+            traceConsequences(*check, &causes);
+            checkReachability(check, numbers, causes);
         } else {
             check->report(check->highestRoomLine, Warning,
                           "no room has a description: the runner shows nothing and the game ends at once");

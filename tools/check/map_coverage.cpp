@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "bulk_memory.h"
+#include "check_options.h"
 #include "diagnostic_text.h"
 #include "game_loop.h"
 #include "map_loader.h"
@@ -22,6 +23,8 @@ struct Marks {
     bool exitPending;
     std::uint32_t exitRoom;
     std::uint32_t exitSlot;
+    std::string script;                // the name of the script being played
+    std::vector<IdleLine>* idleLines;  // where the lines that did nothing go
 };
 
 void markRoomShown(void* context, std::uint32_t room) {
@@ -38,6 +41,28 @@ void markExitTaken(void* context, std::uint32_t room, std::uint32_t slot) {
     marks->exitPending = true;
     marks->exitRoom = room;
     marks->exitSlot = slot;
+}
+
+// A line read in a room that waits for a key and ignored there. A scene
+// takes any line, and "exit" quits: neither is idle.
+void noteLineRead(void* context, std::uint32_t room, const char* line, LineEffect effect) {
+    Marks* marks = static_cast<Marks*>(context);
+    if (effect != LineIgnored) return;
+    marks->idleLines->push_back(IdleLine{marks->script, scriptLineNumber(), room, line, ""});
+}
+
+// A script's name in messages: standard input is <stdin>, as a map is.
+std::string scriptName(const std::string& path) {
+    return path == "-" ? STANDARD_INPUT_NAME : path;
+}
+
+// "its keys: e, w", in the order of the room's exits.
+std::string roomKeys(const CheckedRoom& room) {
+    std::vector<std::uint32_t> taken = takenExits(room);
+    if (taken.empty()) return "it has no exit";
+    std::string keys;
+    for (std::uint32_t slot : taken) keys += (keys.empty() ? "" : ", ") + describeKey(room.exits[slot].key);
+    return std::string(taken.size() == 1 ? "its key: " : "its keys: ") + keys;
 }
 
 // The runner's message for a defect, or what happened where the runner
@@ -85,7 +110,10 @@ void tallyReached(const MapCheck& check, const std::uint16_t* marks, CoverageRep
             bool taken = (mark & (1u << slot)) != 0;
             ++report->exits;
             report->exitsTaken += taken;
-            if (!taken) report->notes.push_back(CoverageNote{room.exitLines[slot], NO_ROOM});
+            if (!taken) {
+                report->notes.push_back(
+                    CoverageNote{room.exitLines[slot], NO_ROOM, room.kind, room.exits[slot].key, room.exits[slot].target});
+            }
         }
     }
     std::stable_sort(report->notes.begin(), report->notes.end(),
@@ -96,10 +124,12 @@ namespace {
 
 void playScripts(const char* mapPath, const MapCheck& check, const std::vector<KeyScript>& scripts, Marks* marks,
                  CoverageReport* report) {
-    PlayObserver observer{markRoomShown, markExitTaken, marks};
+    PlayObserver observer{markRoomShown, markExitTaken, marks, noteLineRead};
+    marks->idleLines = &report->idleLines;
     for (const KeyScript& script : scripts) {
         startScriptConsole(script.bytes.data(), script.bytes.size());
         marks->exitPending = false;
+        marks->script = scriptName(script.path);
         MapDefect defect{NoDefect, 0, 0};
         if (playGame(&defect, &observer) != GameStopped) continue;
         report->stops.push_back(ScriptStop{script.path, scriptLineNumber(), defectText(defect),
@@ -122,7 +152,8 @@ CoverageReport measureCoverage(const char* name, const char* bytes, std::size_t 
         return report;
     }
     std::size_t markBytes = sizeof(std::uint16_t) * std::size_t{roomCount};
-    Marks marks{static_cast<std::uint16_t*>(allocateZeroedBlock(markBytes, false)), markBytes, false, 0, 0};
+    Marks marks{static_cast<std::uint16_t*>(allocateZeroedBlock(markBytes, false)), markBytes, false, 0, 0, "",
+                nullptr};
     if (marks.rooms == nullptr) {
         freeRooms();
         report.refusal = "not enough memory";
@@ -133,6 +164,7 @@ CoverageReport measureCoverage(const char* name, const char* bytes, std::size_t 
     freeRooms();
     tallyReached(check, marks.rooms, &report);
     releaseZeroedBlock(marks.rooms, marks.bytes, false);
+    for (IdleLine& idle : report.idleLines) idle.roomKeys = roomKeys(roomAt(check, idle.room));
     return report;
 }
 
@@ -142,18 +174,46 @@ std::string coverageErrors(const char* mapPath, const CoverageReport& report) {
     for (const ScriptStop& stop : report.stops) {
         std::string text = stop.message + (stop.line == 0 ? " before the first line" : "");
         if (!stop.cause.empty()) text += ": " + stop.cause;
-        errors += stop.path + (stop.line == 0 ? "" : ":" + std::to_string(stop.line)) + ": error: " + text + "\n";
+        errors += scriptName(stop.path) + (stop.line == 0 ? "" : ":" + std::to_string(stop.line)) + ": error: " + text + "\n";
     }
     return errors;
 }
 
+namespace {
+
+// "key e", "Enter", "passage": what takes an exit of a room.
+std::string whatTakesExit(const CoverageNote& exit) {
+    if (exit.kind == WaitForEnter) return "Enter";
+    if (exit.kind == Automatic) return "passage";
+    return "key " + describeKey(exit.key);
+}
+
+std::string idleLineNote(const IdleLine& idle) {
+    std::string what;
+    if (idle.text.empty()) {
+        what = "an empty line";
+    } else if (idle.text.size() == 1) {
+        what = "key " + describeKey(idle.text[0]);
+    } else {
+        what = "'" + shownText(idle.text.data(), idle.text.size()) + "'";
+    }
+    std::string text = idle.script + ":" + std::to_string(idle.line) + ": note: " + what + " matches no exit of " +
+                       roomName(idle.room) + " (" + idle.roomKeys + ")";
+    if (idle.text.size() > 1) text += ": a key is one character";
+    return text + "\n";
+}
+
+}  // namespace
+
 std::string coverageNotes(const char* mapPath, const CoverageReport& report) {
     if (!report.played) return "";
     std::string notes;
+    for (const IdleLine& idle : report.idleLines) notes += idleLineNote(idle);
     for (const CoverageNote& note : report.notes) {
         notes += std::string(mapPath) + ":" + std::to_string(note.line) + ": note: ";
-        notes += note.room == NO_ROOM ? "this exit is never taken\n"
-                                      : "room " + std::to_string(note.room) + " is never shown by " + report.reachedBy + "\n";
+        notes += note.room == NO_ROOM
+                     ? "this exit is never taken: " + whatTakesExit(note) + " to " + roomName(note.target) + "\n"
+                     : roomName(note.room) + " is never shown by " + report.reachedBy + "\n";
     }
     return notes + mapPath + ": rooms shown " + std::to_string(report.roomsShown) + "/" +
            std::to_string(report.rooms) + ", exits taken " + std::to_string(report.exitsTaken) + "/" +

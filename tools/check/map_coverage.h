@@ -28,14 +28,29 @@ struct ScriptStop {
 struct CoverageNote {
     std::uint64_t line;
     std::uint32_t room;  // the room never shown; NO_ROOM for an exit
+    // An exit: the kind of its room (what takes it), its key and its target.
+    RoomKind kind = Navigate;
+    char key = 0;
+    std::uint32_t target = 0;
 };
 constexpr std::uint32_t NO_ROOM = UINT32_MAX;
+
+// A script line that a room waiting for a key read and that took no exit
+// there (neither a key of the room nor "exit").
+struct IdleLine {
+    std::string script;    // the script's name in messages
+    std::uint64_t line;    // the script's line, from 1
+    std::uint32_t room;
+    std::string text;      // the line as the game read it
+    std::string roomKeys;  // "its keys: e, w", or "it has no exit"
+};
 
 struct CoverageReport {
     const char* reachedBy = "these scripts";  // who never shows a room, in the notes
     bool played = false;            // false: the runner refused the map
     std::string refusal;            // why, when it did
     std::vector<ScriptStop> stops;
+    std::vector<IdleLine> idleLines;  // in the order played
     std::vector<CoverageNote> notes;  // by map line
     std::uint32_t roomsShown = 0, rooms = 0;
     std::uint32_t exitsTaken = 0, exits = 0;
@@ -65,9 +80,12 @@ void tallyReached(const MapCheck& check, const std::uint16_t* marks, CoverageRep
 /// refusal of the map, or an error line for each script the map stopped.
 std::string coverageErrors(const char* mapPath, const CoverageReport& report);
 
-/// What it writes on standard output: a note for each room never shown and
-/// each exit never taken, then "MAP: rooms shown A/B, exits taken C/D,
-/// endings reached E/F". Nothing when the runner refused the map.
+/// What it writes on standard output: a note for each script line that took
+/// no exit ("SCRIPT:LINE: note: key x matches no exit of room 1 (its keys:
+/// e, w)"), a note for each room never shown and each exit never taken
+/// ("this exit is never taken: key e to room 2"), then "MAP: rooms shown
+/// A/B, exits taken C/D, endings reached E/F". Nothing when the runner
+/// refused the map.
 std::string coverageNotes(const char* mapPath, const CoverageReport& report);
 
 /// True when some room, exit or ending was never reached.

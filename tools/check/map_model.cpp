@@ -9,13 +9,61 @@ std::size_t MapCheck::count(Severity severity) const {
                                                   [severity](const Diagnostic& d) { return d.severity == severity; }));
 }
 
-void MapCheck::report(std::uint64_t line, Severity severity, std::string text) {
-    diagnostics.push_back(Diagnostic{line, severity, std::move(text)});
+std::size_t MapCheck::report(std::uint64_t line, Severity severity, std::string text) {
+    diagnostics.push_back(Diagnostic{line, severity, std::move(text), reported, NO_CAUSE});
+    return reported++;
 }
 
+void MapCheck::reportConsequence(std::size_t cause, std::uint64_t line, std::string text) {
+    diagnostics.push_back(Diagnostic{line, Note, std::move(text), reported++, cause});
+}
+
+// A diagnostic's place: under its cause (or itself), by the cause's line and
+// then where the cause stood; the cause first, then its notes by line.
+struct DiagnosticPlace {
+    std::uint64_t rootLine;
+    std::size_t rootPosition;
+    bool consequence;
+    std::uint64_t line;
+    std::size_t position;
+    bool operator<(const DiagnosticPlace& other) const {
+        if (rootLine != other.rootLine) return rootLine < other.rootLine;
+        if (rootPosition != other.rootPosition) return rootPosition < other.rootPosition;
+        if (consequence != other.consequence) return !consequence;
+        if (line != other.line) return line < other.line;
+        return position < other.position;
+    }
+};
+
 void sortDiagnostics(MapCheck* check) {
-    std::stable_sort(check->diagnostics.begin(), check->diagnostics.end(),
-                     [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
+    std::vector<Diagnostic>& diagnostics = check->diagnostics;
+    if (std::none_of(diagnostics.begin(), diagnostics.end(),
+                     [](const Diagnostic& diagnostic) { return diagnostic.cause != NO_CAUSE; })) {
+        std::stable_sort(diagnostics.begin(), diagnostics.end(),
+                         [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
+        return;
+    }
+    std::unordered_map<std::size_t, std::size_t> causes;  // id -> position
+    for (const Diagnostic& diagnostic : diagnostics) {
+        if (diagnostic.cause != NO_CAUSE) causes.emplace(diagnostic.cause, 0);
+    }
+    for (std::size_t i = 0; i < diagnostics.size(); ++i) {
+        auto cause = causes.find(diagnostics[i].id);
+        if (cause != causes.end()) cause->second = i;
+    }
+    std::vector<std::pair<DiagnosticPlace, std::size_t>> places;
+    places.reserve(diagnostics.size());
+    for (std::size_t i = 0; i < diagnostics.size(); ++i) {
+        const Diagnostic& diagnostic = diagnostics[i];
+        auto cause = diagnostic.cause == NO_CAUSE ? causes.end() : causes.find(diagnostic.cause);
+        std::size_t root = cause == causes.end() ? i : cause->second;
+        places.push_back({DiagnosticPlace{diagnostics[root].line, root, root != i, diagnostic.line, i}, i});
+    }
+    std::sort(places.begin(), places.end());
+    std::vector<Diagnostic> sorted;
+    sorted.reserve(diagnostics.size());
+    for (const auto& place : places) sorted.push_back(std::move(diagnostics[place.second]));
+    diagnostics = std::move(sorted);
 }
 
 const CheckedRoom& roomAt(const MapCheck& check, std::uint32_t number) {

@@ -15,12 +15,38 @@
 #include "room_table.h"
 #include "text_encoding.h"
 
-enum Severity { Warning, Error };
+// A note is not counted: a consequence printed under the warning that
+// causes it, or a hint about something that may well be meant.
+enum Severity { Warning, Error, Note };
+
+constexpr std::size_t NO_CAUSE = SIZE_MAX;
 
 struct Diagnostic {
     std::uint64_t line;  // 1-based physical line of the map; 0: the file as a whole
     Severity severity;
     std::string text;
+    std::size_t id = 0;            // the order in which it was reported
+    std::size_t cause = NO_CAUSE;  // a note under another diagnostic: that one's id
+};
+
+// A key that a room's text names, as [h] or (h), and the line that names it.
+struct NamedKey {
+    std::uint32_t room;
+    char key;  // lowercased, as exits store theirs
+    std::uint64_t line;
+};
+
+// A # word that looks like a misspelt directive, and what the lines below
+// it did instead, up to the next #helyiseg line.
+struct MisspeltDirective {
+    std::uint64_t line;
+    std::size_t warning;        // the typo warning's id
+    const char* directive;      // "#helyiseg", "#irany" or "#gameover"
+    bool roomNumberGiven;       // #helyiseg: a room number follows the word
+    std::uint32_t meantRoom;    // that number
+    std::uint32_t room;         // the room the lines below went to
+    bool inRoom;                // false: before the first #helyiseg
+    std::uint64_t lastLine;     // the last line before the next #helyiseg (or the end)
 };
 
 // What the runner's table would hold for one room, and where it came from.
@@ -53,11 +79,24 @@ struct MapCheck {
     // The rooms from which a GameOver room can be reached.
     std::unordered_set<std::uint32_t> finishing;
 
+    // The keys rooms' texts name, each once per room, in the order of the
+    // map's lines (so a room's keys stand together, as its text does).
+    std::vector<NamedKey> namedKeys;
+    // The misspelt directives, in the order of their lines.
+    std::vector<MisspeltDirective> misspelt;
+    std::size_t reported = 0;  // diagnostics reported so far: the next id
+
     std::size_t count(Severity severity) const;
-    void report(std::uint64_t line, Severity severity, std::string text);
+    /// Adds a diagnostic and returns its id.
+    std::size_t report(std::uint64_t line, Severity severity, std::string text);
+    /// Adds a note that follows from the diagnostic `cause` (an id; a note
+    /// under a note goes under that note's cause).
+    void reportConsequence(std::size_t cause, std::uint64_t line, std::string text);
 };
 
-/// Puts the diagnostics in the order of their lines (a stable sort).
+/// Puts the diagnostics in the order of their lines (a stable sort), each
+/// note of a consequence right after the diagnostic that causes it, and
+/// the notes under one diagnostic in the order of their lines.
 void sortDiagnostics(MapCheck* check);
 
 /// The room `number` as the runner's table would hold it.

@@ -1,6 +1,7 @@
 #include "map_picture.h"
 
 #include <set>
+#include <vector>
 
 #include "diagnostic_text.h"
 #include "picture_text.h"
@@ -32,6 +33,39 @@ std::string edgeLabel(const CheckedRoom& room, std::uint32_t slot) {
     return graphvizEscaped(describeKey(room.exits[slot].key));
 }
 
+// The rooms drawn: every room with a description, every room a player can
+// reach, and every room of the table an exit of a drawn room leads to, so
+// that each edge ends at a node of its own.
+std::set<std::uint32_t> roomsDrawn(const MapCheck& check) {
+    std::set<std::uint32_t> drawn;
+    for (const auto& entry : check.rooms) {
+        if (entry.second.descriptionLine != 0) drawn.insert(entry.first);
+    }
+    for (const auto& entry : check.reachedBy) drawn.insert(entry.first);
+    std::vector<std::uint32_t> pending(drawn.begin(), drawn.end());
+    while (!pending.empty()) {
+        const CheckedRoom& room = roomAt(check, pending.back());
+        pending.pop_back();
+        for (std::uint32_t slot : takenExits(room)) {
+            std::uint32_t target = room.exits[slot].target;
+            if (target < check.roomCount && drawn.insert(target).second) pending.push_back(target);
+        }
+    }
+    return drawn;
+}
+
+std::string nodeLine(const MapCheck& check, std::uint32_t number) {
+    const CheckedRoom& room = roomAt(check, number);
+    std::string node = "  " + roomNodeName(number) + " [label=\"" + std::to_string(number);
+    if (room.descriptionLine != 0) {
+        node += "\\n" + labelText(room.firstLine, check.encoding) + "\", " + nodeStyle(room);
+    } else {
+        node += "\\n(no description)\", shape=box, style=dashed, color=red, fontcolor=red";
+    }
+    if (check.hasStart && number == check.startRoom) node += ", penwidth=2";
+    return node + "];\n";
+}
+
 }  // namespace
 
 std::string roomNodeName(std::uint32_t room) {
@@ -40,12 +74,7 @@ std::string roomNodeName(std::uint32_t room) {
 
 std::string drawMap(const MapCheck& check, const std::string& name, std::vector<std::uint64_t>* edgeLines) {
     std::vector<std::uint64_t> lines;
-    std::set<std::uint32_t> drawn;
-    for (const auto& entry : check.rooms) {
-        if (entry.second.descriptionLine != 0) drawn.insert(entry.first);
-    }
-    for (const auto& entry : check.reachedBy) drawn.insert(entry.first);
-
+    std::set<std::uint32_t> drawn = roomsDrawn(check);
     std::string graph =
         "digraph " + graphvizQuoted(pictureText(name, decideMapEncoding(name.data(), name.size()))) + " {\n"
         "  graph [rankdir=TB, fontname=\"Helvetica\", fontsize=11];\n"
@@ -62,11 +91,7 @@ std::string drawMap(const MapCheck& check, const std::string& name, std::vector<
     std::string edges;
     for (std::uint32_t number : drawn) {
         const CheckedRoom& room = roomAt(check, number);
-        std::string label = std::to_string(number);
-        if (room.descriptionLine != 0) label += "\\n" + labelText(room.firstLine, check.encoding);
-        std::string node = "  " + roomNodeName(number) + " [label=\"" + label + "\", " + nodeStyle(room);
-        if (check.hasStart && number == check.startRoom) node += ", penwidth=2";
-        node += "];\n";
+        std::string node = nodeLine(check, number);
         if (check.reachedBy.count(number)) {
             graph += node;
         } else {
@@ -80,6 +105,8 @@ std::string drawMap(const MapCheck& check, const std::string& name, std::vector<
             if (exitTarget >= check.roomCount) {
                 missing.insert(exitTarget);
                 target = "missing" + std::to_string(exitTarget);
+            }
+            if (exitTarget >= check.roomCount || roomAt(check, exitTarget).descriptionLine == 0) {
                 attributes += ", color=red, fontcolor=red";
             }
             edges += "  " + roomNodeName(number) + " -> " + target + " [" + attributes + "];\n";

@@ -9,9 +9,10 @@
 
 /// Writes the analysed map as a Graphviz graph named `name` (the map's file
 /// name): a node per described or reachable room, shaped and coloured by
-/// kind and labelled with its first line, edges labelled with their keys,
-/// the start room marked, unreachable rooms and exits to missing rooms
-/// drawn apart. When `edgeLines` is given, it receives the #irany line of
+/// kind and labelled with its first line, and one for each room without a
+/// description that an exit leads to; edges labelled with their keys, the
+/// start room marked, unreachable rooms and exits to missing rooms drawn
+/// apart. Every edge ends at a node of the graph. When `edgeLines` is given, it receives the #irany line of
 /// each edge in the order the graph lists them (0 for the arrow into the
 /// start room), so that a drawing's edges can be traced back to the map.
 std::string drawMap(const MapCheck& check, const std::string& name, std::vector<std::uint64_t>* edgeLines = nullptr);

@@ -6,7 +6,9 @@
 #include "diagnostic_text.h"
 #include "directive_typos.h"
 #include "fact_checks.h"
+#include "key_words.h"
 #include "loader_steps.h"
+#include "map_fields.h"
 
 namespace {
 
@@ -14,6 +16,14 @@ struct IgnoredRun {
     std::uint64_t firstLine = 0;
     std::uint32_t lines = 0;
     std::uint64_t endedAt = 0;  // the #irany or #gameover line that ended the room's text
+    std::size_t cause = NO_CAUSE;  // a misspelt #helyiseg above it: that warning's id
+};
+
+// The lines below a misspelt #helyiseg, counted up to the next #helyiseg.
+struct MovedSpan {
+    bool open = false;
+    std::size_t directive = 0;  // index in MapCheck::misspelt
+    MovedLines lines;
 };
 
 struct Reading {
@@ -30,32 +40,90 @@ struct Reading {
     bool firstLineHasLoneCarriageReturn = false;
     bool anyLine = false;
     MapFacts facts;
+    MovedSpan moved;
 };
 
 void flushIgnoredRun(Reading* reading) {
     IgnoredRun& run = reading->ignored;
     if (run.lines == 0) return;
     std::string count = run.lines == 1 ? "this line is" : std::to_string(run.lines) + " lines are";
-    if (run.endedAt == 0) {
-        reading->check->report(run.firstLine, Warning,
-                               "text before the first #helyiseg is ignored (" + count + " never shown)");
+    std::string text = run.endedAt == 0 ? "text before the first #helyiseg is ignored (" + count + " never shown)"
+                                        : "text after #irany or #gameover is ignored (" + count +
+                                              " never shown): the room's description ended on line " +
+                                              std::to_string(run.endedAt);
+    if (run.cause != NO_CAUSE) {
+        reading->check->reportConsequence(run.cause, run.firstLine, text);
     } else {
-        reading->check->report(run.firstLine, Warning,
-                               "text after #irany or #gameover is ignored (" + count +
-                                   " never shown): the room's description ended on line " +
-                                   std::to_string(run.endedAt));
+        reading->check->report(run.firstLine, Warning, text);
     }
     run = IgnoredRun{};
 }
 
+// Where the lines below a misspelt #helyiseg went, added to its warning:
+// "the 2 #irany lines below now belong to room 8".
+void closeMovedLines(Reading* reading) {
+    MovedSpan& moved = reading->moved;
+    if (!moved.open) return;
+    moved.open = false;
+    MapCheck* check = reading->check;
+    const MisspeltDirective& misspelt = check->misspelt[moved.directive];
+    std::string text = describeMovedLines(moved.lines, misspelt.room);
+    if (text.empty()) return;
+    // The typo's warning is among the last ones reported.
+    for (auto diagnostic = check->diagnostics.rbegin(); diagnostic != check->diagnostics.rend(); ++diagnostic) {
+        if (diagnostic->id == misspelt.warning) {
+            diagnostic->text += " " + text;
+            return;
+        }
+    }
+}
+
+// The room number after a misspelt #helyiseg word (one word, or two when it
+// was split by a space).
+bool meantRoomNumber(const MapLine& line, const std::string& written, std::uint32_t* room) {
+    std::size_t begin = 0;
+    std::size_t length = 0;
+    findFirstWord(line.bytes, line.textLength, &begin, &length);
+    std::size_t after = written.find(' ') != std::string::npos ? begin + length : 0;
+    return scanRoomNumber(line.bytes + after, line.textLength - after, room) == 1;
+}
+
 // A # word close to a directive, or one split by a space ("#game over").
+// A misspelt #helyiseg or #gameover is remembered: the lines below it, or
+// the room it meant to end, explain warnings about the whole map.
 void checkForTypo(Reading* reading, const MapLine& line) {
     std::string word;
     const char* directive = meantDirective(line, &word);
     if (directive == nullptr) return;
-    reading->check->report(line.physicalLine, Warning,
-                           "unknown directive '" + shownText(word.data(), word.size()) +
-                               "' is taken as a comment; did you mean " + directive + "?");
+    MapCheck* check = reading->check;
+    std::size_t id = check->report(line.physicalLine, Warning,
+                                   "unknown directive '" + shownText(word.data(), word.size()) +
+                                       "' is taken as a comment; did you mean " + directive + "?");
+    if (reading->skippingRoom || std::string(directive) == "#irany") return;
+    MisspeltDirective misspelt{line.physicalLine, id, directive, false, 0, reading->cursor.room,
+                               reading->sawHeading, line.physicalLine};
+    if (std::string(directive) == "#helyiseg") {
+        closeMovedLines(reading);
+        flushIgnoredRun(reading);
+        misspelt.roomNumberGiven = meantRoomNumber(line, word, &misspelt.meantRoom);
+        reading->moved = MovedSpan{true, check->misspelt.size(), MovedLines{}};
+    }
+    check->misspelt.push_back(misspelt);
+}
+
+// Counts what a line below a misspelt #helyiseg did.
+void countMovedLine(Reading* reading, const LoaderStep& step, const MapLine& line) {
+    MovedSpan& moved = reading->moved;
+    if (!moved.open) return;
+    if (step.lineKind == RoomDirective || step.kind == RefuseMap) {
+        closeMovedLines(reading);
+        return;
+    }
+    reading->check->misspelt[moved.directive].lastLine = line.physicalLine;
+    if (step.kind == StoreLine) ++moved.lines.storedLines;
+    if (step.kind == SkipDescription) ++moved.lines.ignoredLines;
+    if (step.kind == AddExit) ++moved.lines.exits;
+    if (step.kind == EndWithGameOver) moved.lines.gameOver = true;
 }
 
 // A CR that is not part of a line end: in a file whose lines end in CR alone
@@ -110,10 +178,28 @@ void checkCarriageReturnLineEnds(Reading* reading) {
                        Diagnostic{1, Warning,
                                   "the lines of this file end in CR alone (old Mac line ends): the runner "
                                   "reads the whole file as one line, in pieces of 511 bytes; convert it with "
-                                  "tr '\\r' '\\n' < old.map > new.map"});
+                                  "tr '\\r' '\\n' < old.map > new.map",
+                                  reading->check->reported++, NO_CAUSE});
+}
+
+struct KeyNaming {
+    std::vector<NamedKey>* keys;
+    std::uint32_t room;
+    std::uint64_t line;
+};
+
+// A room's text comes in one piece, so its keys are the last ones named.
+void addNamedKey(void* context, char key, std::size_t) {
+    KeyNaming* naming = static_cast<KeyNaming*>(context);
+    for (auto named = naming->keys->rbegin(); named != naming->keys->rend() && named->room == naming->room; ++named) {
+        if (named->key == key) return;
+    }
+    naming->keys->push_back(NamedKey{naming->room, key, naming->line});
 }
 
 void storeDescription(Reading* reading, const LoaderStep& step, const MapLine& line) {
+    KeyNaming naming{&reading->check->namedKeys, step.room, line.physicalLine};
+    findNamedKeys(line.bytes, line.textLength, addNamedKey, &naming);
     if (step.slot != 0) return;
     CheckedRoom& room = reading->check->rooms[step.room];
     room.descriptionLine = line.physicalLine;
@@ -228,8 +314,32 @@ void checkKeyWord(Reading* reading, const ExitLine& exitLine, const MapLine& lin
                                "': the rest is ignored, and a player who types " + word + " gets nothing");
 }
 
+// "#irany N 5 ö": to the author one letter, to the runner two bytes, of
+// which the key is the first. One warning says so, for a key that starts a
+// character of two to four bytes in UTF-8.
+bool checkUtf8Key(Reading* reading, const ExitLine& exitLine, const MapLine& line) {
+    std::size_t begin = exitLine.fieldsEnd - 1;
+    if (static_cast<unsigned char>(line.bytes[begin]) < 0xC2) return false;  // no UTF-8 character of two bytes or more
+    char32_t character = 0;
+    std::size_t length = readUtf8Character(line.bytes, line.textLength, begin, &character);
+    if (length < 2) return false;
+    std::size_t end = begin;
+    while (end < line.textLength && !isWhitespaceByte(line.bytes[end])) ++end;
+    static const char* const BYTES[] = {"", "", "two", "three", "four"};
+    std::string letter(line.bytes + begin, length);
+    std::string text = "key '" + letter + "'";
+    if (end > begin + length) text += " (of '" + shownText(line.bytes + begin, end - begin) + "')";
+    text += std::string(" is one character but ") + BYTES[length] +
+            " bytes in UTF-8, and a key is one byte: the runner keeps only " + describeKey(exitLine.exit.key) +
+            ", which a player cannot type; use an ASCII letter or digit instead";
+    char ascii = asciiLetterFor(character);
+    if (ascii != '\0') text += std::string(", such as ") + ascii;
+    reading->check->report(line.physicalLine, Warning, text);
+    return true;
+}
+
 void addExit(Reading* reading, const LoaderStep& step, const MapLine& line) {
-    if (step.exitLine.kind == Navigate) {
+    if (step.exitLine.kind == Navigate && !checkUtf8Key(reading, step.exitLine, line)) {
         checkKey(reading, line, step.exitLine.fields.key);
         checkKeyWord(reading, step.exitLine, line);
     }
@@ -255,6 +365,7 @@ void countIgnoredLine(Reading* reading, const MapLine& line) {
     if (run.lines == 0) {
         run.firstLine = line.physicalLine;
         run.endedAt = reading->sawHeading ? reading->textEndedAt : 0;
+        if (reading->moved.open) run.cause = reading->check->misspelt[reading->moved.directive].warning;
     }
     ++run.lines;
 }
@@ -274,6 +385,7 @@ void readLine(Reading* reading, const MapLine& line) {
         return;
     }
     LoaderStep step = stepLoader(&reading->cursor, line, kind, isCheckedRoomDescribed, reading->check);
+    countMovedLine(reading, step, line);
     if (step.kind == SkipBlankLine) return;
     if (step.kind == SkipComment) {
         if (!isFact) checkForTypo(reading, line);
@@ -347,6 +459,7 @@ void readMapForCheck(MapLineReader* reader, std::uint64_t machineMemory, MapChec
     }
     check->encoding = finishMapEncoding(encoding);
     flushIgnoredRun(&reading);
+    closeMovedLines(&reading);
     checkCarriageReturnLineEnds(&reading);
     if (reader->bytesAfterControlZ) {
         check->report(reader->physicalLine, Warning,

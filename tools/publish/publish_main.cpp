@@ -1,4 +1,4 @@
-// kaland-publish MAP [-o OUT.html] [--zip GAME.zip] [--title TEXT]
+// kaland-publish MAP [-o OUT.html] [--zip GAME.zip] [--title TEXT] [--strict]
 // Writes the browser page with MAP embedded: one file that plays the map
 // from a double-click or any static web host; and, with --zip, the zip a
 // game site takes, with the page as its index.html. The files are made in
@@ -28,7 +28,7 @@
 namespace {
 
 const char USAGE[] =
-    "usage: kaland-publish MAP [-o OUT.html] [--zip GAME.zip] [--title TEXT]\n"
+    "usage: kaland-publish MAP [-o OUT.html] [--zip GAME.zip] [--title TEXT] [--strict]\n"
     "Writes a web page that plays the kaland map MAP in a browser: one file,\n"
     "with nothing to install and nothing fetched from the network.\n"
     "  -o, --output OUT.html  the page to write (default: MAP's name with .html)\n"
@@ -37,11 +37,15 @@ const char USAGE[] =
     "                         README.txt (with -o, the page is written as well)\n"
     "  --title TEXT           the page's title (default: the map's #title, else the\n"
     "                         first line of the start room's text)\n"
+    "  --strict               publish nothing when kaland-check warns about the map\n"
     "  --help                 show this help\n"
     "  --version              show the version\n"
+    "kaland-check's warnings about the map go to standard error, and the map is\n"
+    "published all the same, unless --strict is given.\n"
     "Exit status: 0 when everything was written, 1 when the runner would refuse\n"
-    "the map (nothing is written then), 2 for a usage error, a file that cannot\n"
-    "be read or written, or a kaland built without its page template.\n";
+    "the map, or --strict and a warning (nothing is written then), 2 for a usage\n"
+    "error, a file that cannot be read or written, or a kaland built without its\n"
+    "page template.\n";
 
 // The largest map the page opens; a larger one would only be refused there.
 constexpr std::size_t MAX_MAP_BYTES = std::size_t{64} << 20;
@@ -52,6 +56,7 @@ struct Options {
     std::string zip;
     bool hasTitle = false;
     std::string title;
+    bool strict = false;
 };
 
 int usageError(const char* format, const char* argument) {
@@ -82,6 +87,8 @@ int parseOptions(int argc, char** argv, Options* options) {
             if (!hasValue) return usageError("%s needs a text", argv[i]);
             options->hasTitle = true;
             options->title = argv[++i];
+        } else if (argument == "--strict") {
+            options->strict = true;
         } else if (argument == "--help") {
             std::fputs(USAGE, stdout);
             return 0;
@@ -131,7 +138,9 @@ std::string defaultOutput(const std::string& map) {
 }
 
 // Checks the map as the runner loads it. Prints the refusal, as kaland-check
-// words it, and returns false when the runner would not load it.
+// words it, and returns false when the runner would not load it; otherwise
+// prints the checker's warnings, each with the notes of what follows from
+// it (a note that stands alone is a hint for the author, not a warning).
 bool checkMap(const char* path, const std::string& bytes, MapCheck* check) {
     MapLineReader reader;
     bool started = startMapLinesInMemory(&reader, bytes.data(), bytes.size());
@@ -142,10 +151,14 @@ bool checkMap(const char* path, const std::string& bytes, MapCheck* check) {
         return false;
     }
     analyseMap(check);
+    if (check->count(Error) == 0) {
+        std::fputs(publishedWarnings(path, *check).c_str(), stderr);
+        return true;
+    }
     for (const Diagnostic& diagnostic : check->diagnostics) {
         if (diagnostic.severity == Error) std::fputs(diagnosticLine(path, diagnostic).c_str(), stderr);
     }
-    return check->count(Error) == 0;
+    return false;
 }
 
 // A fresh IFID for a map without one, and the line that gives the map it.
@@ -276,6 +289,12 @@ int publish(const Options& options) {
         std::fprintf(stderr, "kaland-publish: %s: kaland refuses this map; nothing written\n", options.map);
         return 1;
     }
+    std::size_t warnings = check.count(Warning);
+    if (options.strict && warnings > 0) {
+        std::fprintf(stderr, "kaland-publish: %s: %s and --strict; nothing written\n", options.map,
+                     plural(warnings, "warning").c_str());
+        return 1;
+    }
     std::string templatePath;
     std::string page;
     if (!readTemplate(&templatePath, &page)) return 2;
@@ -285,9 +304,9 @@ int publish(const Options& options) {
     if (!checkOutputs(options, pagePath)) return 2;
 
     std::string mapName = baseName(options.map);
-    std::vector<Diagnostic> warnings;
-    GameFacts game = readGameFacts(map, mapName, check, options.hasTitle ? &options.title : nullptr, &warnings);
-    for (const Diagnostic& warning : warnings) std::fputs(diagnosticLine(options.map, warning).c_str(), stderr);
+    // The checker has told of the fact lines that are not taken already.
+    std::vector<Diagnostic> factWarnings;
+    GameFacts game = readGameFacts(map, mapName, check, options.hasTitle ? &options.title : nullptr, &factWarnings);
     if (game.ifid.empty()) game.ifid = freshIfid(options.map);
     if (!fillPageTemplate(&page, map, mapName, game, &error)) {
         std::fprintf(stderr, "%s: error: not a kaland page template: %s is missing\n", templatePath.c_str(),

@@ -93,12 +93,13 @@ export function createEditor(parent, {onChange, onCursor, tokensOf}) {
     recolour() {
       view.dispatch({effects: recolour.of(null)});
     },
-    // Diagnostics: [{line, error, text}] with 1-based lines (0: the file).
+    // Diagnostics: [{line, severity, text}] with 1-based lines (0: the file);
+    // a note is shown as CodeMirror's 'info'.
     showDiagnostics(diagnostics) {
       const doc = view.state.doc;
       const marks = diagnostics.filter((diagnostic) => diagnostic.line > 0).map((diagnostic) => {
         const line = doc.line(Math.min(diagnostic.line, doc.lines));
-        return {from: line.from, to: line.to, severity: diagnostic.error ? 'error' : 'warning', message: diagnostic.text};
+        return {from: line.from, to: line.to, severity: diagnostic.severity === 'note' ? 'info' : diagnostic.severity, message: diagnostic.text};
       });
       view.dispatch(setDiagnostics(view.state, marks));
     },

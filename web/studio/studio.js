@@ -98,7 +98,7 @@ function showProblems(check) {
   page.problems.replaceChildren(...diagnostics.map((diagnostic) => {
     const button = document.createElement('button');
     button.type = 'button';
-    button.className = diagnostic.error ? 'error' : 'warning';
+    button.className = diagnostic.severity;
     button.textContent = diagnostic.text;
     button.addEventListener('click', () => editor.goToLine(diagnostic.line || 1));
     const item = document.createElement('li');
