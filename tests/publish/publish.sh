@@ -175,7 +175,7 @@ def check(zip_name, map_name, expected, page_name=None):
         assert expected["title"] in readme and f"kaland {map_name}" in readme and "\r\n" in readme, readme
         return readme
 readme = check("both.zip", "well.map", {"ifid": "3F2A6C1E-8B4D-4E7A-9C31-5D0B7A2E9F64", "format": "html",
-               "title": "Az őrző", "author": "Kiss Anna", "language": "hu", "headline": "Egy lámpás."}, "both.html")
+               "title": "Az őrző", "author": "Kiss Anna", "language": "hu", "headline": "Egy lámpás.", "description": "Egy lámpás."}, "both.html")
 assert "Írta: Kiss Anna" in readme and "Böngészőben" in readme, readme
 readme = check("bare.zip", "bare.map", {"ifid": bare_ifid, "format": "html", "title": "No facts at all",
                "author": "Anonymous"})

@@ -59,7 +59,10 @@ std::string makeIfictionRecord(const GameFacts& facts) {
     addElement(&record, inner, "title", facts.title);
     addElement(&record, inner, "author", facts.author.empty() ? std::string("Anonymous") : facts.author);
     addElement(&record, inner, "language", facts.language);
+    // The blurb is one line: the tag line under the title in a catalogue,
+    // and the description that an archive shows on the game's own page.
     addElement(&record, inner, "headline", facts.blurb);
+    addElement(&record, inner, "description", facts.blurb);
     record +=
         "    </bibliographic>\n"
         "  </story>\n"

@@ -15,5 +15,5 @@ std::string escapeXml(const std::string& text);
 
 /// The record, UTF-8, for a game published as a web page: its IFID and
 /// format, then title, author ("Anonymous" when the map names none),
-/// language and headline (the blurb) where the map gives them.
+/// language, headline and description (both the blurb) where the map gives them.
 std::string makeIfictionRecord(const GameFacts& facts);
