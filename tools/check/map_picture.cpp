@@ -60,7 +60,7 @@ std::string nodeLine(const MapCheck& check, std::uint32_t number) {
     if (room.descriptionLine != 0) {
         node += "\\n" + labelText(room.firstLine, check.encoding) + "\", " + nodeStyle(room);
     } else {
-        node += "\\n(no description)\", shape=box, style=dashed, color=red, fontcolor=red";
+        node += "\\n(no description)\", shape=octagon, color=red, fontcolor=red";
     }
     if (check.hasStart && number == check.startRoom) node += ", penwidth=2";
     return node + "];\n";
