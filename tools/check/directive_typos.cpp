@@ -67,7 +67,6 @@ std::string describeMovedLines(const MovedLines& moved, std::uint32_t room) {
         text += i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ";
         text += parts[i];
     }
-    if (!text.empty()) text[0] = 'T';
     return text;
 }
 

@@ -72,7 +72,7 @@ void closeMovedLines(Reading* reading) {
     // The typo's warning is among the last ones reported.
     for (auto diagnostic = check->diagnostics.rbegin(); diagnostic != check->diagnostics.rend(); ++diagnostic) {
         if (diagnostic->id == misspelt.warning) {
-            diagnostic->text += " " + text;
+            diagnostic->text += " As written, " + text;
             return;
         }
     }
