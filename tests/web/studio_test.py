@@ -241,14 +241,35 @@ class StudioTest(unittest.TestCase):
         self.find("#scripts .map-line").click()
         self.assertEqual(19, self.cursor_line())
 
+    def test_an_expected_file_opens_with_its_script_and_is_kept(self):
+        work = os.path.join(SCRATCH, "opened")
+        os.makedirs(work, exist_ok=True)
+        shutil.copy(os.path.join(SOURCE_DIR, "zelmor.map"), work)
+        shutil.copy(os.path.join(SOURCE_DIR, "zelmor.walkthrough"), os.path.join(work, "walk.keys"))
+        run("kaland-check", "--bless", "zelmor.map", "walk.keys", cwd=work)
+        self.find("#open-scripts").send_keys(os.path.join(work, "walk.keys.expected") + "\n" +
+                                             os.path.join(work, "walk.keys"))
+        self.wait_for(lambda: self.texts("#scripts .same"), "the transcript to be compared")
+        self.wait_for(lambda: "walk.keys" in DRIVER.execute_script("return localStorage.getItem('kaland-studio:work')"),
+                      "the scripts to be kept")
+        DRIVER.refresh()
+        self.wait_for(lambda: self.texts("#scripts .same"), "the transcript to come back")
+        self.assertEqual("zelmor.map: 1 of 1 script played as expected", self.find("#expect-summary").text)
+
     def test_random_games_equal_kaland_check_random(self):
         work = os.path.join(SCRATCH, "random")
         os.makedirs(work, exist_ok=True)
         shutil.copy(os.path.join(SOURCE_DIR, "docs", "examples", "mine.map"), work)
         self.open_map(os.path.join(work, "mine.map"))
-        for field, value in (("#random-games", "500"), ("#random-seed", "7"), ("#random-steps", "40")):
+        for field, value in (("#random-games", "0"), ("#random-seed", "7"), ("#random-steps", "40")):
             self.find(field).clear()
             self.find(field).send_keys(value)
+        self.find("#random-play").click()
+        usage = run("kaland-check", "--random", "0", "mine.map", cwd=work).stderr.decode().splitlines()[0]
+        self.wait_for(lambda: self.find("#random-error").text, "the usage error")
+        self.assertEqual(usage, "kaland-check: " + self.find("#random-error").text)
+        self.find("#random-games").clear()
+        self.find("#random-games").send_keys("500")
         self.find("#random-play").click()
         checker = run("kaland-check", "--quiet", "--random", "500", "--seed", "7", "--steps", "40", "mine.map", cwd=work)
         self.wait_for(lambda: self.texts("#random-report li"), "the random games")
