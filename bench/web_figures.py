@@ -309,7 +309,8 @@ const watch = new MutationObserver(() => {
   watch.disconnect();
   requestAnimationFrame(() => setTimeout(() => {
     observer.disconnect();
-    done({ms: performance.now() - start, busiest: Math.max(0, ...tasks), status: document.getElementById('status').textContent});
+    const status = document.getElementById('status').textContent;
+    done({ms: performance.now() - start, busiest: Math.max(0, ...tasks), status});
   }, 0));
 });
 watch.observe(report, {childList: true});

@@ -2,9 +2,9 @@
 // included), the runner's game loop and the page writer of kaland-publish,
 // compiled together for the studio page. The page hands in the map's bytes
 // after each edit and asks questions about them; all answers come from the
-// same code the console tools run. Answers are JSON
-// whose strings carry bytes (\u00XX for every byte outside printable ASCII),
-// for the page to decode in the map's own encoding.
+// same code the console tools run. Answers are JSON whose strings carry
+// bytes (\u00XX for every byte outside printable ASCII), for the page to
+// decode in the map's own encoding.
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
@@ -224,7 +224,8 @@ std::string reportJson(const std::string& report, Predicate mayNameMap) {
     std::string list = "[";
     for (std::size_t index = 0; index < lines.size(); ++index) {
         std::uint64_t line = mayNameMap(index) ? mapLineOf(lines[index]) : 0;
-        list += (index > 0 ? ",{\"text\":" : "{\"text\":") + quoted(lines[index]) + ",\"line\":" + std::to_string(line) + "}";
+        list += (index > 0 ? "," : "") + std::string("{\"text\":") + quoted(lines[index]) +
+                ",\"line\":" + std::to_string(line) + "}";
     }
     return list + "]";
 }
@@ -694,8 +695,9 @@ EMSCRIPTEN_KEEPALIVE const char* studio_bless(std::size_t nameSize) {
 EMSCRIPTEN_KEEPALIVE void studio_add_expectation(std::size_t nameSize, std::size_t scriptSize) {
     nameSize = std::min(nameSize, studio.input.size());
     scriptSize = std::min(scriptSize, studio.input.size() - nameSize);
-    studio.expectations.push_back(Expectation{studio.input.substr(0, nameSize), studio.input.substr(nameSize, scriptSize),
-                                              studio.input.substr(nameSize + scriptSize)});
+    const std::string& input = studio.input;
+    studio.expectations.push_back(
+        Expectation{input.substr(0, nameSize), input.substr(nameSize, scriptSize), input.substr(nameSize + scriptSize)});
 }
 
 /// kaland-check --expect MAP with the scripts added since the last call:
@@ -738,7 +740,8 @@ EMSCRIPTEN_KEEPALIVE const char* studio_random() {
         start = end + 1;
     }
     // As --random=N: a value is never read as another option.
-    const std::string arguments[] = {"--random=" + fields[0], "--seed=" + fields[1], "--steps=" + fields[2], "--", "map"};
+    const std::string arguments[] = {"--random=" + fields[0], "--seed=" + fields[1], "--steps=" + fields[2], "--",
+                                     "map"};
     const char* argv[5];
     for (int index = 0; index < 5; ++index) argv[index] = arguments[index].c_str();
     CheckOptions options;

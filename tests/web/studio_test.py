@@ -271,7 +271,8 @@ class StudioTest(unittest.TestCase):
         self.find("#random-games").clear()
         self.find("#random-games").send_keys("500")
         self.find("#random-play").click()
-        checker = run("kaland-check", "--quiet", "--random", "500", "--seed", "7", "--steps", "40", "mine.map", cwd=work)
+        checker = run("kaland-check", "--quiet", "--random", "500", "--seed", "7", "--steps", "40", "mine.map",
+                      cwd=work)
         self.wait_for(lambda: self.texts("#random-report li"), "the random games")
         self.assertEqual(checker.stdout.decode().splitlines() + checker.stderr.decode().splitlines()[-1:],
                          self.texts("#random-report li"))

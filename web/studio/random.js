@@ -88,7 +88,8 @@ export function createRandomGames(fields, host) {
     shortenLines(fields.report);
     showLines(fields.report, lines);
     const games = Number(run.options.games);
-    let message = `Played ${games.toLocaleString('en')} random ${games === 1 ? 'game' : 'games'} in ${seconds(elapsed)}.`;
+    const played = `${games.toLocaleString('en')} random ${games === 1 ? 'game' : 'games'}`;
+    let message = `Played ${played} in ${seconds(elapsed)}.`;
     if (report.game > 0) {
       const keysName = host.text(report.keysName);
       const keys = report.keys;
@@ -142,7 +143,8 @@ export function createRandomGames(fields, host) {
   function play() {
     if (running) return;
     clearUsage();
-    const options = {games: fields.games.value.trim(), seed: fields.seed.value.trim(), steps: fields.steps.value.trim()};
+    const [games, seed, steps] = [fields.games, fields.seed, fields.steps].map((field) => field.value.trim());
+    const options = {games, seed, steps};
     const work = host.work();
     setRunning({options, started: performance.now(), text: work.text});
     fields.progress.textContent = `Playing ${options.games} random games…`;
