@@ -18,7 +18,12 @@ and, given kaland-studio.html too, the studio's:
     editable text (target: 1 s), the median of 5 fresh loads;
   - on a map of 500 rooms and one of 10,000, with 20 lines typed: the time
     from a keystroke in a room's text to the diagnostics and the replayed
-    game being current (targets: 100 ms and 500 ms), the median of 5.
+    game being current (targets: 100 ms and 500 ms), the median of 5; then
+    the same with the typed lines blessed, which every keystroke plays and
+    compares again (the edit makes them differ, so the report is made too);
+  - on the same maps, 1,000 and 1,000,000 random games with the checker's
+    defaults, from the click to the report painted, and the longest time
+    the page was busy meanwhile (the games play in a worker).
 Absolute times on a shared machine move by half from run to run: compare
 figures of one run. Not a test: it prints the figures.
   /usr/bin/python3 bench/web_figures.py build-web/kaland.html [build-web/kaland-studio.html]"""
@@ -261,7 +266,7 @@ def wait_until(driver, script, timeout=60):
     raise RuntimeError(f"timed out: {script}")
 
 
-def studio_keystroke_ms(driver, url, map_path):
+def studio_keystroke_ms(driver, url, map_path, bless=False):
     from selenium.webdriver.common.keys import Keys
     driver.get(url)
     driver.execute_script("localStorage.clear()")
@@ -272,6 +277,9 @@ def studio_keystroke_ms(driver, url, map_path):
     for _ in range(20):
         driver.find_element("id", "line").send_keys("n" + Keys.ENTER)
     wait_until(driver, "return document.querySelectorAll('#log .input').length === 20")
+    if bless:
+        driver.find_element("id", "bless-typed").click()
+        wait_until(driver, "return document.querySelector('#scripts .same')")
     editor = driver.find_element("css selector", ".cm-content")
     editor.click()
     editor.send_keys(Keys.CONTROL, Keys.HOME)
@@ -283,6 +291,36 @@ def studio_keystroke_ms(driver, url, map_path):
         editor.send_keys("x")
         times.append(wait_until(driver, STUDIO_KEYSTROKE_DONE))
     return statistics.median(times), times
+
+
+# Plays `games` random games with the form, from the click to the report
+# painted; the longest task the page ran meanwhile, in ms.
+STUDIO_RANDOM = """
+const [games, done] = arguments;
+const tasks = [];
+const observer = new PerformanceObserver((list) => list.getEntries().forEach((entry) => tasks.push(entry.duration)));
+observer.observe({entryTypes: ['longtask']});
+document.getElementById('random-games').value = String(games);
+const report = document.getElementById('random-report');
+report.replaceChildren();
+const start = performance.now();
+const watch = new MutationObserver(() => {
+  if (!report.firstChild) return;
+  watch.disconnect();
+  requestAnimationFrame(() => setTimeout(() => {
+    observer.disconnect();
+    const status = document.getElementById('status').textContent;
+    done({ms: performance.now() - start, busiest: Math.max(0, ...tasks), status});
+  }, 0));
+});
+watch.observe(report, {childList: true});
+document.getElementById('random-play').click();
+"""
+
+
+def studio_random(driver, games):
+    driver.set_script_timeout(600)
+    return driver.execute_async_script(STUDIO_RANDOM, games)
 
 
 def studio_figures(driver, studio, scratch):
@@ -306,6 +344,16 @@ def studio_figures(driver, studio, scratch):
         median, times = studio_keystroke_ms(driver, url, path)
         print(f"studio, {rooms} rooms ({os.path.getsize(path) / 1048576:.1f} MB), 20 lines typed: a keystroke to "
               f"current diagnostics and game: median {median:.0f} ms ({', '.join(f'{value:.0f}' for value in times)})")
+        median, times = studio_keystroke_ms(driver, url, path, bless=True)
+        print(f"studio, {rooms} rooms, the 20 typed lines blessed: a keystroke to current diagnostics, game and "
+              f"transcript: median {median:.0f} ms ({', '.join(f'{value:.0f}' for value in times)})")
+        for games in (1000, 1000000):
+            time.sleep(2)  # past the picture, routes and coverage after the last keystroke
+            played = studio_random(driver, games)
+            busy = (f"the page busy at most {played['busiest']:.0f} ms at a time" if played['busiest']
+                    else "no task of the page took 50 ms or more")
+            print(f"studio, {rooms} rooms: {games:,} random games, click to report: {played['ms']:.0f} ms, "
+                  f"{busy} ({played['status']})")
 
 
 def main():

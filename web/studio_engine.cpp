@@ -1,9 +1,10 @@
-// The studio's engine: the checker, the runner's game loop and the page
-// writer of kaland-publish, compiled together for the studio page. The page
-// hands in the map's bytes after each edit and asks questions about them; all
-// answers come from the same code the console tools run. Answers are JSON
-// whose strings carry bytes (\u00XX for every byte outside printable ASCII),
-// for the page to decode in the map's own encoding.
+// The studio's engine: the checker (its transcripts and random games
+// included), the runner's game loop and the page writer of kaland-publish,
+// compiled together for the studio page. The page hands in the map's bytes
+// after each edit and asks questions about them; all answers come from the
+// same code the console tools run. Answers are JSON whose strings carry
+// bytes (\u00XX for every byte outside printable ASCII), for the page to
+// decode in the map's own encoding.
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
@@ -11,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "check_options.h"
 #include "diagnostic_text.h"
+#include "expected_file.h"
 #include "game_loop.h"
 #include "game_release.h"
 #include "map_analysis.h"
@@ -21,11 +24,14 @@
 #include "map_model.h"
 #include "map_picture.h"
 #include "map_reading.h"
+#include "random_games.h"
 #include "room_table.h"
 #include "route_search.h"
 #include "run_game.h"
+#include "script_transcript.h"
 #include "studio_console.h"
 #include "text_encoding.h"
+#include "transcript_diff.h"
 #include "web_console.h"
 
 namespace {
@@ -47,6 +53,14 @@ struct Move {
     std::uint32_t target = 0;
 };
 
+// A blessed script to play again: its name, its bytes and the bytes of its
+// SCRIPT.expected.
+struct Expectation {
+    std::string name;
+    std::string script;
+    std::string expected;
+};
+
 struct Studio {
     std::string map;    // the map's bytes as last set
     std::string name;   // the map's name in messages, in the map's encoding
@@ -58,6 +72,7 @@ struct Studio {
     MapDefect playDefect{NoDefect, 0, 0};
     std::vector<Move> moves;  // one per line read in the last game
     std::vector<KeyScript> scripts;  // coverage scripts, besides the typed lines
+    std::vector<Expectation> expectations;  // blessed scripts, for the next studio_expect
     std::vector<std::uint32_t> tokens;  // begin, end, kind; three per token
     std::string result;  // the last answer
     std::string publishWarnings;  // what kaland-publish would warn of
@@ -172,6 +187,67 @@ std::string routeJson(const KeyRoute& route, const char* noun) {
     return "{\"room\":" + std::to_string(route.room) + ",\"line\":" + std::to_string(route.line) +
            ",\"lines\":" + std::to_string(route.lines) + ",\"text\":" + quoted(withoutNewline(routeSummary(studio.name.c_str(), noun, route))) +
            ",\"script\":" + quoted(route.script) + "}";
+}
+
+// ---- transcripts and random games ----
+
+// Tells the page (or the worker that plays random games for it) how many
+// games have been played, when it has asked to be told.
+EM_JS(void, tellRandomProgress, (double played), {
+    if (Module.onRandomProgress) Module.onRandomProgress(played);
+});
+
+// The table transcripts play on: the one play uses, loaded as kaland loads
+// the map, and kept for the next play.
+TranscriptMap transcriptMap() {
+    loadTable();
+    return TranscriptMap{studio.tableLoaded, studio.loadDefect};
+}
+
+// The map line a line of a report starts with ("NAME:LINE: ..."), or 0.
+std::uint64_t mapLineOf(const std::string& line) {
+    const std::string& name = studio.name;
+    std::size_t at = name.size() + 1;
+    if (line.size() <= at || line.compare(0, name.size(), name) != 0 || line[name.size()] != ':') return 0;
+    std::uint64_t number = 0;
+    for (; at < line.size() && line[at] >= '0' && line[at] <= '9' && number < UINT32_MAX; ++at) {
+        number = number * 10 + static_cast<std::uint64_t>(line[at] - '0');
+    }
+    return at < line.size() && line[at] == ':' ? number : 0;
+}
+
+// A report as [{"text":LINE,"line":map line or 0}]; only the lines for
+// which `mayNameMap(index)` holds are taken to name a map line.
+template <typename Predicate>
+std::string reportJson(const std::string& report, Predicate mayNameMap) {
+    std::vector<std::string> lines = splitLines(report);
+    std::string list = "[";
+    for (std::size_t index = 0; index < lines.size(); ++index) {
+        std::uint64_t line = mayNameMap(index) ? mapLineOf(lines[index]) : 0;
+        list += (index > 0 ? "," : "") + std::string("{\"text\":") + quoted(lines[index]) +
+                ",\"line\":" + std::to_string(line) + "}";
+    }
+    return list + "]";
+}
+
+// The report --expect prints for one blessed script, as JSON; `same` says
+// whether it played as expected.
+std::string expectationJson(const TranscriptMap& map, const Expectation& expectation, bool* same) {
+    std::string output;
+    int status = 0;
+    std::string error;
+    std::string report;
+    if (!parseExpectedFile(expectation.expected, &output, &status, &error)) {
+        report = badExpectedFileLine(studio.name, expectation.name, error);
+    } else {
+        Transcript transcript = playTranscript(map, expectation.script);
+        report = describeDifference(transcript, output, status, studio.check, studio.map,
+                                    TranscriptNames{expectation.name, expectedPath(expectation.name), studio.name});
+    }
+    *same = report.empty();
+    // The first line names the script; the map line, when there is one, follows.
+    return "{\"same\":" + std::string(*same ? "true" : "false") +
+           ",\"lines\":" + reportJson(report, [](std::size_t index) { return index == 1; }) + "}";
 }
 
 // ---- tokens of one line ----
@@ -599,6 +675,87 @@ EMSCRIPTEN_KEEPALIVE int studio_publish(int asZip, int year, int month, int day,
 /// The warnings of the last studio_publish, as kaland-publish writes them.
 EMSCRIPTEN_KEEPALIVE const char* studio_publish_warnings() {
     return studio.publishWarnings.c_str();
+}
+
+/// kaland-check --bless for one script: the input buffer holds its name
+/// (the first `nameSize` bytes), then its bytes. Returns {"expected":the
+/// bytes of SCRIPT.expected,"line":what kaland-check prints for it}.
+EMSCRIPTEN_KEEPALIVE const char* studio_bless(std::size_t nameSize) {
+    nameSize = std::min(nameSize, studio.input.size());
+    std::string name = studio.input.substr(0, nameSize);
+    Transcript transcript = playTranscript(transcriptMap(), studio.input.substr(nameSize));
+    const std::string& output = transcript.output.bytes;
+    return answer("{\"expected\":" + quoted(formatExpectedFile(output, transcript.status)) + ",\"line\":" +
+                  quoted(withoutNewline(blessedLine(studio.name, name, output, transcript.status))) + "}");
+}
+
+/// Adds a blessed script for the next studio_expect: the input buffer holds
+/// its name (`nameSize` bytes), its bytes (`scriptSize`), then the bytes of
+/// its SCRIPT.expected.
+EMSCRIPTEN_KEEPALIVE void studio_add_expectation(std::size_t nameSize, std::size_t scriptSize) {
+    nameSize = std::min(nameSize, studio.input.size());
+    scriptSize = std::min(scriptSize, studio.input.size() - nameSize);
+    const std::string& input = studio.input;
+    studio.expectations.push_back(
+        Expectation{input.substr(0, nameSize), input.substr(nameSize, scriptSize), input.substr(nameSize + scriptSize)});
+}
+
+/// kaland-check --expect MAP with the scripts added since the last call:
+/// {"scripts":[{"same":B,"lines":[{"text":LINE,"line":map line or 0}]}],
+/// "summary":LINE}, a script's lines being what kaland-check prints for it.
+EMSCRIPTEN_KEEPALIVE const char* studio_expect() {
+    std::vector<Expectation> expectations;
+    expectations.swap(studio.expectations);
+    TranscriptMap map = transcriptMap();
+    std::size_t same = 0;
+    std::string list = "[";
+    for (const Expectation& expectation : expectations) {
+        bool played = false;
+        list += (list.size() > 1 ? "," : "") + expectationJson(map, expectation, &played);
+        same += played;
+    }
+    std::string summary = withoutNewline(expectSummary(studio.name, same, expectations.size()));
+    return answer("{\"scripts\":" + list + "],\"summary\":" + quoted(summary) + "}");
+}
+
+/// The defaults of kaland-check --random: {"seed":S,"steps":K}.
+EMSCRIPTEN_KEEPALIVE const char* studio_random_defaults() {
+    return answer("{\"seed\":" + std::to_string(DEFAULT_RANDOM_SEED) + ",\"steps\":" +
+                  std::to_string(DEFAULT_RANDOM_STEPS) + "}");
+}
+
+/// kaland-check --random N --seed S --steps K MAP: the input buffer holds
+/// N, S and K as typed, each ended by a NUL, read as kaland-check reads its
+/// arguments. Returns {"usage":kaland-check's error} for values it refuses,
+/// {"refused":true} for a map the runner refuses, or {"lines":[{"text":LINE,
+/// "line":map line or 0}],"error":the error line of the first game a defect
+/// stopped or "","game":its number or 0,"keys":its lines,"keysName":the
+/// file kaland-check writes them to}.
+EMSCRIPTEN_KEEPALIVE const char* studio_random() {
+    std::vector<std::string> fields(3);
+    std::size_t start = 0;
+    for (std::string& field : fields) {
+        std::size_t end = std::min(studio.input.find('\0', start), studio.input.size());
+        if (start < end) field = studio.input.substr(start, end - start);
+        start = end + 1;
+    }
+    // As --random=N: a value is never read as another option.
+    const std::string arguments[] = {"--random=" + fields[0], "--seed=" + fields[1], "--steps=" + fields[2], "--",
+                                     "map"};
+    const char* argv[5];
+    for (int index = 0; index < 5; ++index) argv[index] = arguments[index].c_str();
+    CheckOptions options;
+    std::string error;
+    if (!parseCheckOptions(5, argv, &options, &error)) return answer("{\"usage\":" + quoted(error) + "}");
+    if (studio.check.count(Error) > 0) return answer("{\"refused\":true}");
+    options.random.progress = [](std::uint64_t played) { tellRandomProgress(static_cast<double>(played)); };
+    RandomReport report = playRandomGames(studio.check, options.random);
+    std::string keysPath = randomKeysPath(studio.name, options.random.seed);
+    std::string text = randomReportText(studio.name.c_str(), report, options.random, studio.check, keysPath);
+    std::string stop = randomStopError(studio.name.c_str(), report, studio.check, keysPath);
+    return answer("{\"lines\":" + reportJson(text, [](std::size_t) { return true; }) +
+                  ",\"error\":" + quoted(withoutNewline(stop)) + ",\"game\":" + std::to_string(report.firstStopped) +
+                  ",\"keys\":" + quoted(report.stoppedKeys) + ",\"keysName\":" + quoted(keysPath) + "}");
 }
 
 }  // extern "C"

@@ -2,8 +2,9 @@
 """kaland-studio.html in headless Chromium, used as an author would: every
 checker case's Problems against kaland-check, the walkthrough against the
 console, edits replayed, a broken typed line reported, the picture and its
-clicks, routes against --routes, Publish against kaland-publish, and axe-core
-in both colour schemes at desktop and phone widths.
+clicks, routes against --routes, blessed transcripts against --bless and
+--expect, random games against --random, Publish against kaland-publish, and
+axe-core in both colour schemes at desktop and phone widths.
 
   studio_test.py --studio kaland-studio.html --page kaland.html --native-build BUILD --axe axe.min.js
 
@@ -207,6 +208,81 @@ class StudioTest(unittest.TestCase):
         routes = run("kaland-check", "--quiet", "--routes", os.path.join(SCRATCH, "routes"), "zelmor.map")
         self.assertEqual(routes.stdout.decode().splitlines(), self.texts("#routes li"))
 
+    def downloaded(self, name):
+        path = os.path.join(OPTIONS.profile, "downloads", name)
+        self.wait_for(lambda: os.path.exists(path), f"the download {name}")
+        with open(path, "rb") as file:
+            return file.read()
+
+    def test_bless_and_expect_equal_kaland_check(self):
+        work = os.path.join(SCRATCH, "transcripts")
+        os.makedirs(work, exist_ok=True)
+        shutil.copy(os.path.join(SOURCE_DIR, "zelmor.walkthrough"), os.path.join(work, "zelmor.keys"))
+        with open(os.path.join(SOURCE_DIR, "zelmor.map"), "rb") as file:
+            lines = file.read().split(b"\n")
+        with open(os.path.join(work, "zelmor.map"), "wb") as file:
+            file.write(b"\n".join(lines))
+        run("kaland-check", "--bless", "zelmor.map", "zelmor.keys", cwd=work)
+        with open(os.path.join(work, "zelmor.keys"), "rb") as file:
+            self.type_lines(file.read().decode().split("\n")[:-1])
+        self.find("#bless-typed").click()
+        self.assertEqual(["Plays as expected."], self.texts("#scripts .same"))
+        self.find("#scripts button[data-action='expected']").click()
+        with open(os.path.join(work, "zelmor.keys.expected"), "rb") as file:
+            self.assertEqual(file.read(), self.downloaded("zelmor.keys.expected"))
+        # A room's text edited: the report of kaland-check --expect, and its map line goes there.
+        self.edit_line(19, " AT DUSK")
+        lines[18] += b" AT DUSK"
+        with open(os.path.join(work, "zelmor.map"), "wb") as file:
+            file.write(b"\n".join(lines))
+        self.wait_for(lambda: self.texts("#scripts .expect-report"), "the difference")
+        report = run("kaland-check", "--quiet", "--expect", "zelmor.map", "zelmor.keys", cwd=work).stdout.decode()
+        self.assertEqual(report, self.texts("#scripts .expect-report")[0] + self.find("#expect-summary").text + "\n")
+        self.find("#scripts .map-line").click()
+        self.assertEqual(19, self.cursor_line())
+
+    def test_an_expected_file_opens_with_its_script_and_is_kept(self):
+        work = os.path.join(SCRATCH, "opened")
+        os.makedirs(work, exist_ok=True)
+        shutil.copy(os.path.join(SOURCE_DIR, "zelmor.map"), work)
+        shutil.copy(os.path.join(SOURCE_DIR, "zelmor.walkthrough"), os.path.join(work, "walk.keys"))
+        run("kaland-check", "--bless", "zelmor.map", "walk.keys", cwd=work)
+        self.find("#open-scripts").send_keys(os.path.join(work, "walk.keys.expected") + "\n" +
+                                             os.path.join(work, "walk.keys"))
+        self.wait_for(lambda: self.texts("#scripts .same"), "the transcript to be compared")
+        self.wait_for(lambda: "walk.keys" in DRIVER.execute_script("return localStorage.getItem('kaland-studio:work')"),
+                      "the scripts to be kept")
+        DRIVER.refresh()
+        self.wait_for(lambda: self.texts("#scripts .same"), "the transcript to come back")
+        self.assertEqual("zelmor.map: 1 of 1 script played as expected", self.find("#expect-summary").text)
+
+    def test_random_games_equal_kaland_check_random(self):
+        work = os.path.join(SCRATCH, "random")
+        os.makedirs(work, exist_ok=True)
+        shutil.copy(os.path.join(SOURCE_DIR, "docs", "examples", "mine.map"), work)
+        self.open_map(os.path.join(work, "mine.map"))
+        for field, value in (("#random-games", "0"), ("#random-seed", "7"), ("#random-steps", "40")):
+            self.find(field).clear()
+            self.find(field).send_keys(value)
+        self.find("#random-play").click()
+        usage = run("kaland-check", "--random", "0", "mine.map", cwd=work).stderr.decode().splitlines()[0]
+        self.wait_for(lambda: self.find("#random-error").text, "the usage error")
+        self.assertEqual(usage, "kaland-check: " + self.find("#random-error").text)
+        self.find("#random-games").clear()
+        self.find("#random-games").send_keys("500")
+        self.find("#random-play").click()
+        checker = run("kaland-check", "--quiet", "--random", "500", "--seed", "7", "--steps", "40", "mine.map",
+                      cwd=work)
+        self.wait_for(lambda: self.texts("#random-report li"), "the random games")
+        self.assertEqual(checker.stdout.decode().splitlines() + checker.stderr.decode().splitlines()[-1:],
+                         self.texts("#random-report li"))
+        self.find("#random-save-keys").click()
+        with open(os.path.join(work, "mine.random-7.keys"), "rb") as file:
+            keys = file.read()
+        self.assertEqual(keys, self.downloaded("mine.random-7.keys"))
+        self.find("#random-play-defect").click()
+        self.assertEqual([line + "\n" for line in keys.decode().split("\n")[:-1]], self.texts("#log .input"))
+
     def test_publish_gives_the_bytes_of_kaland_publish_page_and_zip(self):
         tools = os.path.join(SCRATCH, "publish-tools")
         os.makedirs(tools, exist_ok=True)
@@ -237,6 +313,13 @@ class StudioTest(unittest.TestCase):
             "return document.querySelectorAll('[contenteditable=true], textarea').length"))
 
     def test_no_axe_violations_light_and_dark_wide_and_narrow(self):
+        # Every part on show: a blessed script that now differs, random games that met a defect.
+        self.open_map(os.path.join(SOURCE_DIR, "docs", "examples", "mine.map"))
+        self.type_lines(["d"])
+        self.find("#bless-typed").click()
+        self.edit_line(7, " DEEP")
+        self.find("#random-play").click()
+        self.wait_for(lambda: self.texts("#random-report li") and self.texts("#scripts .expect-report"), "the tests")
         with open(OPTIONS.axe, encoding="utf-8") as file:
             DRIVER.execute_script(file.read())
         self.wait_for_picture()

@@ -1,10 +1,20 @@
 #include "expected_file.h"
 
+#include <algorithm>
+
+#include "diagnostic_text.h"
+
 namespace {
 
 constexpr const char* STATUS_START = "-- exit status ";
 constexpr const char* STATUS_END = " --\n";
 constexpr const char* NO_NEWLINE_END = ", no newline at end of output --\n";
+
+std::string countLines(const std::string& output) {
+    std::size_t lines = static_cast<std::size_t>(std::count(output.begin(), output.end(), '\n'));
+    if (!output.empty() && output.back() != '\n') ++lines;
+    return plural(lines, "line");
+}
 
 bool endsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
@@ -76,4 +86,19 @@ std::string blessCommand(const std::string& mapPath, const std::string& scriptPa
     bool dashed = (mapPath.size() > 1 && mapPath[0] == '-') || (scriptPath.size() > 1 && scriptPath[0] == '-');
     return std::string("kaland-check --bless ") + (dashed ? "-- " : "") + shellWord(mapPath) + " " +
            shellWord(scriptPath);
+}
+
+std::string blessedLine(const std::string& mapName, const std::string& scriptPath, const std::string& output,
+                        int status) {
+    return expectedPath(scriptPath) + ": kaland " + mapName + " < " + scriptPath + ": " + countLines(output) +
+           " of output, exit status " + std::to_string(status) + "\n";
+}
+
+std::string badExpectedFileLine(const std::string& mapPath, const std::string& scriptPath, const std::string& error) {
+    return expectedPath(scriptPath) + ": error: " + error + "; make it again with: " +
+           blessCommand(mapPath, scriptPath) + "\n";
+}
+
+std::string expectSummary(const std::string& mapName, std::size_t same, std::size_t scripts) {
+    return mapName + ": " + std::to_string(same) + " of " + plural(scripts, "script") + " played as expected\n";
 }

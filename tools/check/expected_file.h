@@ -14,6 +14,7 @@
 //     -- exit status 0, no newline at end of output --
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 /// The name of a script's expected transcript.
@@ -29,3 +30,15 @@ bool parseExpectedFile(const std::string& file, std::string* output, int* status
 /// The command that writes the expected transcript of `scriptPath`, its
 /// arguments quoted for a POSIX shell where they need it.
 std::string blessCommand(const std::string& mapPath, const std::string& scriptPath);
+
+/// What --bless says of a script it blessed:
+/// "SCRIPT.expected: kaland MAP < SCRIPT: N lines of output, exit status S".
+std::string blessedLine(const std::string& mapName, const std::string& scriptPath, const std::string& output,
+                        int status);
+
+/// The error for SCRIPT.expected when parseExpectedFile gave `error`, with
+/// the command that makes it again.
+std::string badExpectedFileLine(const std::string& mapPath, const std::string& scriptPath, const std::string& error);
+
+/// The line --expect ends with: "MAP: K of N scripts played as expected".
+std::string expectSummary(const std::string& mapName, std::size_t same, std::size_t scripts);

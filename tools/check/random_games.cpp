@@ -192,6 +192,7 @@ void runGames(RandomPlayer* player, const RandomOptions& options, RandomReport* 
             }
             break;
         }
+        if (options.progress != nullptr && game % PROGRESS_GAMES == 0) options.progress(game);
     }
 }
 

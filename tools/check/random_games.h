@@ -20,10 +20,16 @@ constexpr std::uint64_t DEFAULT_RANDOM_STEPS = 1000;
 /// In a room that waits for a key, "exit" is typed at one read in this many.
 constexpr std::uint32_t EXIT_CHANCE = 100;
 
+/// How often a long run tells how far it is.
+constexpr std::uint64_t PROGRESS_GAMES = 1000;
+
 struct RandomOptions {
     std::uint64_t games = 0;
     std::uint64_t seed = DEFAULT_RANDOM_SEED;
     std::uint64_t steps = DEFAULT_RANDOM_STEPS;  // lines typed at most in one game
+    // Told the number of games played after every PROGRESS_GAMES of them, for
+    // a page to show while a long run goes on; may be null.
+    void (*progress)(std::uint64_t played) = nullptr;
 };
 
 struct RoomCount {

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "diagnostic_text.h"
 #include "expected_file.h"
 #include "map_files.h"
 #include "output_files.h"
@@ -12,12 +11,6 @@
 #include "transcript_diff.h"
 
 namespace {
-
-std::string countLines(const std::string& output) {
-    std::size_t lines = static_cast<std::size_t>(std::count(output.begin(), output.end(), '\n'));
-    if (!output.empty() && output.back() != '\n') ++lines;
-    return std::to_string(lines) + (lines == 1 ? " line" : " lines");
-}
 
 // Reads SCRIPT.expected. Returns 0, or the exit status its failure calls
 // for after a message: 1 when it is missing or not a transcript (with the
@@ -39,8 +32,7 @@ int readExpected(const std::string& mapPath, const std::string& script, std::str
         return 2;
     }
     if (!parseExpectedFile(bytes, output, status, &error)) {
-        std::fprintf(stderr, "%s: error: %s; make it again with: %s\n", path.c_str(), error.c_str(),
-                     blessCommand(mapPath, script).c_str());
+        std::fputs(badExpectedFileLine(mapPath, script, error).c_str(), stderr);
         return 1;
     }
     return 0;
@@ -63,8 +55,7 @@ int blessScripts(const char* mapName, const std::string& bytes, const std::vecto
             status = 2;
             continue;
         }
-        std::printf("%s: kaland %s < %s: %s of output, exit status %d\n", path.c_str(), mapName, script.path.c_str(),
-                    countLines(transcript.output.bytes).c_str(), transcript.status);
+        std::fputs(blessedLine(mapName, script.path, transcript.output.bytes, transcript.status).c_str(), stdout);
     }
     releaseTranscriptMap(&map);
     return status;
@@ -98,8 +89,7 @@ int expectScripts(const char* mapName, const std::string& mapPath, const std::st
         }
     }
     releaseTranscriptMap(&map);
-    std::printf("%s: %s of %s played as expected\n", mapName, std::to_string(same).c_str(),
-                plural(read.size(), "script").c_str());
+    std::fputs(expectSummary(mapName, same, read.size()).c_str(), stdout);
     return status;
 }
 

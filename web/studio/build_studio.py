@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Builds kaland-studio.html: the studio's page with its style, the studio
-engine, the bundled script and the Graphviz worker's code inlined, and the
-bundled map and the player page (Publish's template) embedded as base64,
-whose alphabet has no '<', so no byte of them can end their element."""
+engine, the bundled script and the code of its two workers (Graphviz, and
+random games, which the page starts with the engine's code before it)
+inlined, and the bundled map and the player page (Publish's template)
+embedded as base64, whose alphabet has no '<', so no byte of them can end
+their element."""
 import argparse
 import base64
 import os
@@ -34,14 +36,16 @@ def script_text(path):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
-    for option in ("template", "style", "engine", "bundle", "worker", "player_page", "map", "output"):
+    for option in ("template", "style", "engine", "bundle", "worker", "random_worker", "player_page", "map", "output"):
         parser.add_argument("--" + option.replace("_", "-"), required=True)
     options = parser.parse_args()
 
     style = read_text(options.style)
     if re.search(r"</style", style, re.IGNORECASE):
         sys.exit(f"{options.style}: holds </style")
-    scripts = "\n".join(f"<script>\n{script_text(path)}\n</script>" for path in (options.engine, options.bundle))
+    # The engine's element has an id: the random games' worker runs its text.
+    scripts = (f'<script id="studio-engine">\n{script_text(options.engine)}\n</script>\n'
+               f"<script>\n{script_text(options.bundle)}\n</script>")
     page = read_text(options.template)
     for placeholder, value in (
         ("@STUDIO_STYLE@", style),
@@ -49,6 +53,7 @@ def main():
         ("@STUDIO_MAP@", base64_of(options.map)),
         ("@STUDIO_PLAYER_PAGE@", base64_of(options.player_page)),
         ("@STUDIO_VIZ_WORKER@", script_text(options.worker)),
+        ("@STUDIO_RANDOM_WORKER@", script_text(options.random_worker)),
         ("@STUDIO_SCRIPTS@", scripts),
     ):
         if page.count(placeholder) != 1:

@@ -8,8 +8,11 @@ import {bytesOf, makeStudioEngine} from './studio_api.js';
 import {createEditor} from './editor.js';
 import {GameState, createPlay} from './play.js';
 import {createPicture} from './picture.js';
-import {showCounts, showCoverage, showRoutes} from './testing.js';
-import {byteToCharOffsets, decodeBase64, decodeBytes, download, encodeText, lineSeparatorOf} from './text.js';
+import {createRandomGames} from './random.js';
+import {shortenLines, showCounts, showCoverage, showRoutes, showScripts} from './testing.js';
+import {
+  byteStringOf, byteToCharOffsets, decodeBase64, decodeBytes, download, encodeText, lineSeparatorOf,
+} from './text.js';
 
 const STORAGE_KEY = 'kaland-studio:work';
 const MAX_MAP_BYTES = 64 * 1024 * 1024;  // as the player page and kaland-publish
@@ -36,17 +39,22 @@ const page = {
   log: $('log'), command: $('command'), line: $('line'), undo: $('undo'), restart: $('restart'),
   playFromHere: $('play-from-here'), playFromHereRoom: $('play-from-here-room'),
   counts: $('counts'), routes: $('routes'), routeWarnings: $('route-warnings'), coverage: $('coverage'),
-  scripts: $('scripts'),
+  scripts: $('scripts'), expectSummary: $('expect-summary'), typedScriptName: $('typed-script-name'),
 };
 
 let engine = null;
 let editor = null;
 let play = null;
 let picture = null;
+let randomGames = null;
 // The map being written: its name, how its bytes are shown, the bytes it was
-// opened with (saved as they are while the text is unchanged), key scripts.
+// opened with (saved as they are while the text is unchanged), the lines
+// typed, key scripts ({name, bytes, expected: the bytes of its blessed
+// SCRIPT.expected or null, result: what --expect says of it}) and
+// --expect's summary line.
 let work = null;
 let checkTimer = 0;
+let editPending = false;  // an edit the engine has not seen yet
 let slowTimer = 0;
 const tokenCache = new Map();
 
@@ -127,12 +135,20 @@ function replay(options = {}) {
 // The picture, the tests and the counts follow after a pause.
 function refresh(options = {changed: true}) {
   clearTimeout(checkTimer);
+  editPending = false;
   work.shownEncoding = engine.setMap(currentBytes());
   engine.setName(encodeText(work.name, work.encoding));
   showProblems(engine.check());
   replay(options);
+  expectScripts();
   updatePlayFromHere();
+  randomGames.mapEdited();
   performance.mark('kaland-studio-current');
+}
+
+// The engine has the map as it stands.
+function upToDate() {
+  if (editPending) refresh();
 }
 
 // What takes longer, after the author pauses.
@@ -151,6 +167,7 @@ function refreshSlowly() {
 }
 
 function scheduleRefresh() {
+  editPending = true;
   clearTimeout(checkTimer);
   checkTimer = setTimeout(() => guarded(() => refresh()), CHECK_DELAY_MS);
 }
@@ -184,8 +201,12 @@ function restartGame() {
 }
 
 function playRoute(route) {
-  const lines = text(route.script).split('\n').slice(0, -1);
-  const message = `Typed the route for you: ${text(route.text)}`;
+  playLines(text(route.script).split('\n').slice(0, -1), `Typed the route for you: ${text(route.text)}`);
+}
+
+// Plays `lines` from the start, as if typed, and says `message`.
+function playLines(lines, message) {
+  upToDate();
   play.clearLog();
   replay({typed: lines, message});
   say(message);
@@ -226,8 +247,9 @@ function showName() {
   document.title = `${work.name} — kaland studio`;
 }
 
-// Starts work on a map: `bytes` named `name`, with `lines` typed.
-function openWork(bytes, name, lines = []) {
+// Starts work on a map: `bytes` named `name`, with `lines` typed and key
+// `scripts`.
+function openWork(bytes, name, lines = [], scripts = []) {
   if (bytes.length > MAX_MAP_BYTES) {
     say(`${name} is larger than ${MAX_MAP_BYTES / 1024 / 1024} MB, the most the page opens.`);
     return;
@@ -235,11 +257,13 @@ function openWork(bytes, name, lines = []) {
   saveHandle = null;
   const encoding = engine.setMap(bytes);
   const openedText = decodeBytes(bytes, encoding);
-  work = {name, encoding, shownEncoding: encoding, openedText, openedBytes: bytes, scripts: [], lines};
+  work = {name, encoding, shownEncoding: encoding, openedText, openedBytes: bytes, scripts, lines};
   tokenCache.clear();
   editor.setDocument(openedText, lineSeparatorOf(openedText));
   showName();
-  showScripts();
+  page.typedScriptName.value = typedScriptName();
+  randomGames.clear();
+  shortenLines(page.coverage);
   play.clearLog();
   refresh({typed: lines});
 }
@@ -307,7 +331,7 @@ function pageName(mapName) {
 // Writes what kaland-publish writes for the map: its page or, `asZip`, the
 // zip for game sites, dated as the map was last changed.
 function publish(asZip) {
-  refresh();
+  upToDate();
   const random = crypto.getRandomValues(new Uint8Array(16));
   const time = editor.text() === work.openedText && work.modified ? new Date(work.modified) : new Date();
   const result = engine.publish(decodeBase64($('player-page').textContent), random, {asZip, time});
@@ -322,26 +346,157 @@ function publish(asZip) {
   say(`Published ${name}: ${what}. ${text(result.warnings).trim().replace(/\n/g, ' ')}`.trim());
 }
 
-function showScripts() {
-  page.scripts.textContent = work.scripts.length === 0 ? 'No key scripts: only the typed lines are measured.'
-    : `Key scripts: ${work.scripts.map((script) => script.name).join(', ')}.`;
+// ---- key scripts and their transcripts ----
+
+const scriptName = (script) => encodeText(script.name, work.encoding);
+
+function listScripts() {
+  showScripts(page.scripts, page.expectSummary, work.scripts, work.expectSummary ?? null, {
+    text,
+    onAction: (action, script) => guarded(() => scriptAction(action, script)),
+    onGoToLine: (line) => editor.goToLine(line),
+  });
 }
 
+// Plays every blessed script again and compares, as kaland-check --expect.
+function expectScripts() {
+  const blessed = work.scripts.filter((script) => script.expected);
+  work.expectSummary = null;
+  if (blessed.length > 0) {
+    const answer = engine.expect(blessed.map((script) => ({name: scriptName(script), bytes: script.bytes,
+                                                            expected: script.expected})));
+    blessed.forEach((script, index) => {
+      script.result = answer.scripts[index];
+    });
+    work.expectSummary = answer.summary;
+  }
+  listScripts();
+}
+
+// Keeps what the game writes along `script` as its SCRIPT.expected, and
+// says so (`what` was blessed) in kaland-check's words.
+function bless(script, what = script.name) {
+  upToDate();
+  const answer = engine.bless(scriptName(script), script.bytes);
+  script.expected = answer.expected;
+  say(`Blessed ${what}: ${text(answer.line)}`);
+}
+
+function scriptAction(action, script) {
+  if (action === 'bless') {
+    bless(script);
+    expectScripts();
+    saveWork();
+  } else if (action === 'expected') {
+    download(script.expected, `${script.name}.expected`, 'text/plain');
+    say(`Saved ${script.name}.expected to your downloads.`);
+  } else if (action === 'script') {
+    download(script.bytes, script.name, 'text/plain');
+    say(`Saved ${script.name} to your downloads.`);
+  } else if (action === 'remove') {
+    work.scripts = work.scripts.filter((other) => other !== script);
+    scriptsChanged();
+    say(`Removed ${script.name}${script.expected ? ' and its blessed transcript' : ''}.`);
+    (page.scripts.querySelector('button') ?? $('open-scripts')).focus();
+  }
+}
+
+function scriptsChanged() {
+  expectScripts();
+  saveWork();
+  clearTimeout(slowTimer);
+  slowTimer = setTimeout(() => guarded(refreshSlowly), SLOW_DELAY_MS);
+}
+
+// The typed lines' name as a script: the map's name with .keys for its
+// extension, as the player page's Save keys names them.
+const typedScriptName = () => `${work.name.replace(/\.[^.]*$/, '') || 'kaland'}.keys`;
+
+function blessTypedLines() {
+  const name = page.typedScriptName.value.trim() || typedScriptName();
+  page.typedScriptName.value = name;
+  const bytes = typedInput(work.lines);
+  let script = work.scripts.find((other) => other.name === name);
+  const count = work.lines.length;
+  let what = `the ${count} typed ${count === 1 ? 'line' : 'lines'} as ${name}`;
+  if (script) {
+    script.bytes = bytes;
+    what += ', in place of the script of that name';
+  } else {
+    script = {name, bytes, expected: null};
+    work.scripts.push(script);
+  }
+  bless(script, what);
+  scriptsChanged();
+}
+
+// Key scripts and the SCRIPT.expected files of scripts among them (by the
+// name before .expected), in any order.
 async function addScripts(files) {
-  for (const file of files) work.scripts.push({name: file.name, bytes: new Uint8Array(await file.arrayBuffer())});
-  showScripts();
-  guarded(refreshSlowly);
+  const isTranscript = (file) => file.name.endsWith('.expected');
+  const unmatched = [];
+  let added = 0;
+  let opened = 0;
+  for (const file of [...files.filter((file) => !isTranscript(file)), ...files.filter(isTranscript)]) {
+    let bytes;
+    try {
+      bytes = new Uint8Array(await file.arrayBuffer());
+    } catch (error) {
+      unmatched.push(`${file.name} could not be read.`);
+      continue;
+    }
+    if (!isTranscript(file)) {
+      const known = work.scripts.find((script) => script.name === file.name);
+      if (known) known.bytes = bytes;
+      else work.scripts.push({name: file.name, bytes, expected: null});
+      ++added;
+      continue;
+    }
+    const name = file.name.slice(0, -'.expected'.length);
+    const script = work.scripts.find((other) => other.name === name);
+    if (script) {
+      script.expected = bytes;
+      ++opened;
+    } else {
+      unmatched.push(`${file.name} is the transcript of ${name}, which is not among the key scripts: add it too.`);
+    }
+  }
+  await guarded(scriptsChanged);
+  const counted = (count, noun) => `${count} ${noun}${count === 1 ? '' : 's'}`;
+  say([`Added ${counted(added, 'key script')} and ${counted(opened, 'blessed transcript')}.`, ...unmatched].join(' '));
 }
 
 // ---- keeping the work ----
 
+let scriptsUnkept = false;  // the browser had no room for the key scripts
+
 function saveWork() {
+  const kept = {name: work.name, encoding: work.encoding, text: editor.text(), lines: work.lines};
+  const scripts = work.scripts.map((script) => ({
+    name: script.name, bytes: byteStringOf(script.bytes), expected: script.expected && byteStringOf(script.expected),
+  }));
   try {
-    localStorage.setItem(STORAGE_KEY, JSON.stringify({name: work.name, encoding: work.encoding,
-                                                      text: editor.text(), lines: work.lines}));
+    localStorage.setItem(STORAGE_KEY, JSON.stringify({...kept, scripts}));
+    scriptsUnkept = false;
+    return;
   } catch (error) {
-    // Private windows and full storage refuse; the work goes on unsaved.
+    // Full storage: keep the map at least, and say what is not kept.
   }
+  try {
+    localStorage.setItem(STORAGE_KEY, JSON.stringify(kept));
+  } catch (error) {
+    // Private windows refuse too; the work goes on unsaved.
+  }
+  if (!scriptsUnkept) say('The browser has no room to keep the key scripts and their transcripts: download them.');
+  scriptsUnkept = true;
+}
+
+// The key scripts kept with the work, as saveWork keeps them.
+function keptScripts(saved) {
+  if (!Array.isArray(saved)) return [];
+  return saved.filter((script) => script && typeof script.name === 'string' && typeof script.bytes === 'string')
+    .map((script) => ({name: script.name, bytes: bytesOf(script.bytes),
+                       expected: typeof script.expected === 'string' ? bytesOf(script.expected) : null}));
 }
 
 function restoreWork() {
@@ -349,7 +504,7 @@ function restoreWork() {
     const saved = JSON.parse(localStorage.getItem(STORAGE_KEY) ?? 'null');
     if (saved && typeof saved.text === 'string' && typeof saved.name === 'string' && Array.isArray(saved.lines)) {
       openWork(encodeText(saved.text, saved.encoding === 'utf-8' ? 'utf-8' : 'windows-1250'), saved.name,
-               saved.lines.filter((line) => typeof line === 'string'));
+               saved.lines.filter((line) => typeof line === 'string'), keptScripts(saved.scripts));
       say('Your work is back as you left it.');
       return true;
     }
@@ -375,6 +530,7 @@ async function guarded(action) {
 async function startEngine() {
   engine = makeStudioEngine(await createStudioEngine());
   engine.setMachineMemory(navigator.deviceMemory);
+  randomGames.setDefaults(engine.randomDefaults());
 }
 
 function wire() {
@@ -413,15 +569,24 @@ function wire() {
   $('save-map').addEventListener('click', () => saveMap());
   $('publish').addEventListener('click', () => guarded(() => publish(false)));
   $('publish-zip').addEventListener('click', () => guarded(() => publish(true)));
-  $('open-scripts').addEventListener('change', (event) => {
-    const files = [...event.target.files];
-    event.target.value = '';
-    addScripts(files);
-  });
+  for (const input of [$('open-scripts'), $('open-expected')]) {
+    input.addEventListener('change', (event) => {
+      const files = [...event.target.files];
+      event.target.value = '';
+      addScripts(files);
+    });
+  }
   $('clear-scripts').addEventListener('click', () => {
+    const blessed = work.scripts.filter((script) => script.expected).length;
+    if (blessed > 0 && !window.confirm(`Remove every key script, and the ${blessed} blessed ` +
+                                       `${blessed === 1 ? 'transcript' : 'transcripts'} with them?`)) return;
     work.scripts = [];
-    showScripts();
-    guarded(refreshSlowly);
+    guarded(scriptsChanged);
+    say('Removed the key scripts.');
+  });
+  $('bless-typed-form').addEventListener('submit', (event) => {
+    event.preventDefault();
+    guarded(blessTypedLines);
   });
   // A file dropped anywhere opens it (the editor would insert its text).
   document.addEventListener('dragover', (event) => {
@@ -447,6 +612,24 @@ async function start() {
   });
   performance.mark('kaland-studio-editor');
   play = createPlay(page.log);
+  randomGames = createRandomGames({
+    form: $('random-form'), games: $('random-games'), seed: $('random-seed'), steps: $('random-steps'),
+    play: $('random-play'), stop: $('random-stop'), error: $('random-error'), progress: $('random-progress'),
+    progressBar: $('random-progress-bar'), stale: $('random-stale'), report: $('random-report'),
+    defect: $('random-defect'), playDefect: $('random-play-defect'), saveKeys: $('random-save-keys'),
+  }, {
+    engine: () => engine,
+    workerSource: () => `${$('studio-engine').textContent}\n${$('random-worker').textContent}`,
+    work: () => {
+      upToDate();
+      return {map: currentBytes(), name: encodeText(work.name, work.encoding), text: editor.text(),
+              machineMemory: navigator.deviceMemory};
+    },
+    mapText: () => editor.text(),
+    text,
+    onPlay: (lines, game) => guarded(() => playLines(lines, `Typed the lines of random game ${game} for you.`)),
+    say,
+  });
   picture = createPicture($('picture'), $('viz-worker').textContent, {
     onChooseRoom: (room) => editor.goToLine(room.line),
   });

@@ -39,6 +39,16 @@ export function makeStudioEngine(module) {
   // The engine's JSON is ASCII: its strings escape every other byte.
   const json = (pointer) => JSON.parse(byteString(pointer));
 
+  function putAll(pieces) {
+    const joined = new Uint8Array(pieces.reduce((total, piece) => total + piece.length, 0));
+    let offset = 0;
+    for (const piece of pieces) {
+      joined.set(piece, offset);
+      offset += piece.length;
+    }
+    put(joined);
+  }
+
   return {
     setMachineMemory(gibibytes) {
       module._studio_set_machine_memory(gibibytes || 0);
@@ -71,13 +81,34 @@ export function makeStudioEngine(module) {
     // Coverage of the scripts: [{name: bytes, bytes}].
     cover(scripts) {
       for (const script of scripts) {
-        const joined = new Uint8Array(script.name.length + script.bytes.length);
-        joined.set(script.name);
-        joined.set(script.bytes, script.name.length);
-        put(joined);
+        putAll([script.name, script.bytes]);
         module._studio_add_script(script.name.length);
       }
       return json(module._studio_cover());
+    },
+    // kaland-check --bless for one script (name and bytes as bytes):
+    // {expected: the bytes of SCRIPT.expected, line: what kaland-check says}.
+    bless(name, bytes) {
+      putAll([name, bytes]);
+      const answer = json(module._studio_bless(name.length));
+      return {expected: bytesOf(answer.expected), line: answer.line};
+    },
+    // kaland-check --expect for the scripts [{name, bytes, expected}], all
+    // bytes: {scripts: [{same, lines: [{text, line}]}], summary}, a map line
+    // where a line of the report names one.
+    expect(scripts) {
+      for (const script of scripts) {
+        putAll([script.name, script.bytes, script.expected]);
+        module._studio_add_expectation(script.name.length, script.bytes.length);
+      }
+      return json(module._studio_expect());
+    },
+    randomDefaults: () => json(module._studio_random_defaults()),
+    // kaland-check --random with the form's {games, seed, steps} as typed:
+    // {usage}, {refused} or the report (see studio_random).
+    random({games, seed, steps}) {
+      put(new TextEncoder().encode(`${games}\0${seed}\0${steps}`));
+      return json(module._studio_random());
     },
     // Plays the typed input (bytes): {state, outOfMemory, reads, output}.
     play(input, inputClosed = false) {

@@ -1,13 +1,46 @@
 // The testing pane: the map's counts, the routes to every ending (each one
-// a button that plays it) and the coverage of the typed lines and the key
-// scripts, every line as kaland-check prints it.
+// a button that plays it), the key scripts with what kaland-check --expect
+// says of the blessed ones, and the coverage of the typed lines and the key
+// scripts, every line as kaland-check prints it. Random games: random.js.
 'use strict';
 
-function item(text, className = '') {
+export function item(text, className = '') {
   const element = document.createElement('li');
   element.textContent = text;
   if (className) element.className = className;
   return element;
+}
+
+// A report of more lines than this shows its first lines and its last (the
+// summary), and a button that shows the rest: tens of thousands of lines
+// would hold the page up for a second each time.
+const SHOWN_LINES = 500;
+
+// Shows the report `lines` ([{text, className}]) in `list`, one item each.
+export function showLines(list, lines) {
+  const all = () => lines.map((line) => item(line.text, line.className));
+  if (lines.length <= SHOWN_LINES + 1 || list.dataset.showAll === 'true') {
+    list.replaceChildren(...all());
+    return;
+  }
+  const more = document.createElement('button');
+  more.type = 'button';
+  more.textContent = `Show the ${(lines.length - SHOWN_LINES - 1).toLocaleString('en')} lines left out here`;
+  more.addEventListener('click', () => {
+    list.dataset.showAll = 'true';
+    list.replaceChildren(...all());
+    list.focus();
+  });
+  const gap = document.createElement('li');
+  gap.className = 'more';
+  gap.appendChild(more);
+  list.replaceChildren(...lines.slice(0, SHOWN_LINES).map((line) => item(line.text, line.className)), gap,
+                       item(lines.at(-1).text, lines.at(-1).className));
+}
+
+// Another map: long reports are shortened again.
+export function shortenLines(list) {
+  delete list.dataset.showAll;
 }
 
 export function showCounts(list, counts) {
@@ -50,14 +83,87 @@ export function showRoutes(list, warningList, routes, text, onPlay) {
   list.replaceChildren(...items);
 }
 
-// The transcript checks of kaland-check (a blessed script's expected output,
-// random play) belong in this pane too, beside coverage, once the checker
-// has them.
+function button(text, action, name) {
+  const element = document.createElement('button');
+  element.type = 'button';
+  element.textContent = text;
+  element.dataset.action = action;
+  element.dataset.script = name;
+  return element;
+}
+
+// What --expect printed for a script: its lines, the map line among them a
+// button that goes there.
+function expectReport(result, text, onGoToLine) {
+  if (result.same) {
+    const same = document.createElement('p');
+    same.className = 'same';
+    same.textContent = 'Plays as expected.';
+    return same;
+  }
+  const report = document.createElement('pre');
+  report.className = 'expect-report';
+  // A long report scrolls: from the keyboard too, when no map line has the focus.
+  if (!result.lines.some((line) => line.line > 0)) report.tabIndex = 0;
+  for (const line of result.lines) {
+    if (line.line > 0) {
+      const go = document.createElement('button');
+      go.type = 'button';
+      go.className = 'map-line';
+      go.textContent = text(line.text);
+      go.title = `Go to line ${line.line} of the map`;
+      go.addEventListener('click', () => onGoToLine(line.line));
+      report.append(go, '\n');
+    } else {
+      report.append(text(line.text) + '\n');
+    }
+  }
+  return report;
+}
+
+// The key scripts [{name, expected, result}], each with its buttons ("Bless
+// NAME", "Download NAME.expected" once blessed, "Download NAME", "Remove
+// NAME": `onAction(action, script)`) and, blessed, what --expect says of it.
+// `summary`: --expect's last line, or null. A button that had the focus
+// keeps it.
+export function showScripts(list, summaryLine, scripts, summary, {text, onAction, onGoToLine}) {
+  const focused = list.contains(document.activeElement) ? document.activeElement.dataset : {};
+  const items = scripts.map((script) => {
+    const element = document.createElement('li');
+    const name = document.createElement('p');
+    name.className = 'script-name';
+    name.textContent = `${script.name} ${script.expected ? '(blessed)' : '(not blessed)'}`;
+    const buttons = document.createElement('div');
+    buttons.className = 'button-row';
+    buttons.append(button(`Bless ${script.name}`, 'bless', script.name));
+    if (script.expected) buttons.append(button(`Download ${script.name}.expected`, 'expected', script.name));
+    buttons.append(button(`Download ${script.name}`, 'script', script.name),
+                   button(`Remove ${script.name}`, 'remove', script.name));
+    buttons.addEventListener('click', (event) => {
+      const action = event.target.closest('button')?.dataset.action;
+      if (action) onAction(action, script);
+    });
+    element.append(name, buttons);
+    if (script.expected && script.result) element.append(expectReport(script.result, text, onGoToLine));
+    return element;
+  });
+  if (items.length === 0) items.push(item('No key scripts: only the typed lines are measured.', 'hint'));
+  list.replaceChildren(...items);
+  summaryLine.textContent = summary === null ? '' : text(summary);
+  summaryLine.className = summary !== null && scripts.some((script) => script.result && !script.result.same)
+    ? 'differs' : '';
+  if (focused.action) {
+    [...list.querySelectorAll('button')]
+      .find((element) => element.dataset.action === focused.action && element.dataset.script === focused.script)
+      ?.focus();
+  }
+}
+
 export function showCoverage(list, coverage, text) {
   if (coverage.refused) {
     list.replaceChildren(item('The runner refuses the map: see Problems.', 'hint'));
     return;
   }
-  list.replaceChildren(...coverage.errors.map((line) => item(text(line), 'error')),
-                       ...coverage.notes.map((line) => item(text(line))));
+  showLines(list, [...coverage.errors.map((line) => ({text: text(line), className: 'error'})),
+                   ...coverage.notes.map((line) => ({text: text(line)}))]);
 }

@@ -59,6 +59,16 @@ export function byteToCharOffsets(text, encoding) {
   return offsets;
 }
 
+// Bytes as a string of one character per byte, to keep in the browser's
+// storage (studio_api.js's bytesOf turns it back).
+export function byteStringOf(bytes) {
+  let text = '';
+  for (let start = 0; start < bytes.length; start += 8192) {
+    text += String.fromCharCode.apply(null, bytes.subarray(start, start + 8192));
+  }
+  return text;
+}
+
 export function decodeBase64(text) {
   const binary = atob(text.replace(/\s+/g, ''));
   const bytes = new Uint8Array(binary.length);
