@@ -27,11 +27,11 @@ std::string temporaryPath(const std::string& path) {
 bool moveOver(const std::string& from, const std::string& to, std::string* error) {
 #if defined(_WIN32)
     if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) return true;
-    *error = "cannot write: the file cannot be replaced (Windows error " + std::to_string(GetLastError()) + ")";
+    *error = "the file cannot be replaced (Windows error " + std::to_string(GetLastError()) + ")";
     return false;
 #else
     if (std::rename(from.c_str(), to.c_str()) == 0) return true;
-    *error = std::string("cannot write: ") + std::strerror(errno);
+    *error = std::strerror(errno);
     return false;
 #endif
 }
@@ -42,7 +42,7 @@ bool replaceFile(const std::string& path, const std::string& bytes, std::string*
     std::string temporary = temporaryPath(path);
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
     if (file == nullptr) {
-        *error = std::string("cannot write: ") + std::strerror(errno);
+        *error = std::strerror(errno);
         return false;
     }
     bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
@@ -52,7 +52,7 @@ bool replaceFile(const std::string& path, const std::string& bytes, std::string*
         reason = errno;
     }
     if (written && moveOver(temporary, path, error)) return true;
-    if (!written) *error = std::string("cannot write: ") + std::strerror(reason);
+    if (!written) *error = std::strerror(reason);
     std::remove(temporary.c_str());
     return false;
 }

@@ -8,5 +8,6 @@
 /// Writes `bytes` to `path` through a temporary file in the same folder,
 /// which then replaces `path` in one step, so that a reader never sees half
 /// a file and a failed write leaves the old file as it was. Returns false
-/// with the reason in `error` ("cannot write: ...").
+/// with the reason in `error` (the system's words, such as "Permission
+/// denied"), for the caller to say what could not be written.
 bool replaceFile(const std::string& path, const std::string& bytes, std::string* error);

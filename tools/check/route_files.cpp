@@ -6,6 +6,8 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "output_files.h"
+
 namespace {
 
 // Windows's mkdir takes no permission bits.
@@ -30,19 +32,10 @@ bool makeFolder(const char* directory) {
 }
 
 bool writeFile(const std::string& path, const std::string& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        std::fprintf(stderr, "%s: error: cannot write: %s\n", path.c_str(), std::strerror(errno));
-        return false;
-    }
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    int writeError = errno;
-    if (std::fclose(file) != 0 && written) {
-        written = false;
-        writeError = errno;
-    }
-    if (!written) std::fprintf(stderr, "%s: error: cannot write: %s\n", path.c_str(), std::strerror(writeError));
-    return written;
+    std::string error;
+    if (replaceFile(path, bytes, &error)) return true;
+    std::fprintf(stderr, "%s: error: cannot write: %s\n", path.c_str(), error.c_str());
+    return false;
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ int blessScripts(const char* mapName, const std::string& bytes, const std::vecto
         std::string error;
         if (!replaceFile(path, formatExpectedFile(transcript.output.bytes, transcript.status), &error)) {
             std::fflush(stdout);
-            std::fprintf(stderr, "%s: error: %s\n", path.c_str(), error.c_str());
+            std::fprintf(stderr, "%s: error: cannot write: %s\n", path.c_str(), error.c_str());
             status = 2;
             continue;
         }
@@ -99,7 +99,7 @@ int playRandom(const char* mapName, const std::string& mapPath, const MapCheck& 
     int status = report.stoppedGames > 0 ? 1 : 0;
     std::string error;
     if (report.firstStopped != 0 && !replaceFile(keysPath, report.stoppedKeys, &error)) {
-        std::fprintf(stderr, "%s: error: %s\n", keysPath.c_str(), error.c_str());
+        std::fprintf(stderr, "%s: error: cannot write: %s\n", keysPath.c_str(), error.c_str());
         status = 2;
     }
     std::fputs(randomReportText(mapName, report, options, check, keysPath).c_str(), stdout);

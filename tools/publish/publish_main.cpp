@@ -12,10 +12,6 @@
 #include <sys/stat.h>
 #include <vector>
 
-#if defined(_WIN32)
-#include <windows.h>
-#endif
-
 #include "diagnostic_text.h"
 #include "game_release.h"
 #include "installed_files.h"
@@ -23,6 +19,7 @@
 #include "map_analysis.h"
 #include "map_files.h"
 #include "map_reading.h"
+#include "output_files.h"
 #include "page_template.h"
 
 namespace {
@@ -192,36 +189,11 @@ ZipTime modificationTime(const char* path) {
     return time;
 }
 
-// Puts the temporary file in the place of `path`, whether or not a file is
-// there already (Windows' rename refuses to replace one).
-bool replaceFile(const std::string& temporary, const std::string& path) {
-#if defined(_WIN32)
-    if (MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) return true;
-    errno = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
-    return false;
-#else
-    return std::rename(temporary.c_str(), path.c_str()) == 0;
-#endif
-}
-
-// Writes a file through a temporary one, so that a failed write leaves no
-// half file behind.
-bool writeWholeFile(const std::string& path, const std::string& bytes) {
-    std::string temporary = path + ".tmp";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) return false;
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    written = std::fclose(file) == 0 && written;
-    if (written && replaceFile(temporary, path)) return true;
-    int reason = errno;  // what went wrong, not what the clean-up meets
-    std::remove(temporary.c_str());
-    errno = reason;
-    return false;
-}
-
+// A failed write leaves no half file behind, and an earlier page as it was.
 bool writeOutput(const std::string& path, const std::string& bytes) {
-    if (!writeWholeFile(path, bytes)) {
-        std::fprintf(stderr, "kaland-publish: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+    std::string error;
+    if (!replaceFile(path, bytes, &error)) {
+        std::fprintf(stderr, "kaland-publish: cannot write %s: %s\n", path.c_str(), error.c_str());
         return false;
     }
     std::printf("wrote %s\n", path.c_str());
