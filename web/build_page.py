@@ -7,15 +7,11 @@ as a data: address, goes into an element of its own in the same way: the
 page decodes it with the browser's own base64 decoder, faster than the
 engine's script can on a cold start."""
 import argparse
-import base64
 import os
 import re
 import sys
 
-
-def read_text(path):
-    with open(path, encoding="utf-8") as file:
-        return file.read()
+from page_parts import base64_of, read_style, read_text, safe_file_name, write_filled_template
 
 
 def inline_script(path):
@@ -61,27 +57,13 @@ def main():
     parser.add_argument("--output", required=True)
     options = parser.parse_args()
 
-    style = read_text(options.style)
-    if re.search(r"</style", style, re.IGNORECASE):
-        sys.exit(f"{options.style}: holds </style")
-    with open(options.map, "rb") as file:
-        map_data = base64.b64encode(file.read()).decode("ascii")
-    map_name = re.sub(r"[^A-Za-z0-9._-]", "_", os.path.basename(options.map))
-
-    page = read_text(options.template)
-    for placeholder, value in (
-        ("@KALAND_STYLE@", style),
+    write_filled_template(options.template, (
+        ("@KALAND_STYLE@", read_style(options.style)),
         ("@KALAND_SCRIPTS@", "\n".join(([inline_engine(options.engine)] if options.engine else []) +
                                         [inline_script(path) for path in options.script])),
-        ("@KALAND_MAP_NAME@", map_name),
-        ("@KALAND_MAP@", map_data),
-    ):
-        if page.count(placeholder) != 1:
-            sys.exit(f"{options.template}: {placeholder} must appear exactly once")
-        page = page.replace(placeholder, value)
-    with open(options.output, "w", encoding="utf-8") as file:
-        file.write(page)
-
+        ("@KALAND_MAP_NAME@", safe_file_name(os.path.basename(options.map))),
+        ("@KALAND_MAP@", base64_of(options.map)),
+    ), options.output)
 
 if __name__ == "__main__":
     main()

@@ -6,20 +6,12 @@ inlined, and the bundled map and the player page (Publish's template)
 embedded as base64, whose alphabet has no '<', so no byte of them can end
 their element."""
 import argparse
-import base64
 import os
 import re
 import sys
 
-
-def read_text(path):
-    with open(path, encoding="utf-8") as file:
-        return file.read()
-
-
-def base64_of(path):
-    with open(path, "rb") as file:
-        return base64.b64encode(file.read()).decode("ascii")
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from page_parts import base64_of, read_style, read_text, safe_file_name, write_filled_template  # noqa: E402
 
 
 def script_text(path):
@@ -40,28 +32,18 @@ def main():
         parser.add_argument("--" + option.replace("_", "-"), required=True)
     options = parser.parse_args()
 
-    style = read_text(options.style)
-    if re.search(r"</style", style, re.IGNORECASE):
-        sys.exit(f"{options.style}: holds </style")
     # The engine's element has an id: the random games' worker runs its text.
     scripts = (f'<script id="studio-engine">\n{script_text(options.engine)}\n</script>\n'
                f"<script>\n{script_text(options.bundle)}\n</script>")
-    page = read_text(options.template)
-    for placeholder, value in (
-        ("@STUDIO_STYLE@", style),
-        ("@STUDIO_MAP_NAME@", re.sub(r"[^A-Za-z0-9._-]", "_", os.path.basename(options.map))),
+    write_filled_template(options.template, (
+        ("@STUDIO_STYLE@", read_style(options.style)),
+        ("@STUDIO_MAP_NAME@", safe_file_name(os.path.basename(options.map))),
         ("@STUDIO_MAP@", base64_of(options.map)),
         ("@STUDIO_PLAYER_PAGE@", base64_of(options.player_page)),
         ("@STUDIO_VIZ_WORKER@", script_text(options.worker)),
         ("@STUDIO_RANDOM_WORKER@", script_text(options.random_worker)),
         ("@STUDIO_SCRIPTS@", scripts),
-    ):
-        if page.count(placeholder) != 1:
-            sys.exit(f"{options.template}: {placeholder} must appear exactly once")
-        page = page.replace(placeholder, value)
-    with open(options.output, "w", encoding="utf-8") as file:
-        file.write(page)
-
+    ), options.output)
 
 if __name__ == "__main__":
     main()
