@@ -50,7 +50,7 @@ def skip_or_fail(reason):
     sys.exit(SKIP_STATUS)
 
 
-def start_browser(user_data_dir):
+def start_browser(user_data_dir, window_size="1000,760"):
     try:
         from selenium import webdriver
         from selenium.webdriver.chrome.service import Service
@@ -63,7 +63,7 @@ def start_browser(user_data_dir):
     options.binary_location = browser
     for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                 "--disable-dev-shm-usage", "--window-size=1000,760", f"--user-data-dir={user_data_dir}"):
+                 "--disable-dev-shm-usage", f"--window-size={window_size}", f"--user-data-dir={user_data_dir}"):
         options.add_argument(flag)
     options.add_experimental_option("prefs", {"download.default_directory": os.path.join(user_data_dir, "downloads")})
     options.set_capability("goog:loggingPrefs", {"browser": "ALL"})

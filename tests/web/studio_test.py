@@ -20,39 +20,18 @@ import sys
 import tempfile
 import unittest
 
-from browser_test import CHROMEDRIVER, SOURCE_DIR, skip_or_fail
+from browser_test import LOG_OUTPUT, SOURCE_DIR, skip_or_fail, start_browser
 
 OPTIONS = None
 DRIVER = None
 SCRATCH = None
 CASES = os.path.join(SOURCE_DIR, "tests", "check", "cases")
 
-# The log without the echoed lines and the studio's own words.
-LOG_OUTPUT = """
-const copy = document.getElementById('log').cloneNode(true);
-copy.querySelectorAll('.input, .notice').forEach((element) => element.remove());
-return copy.textContent;"""
 TEXTS = "return [...document.querySelectorAll(arguments[0])].map((element) => element.textContent)"
 
 
-def start_browser(profile):
-    try:
-        from selenium import webdriver
-        from selenium.webdriver.chrome.service import Service
-    except ImportError:
-        skip_or_fail("python3-selenium is not installed")
-    browser = shutil.which("chromium") or shutil.which("chromium-browser")
-    if browser is None or not os.path.exists(CHROMEDRIVER):
-        skip_or_fail("chromium or chromium-driver is not installed")
-    options = webdriver.ChromeOptions()
-    options.binary_location = browser
-    for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
-                 "--disable-component-update", "--disable-sync", "--disable-dev-shm-usage",
-                 "--window-size=1280,900", f"--user-data-dir={profile}"):
-        options.add_argument(flag)
-    options.add_experimental_option("prefs", {"download.default_directory": os.path.join(profile, "downloads")})
-    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-    driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
+def start_studio_browser(profile):
+    driver = start_browser(profile, "1280,900")
     driver.set_script_timeout(60)
     return driver
 
@@ -356,7 +335,7 @@ def main():
     OPTIONS.profile = os.path.join(SCRATCH, "profile")
     success = False
     try:
-        DRIVER = start_browser(OPTIONS.profile)
+        DRIVER = start_studio_browser(OPTIONS.profile)
         # A copy, so that the work it keeps in the browser is this run's alone.
         shutil.copy(OPTIONS.studio, os.path.join(SCRATCH, "kaland-studio.html"))
         OPTIONS.url = "file://" + os.path.join(SCRATCH, "kaland-studio.html")
