@@ -4,6 +4,7 @@
 // map means is only ever the engine's answer.
 'use strict';
 
+import {MAX_MAP_BYTES, savedFileName} from '../page_bytes.js';
 import {bytesOf, makeStudioEngine} from './studio_api.js';
 import {createEditor} from './editor.js';
 import {GameState, createPlay} from './play.js';
@@ -15,7 +16,6 @@ import {
 } from './text.js';
 
 const STORAGE_KEY = 'kaland-studio:work';
-const MAX_MAP_BYTES = 64 * 1024 * 1024;  // as the player page and kaland-publish
 const CHECK_DELAY_MS = 30;   // after the last keystroke: check and play again
 const SLOW_DELAY_MS = 400;   // then the picture, routes, coverage and counts
 const TYPED_LINES_NAME = 'typed lines';
@@ -408,9 +408,8 @@ function scriptsChanged() {
   slowTimer = setTimeout(() => guarded(refreshSlowly), SLOW_DELAY_MS);
 }
 
-// The typed lines' name as a script: the map's name with .keys for its
-// extension, as the player page's Save keys names them.
-const typedScriptName = () => `${work.name.replace(/\.[^.]*$/, '') || 'kaland'}.keys`;
+// The typed lines' name as a script, as the player page's Save keys names them.
+const typedScriptName = () => savedFileName(work.name, '.keys');
 
 function blessTypedLines() {
   const name = page.typedScriptName.value.trim() || typedScriptName();
