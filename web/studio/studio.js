@@ -5,15 +5,13 @@
 'use strict';
 
 import {MAX_MAP_BYTES, savedFileName} from '../page_bytes.js';
-import {bytesOf, makeStudioEngine} from './studio_api.js';
+import {byteStringOf, bytesOf, joinBytes, makeStudioEngine} from './studio_api.js';
 import {createEditor} from './editor.js';
 import {GameState, createPlay} from './play.js';
 import {createPicture} from './picture.js';
 import {createRandomGames} from './random.js';
 import {shortenLines, showCounts, showCoverage, showRoutes, showScripts} from './testing.js';
-import {
-  byteStringOf, byteToCharOffsets, decodeBase64, decodeBytes, download, encodeText, lineSeparatorOf,
-} from './text.js';
+import {byteToCharOffsets, decodeBase64, decodeBytes, download, encodeText, lineSeparatorOf} from './text.js';
 
 const STORAGE_KEY = 'kaland-studio:work';
 const CHECK_DELAY_MS = 30;   // after the last keystroke: check and play again
@@ -68,16 +66,6 @@ const text = (byteString) => decodeBytes(bytesOf(byteString), work.encoding);
 function currentBytes() {
   const current = editor.text();
   return current === work.openedText ? work.openedBytes : encodeText(current, work.encoding);
-}
-
-function joinBytes(pieces) {
-  const joined = new Uint8Array(pieces.reduce((total, piece) => total + piece.length, 0));
-  let offset = 0;
-  for (const piece of pieces) {
-    joined.set(piece, offset);
-    offset += piece.length;
-  }
-  return joined;
 }
 
 const typedInput = (lines) => joinBytes(lines.map((line) => encodeText(line + '\n', work.encoding)));

@@ -41,13 +41,3 @@ export function byteToCharOffsets(text, encoding) {
   offsets.push(index);
   return offsets;
 }
-
-// Bytes as a string of one character per byte, to keep in the browser's
-// storage (studio_api.js's bytesOf turns it back).
-export function byteStringOf(bytes) {
-  let text = '';
-  for (let start = 0; start < bytes.length; start += 8192) {
-    text += String.fromCharCode.apply(null, bytes.subarray(start, start + 8192));
-  }
-  return text;
-}
