@@ -624,7 +624,7 @@
   // A map that cannot be played at all (the runner refuses it, or stops it
   // before the player can type anything) leaves the game on show exactly as
   // it was, and the page says why. Returns whether the map is now on show.
-  function openMap(bytes, name, fixedTitle, languageHint = '') {
+  function openMap(bytes, name, fixedTitle) {
     if (bytes.length > MAX_MAP_BYTES) {
       say(words.tooLarge(name, MAX_MAP_BYTES / 1024 / 1024), game ? words.gameGoesOn : '');
       return false;
@@ -647,7 +647,7 @@
       return false;
     }
     let language = '';
-    if (loaded === 'loaded') language = engine.knowsMapLanguage ? languageTag(engine.mapLanguage()) : languageHint;
+    if (loaded === 'loaded') language = languageTag(engine.mapLanguage());
     game = newGame(bytes, name, language, engine.encoding());
     game.refused = loaded === 'refused';
     game.unplayable = unplayable;
@@ -781,8 +781,8 @@
       return;
     }
     const fixedTitle = published ? page.title.textContent : '';
-    guarded(() => openMap(decodeBase64(page.embeddedMap.textContent), page.embeddedMap.dataset.name || 'map', fixedTitle,
-                          languageHint), false);
+    guarded(() => openMap(decodeBase64(page.embeddedMap.textContent), page.embeddedMap.dataset.name || 'map', fixedTitle),
+            false);
     document.body.dataset.ready = 'true';
     // For the benchmark: when the first room has been painted.
     requestAnimationFrame(() => setTimeout(() => performance.mark('kaland-first-room'), 0));
