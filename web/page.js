@@ -171,7 +171,7 @@
     page.openLabel.textContent = words.open;
     page.howTo.textContent = words.howTo;
     page.hint.textContent = words.hint;
-    page.restart.textContent = game && isOver(game.state) && !game.unplayable ? words.playAgain : words.restart;
+    page.restart.textContent = restartWord();
   }
 
   // Writes the page's message outside the log. Parts are the page's words,
@@ -498,9 +498,11 @@
     return message;
   }
 
+  // "Play again" once a game the map lets the player play has ended.
+  const restartWord = () => (game && isOver(game.state) && !game.unplayable ? words.playAgain : words.restart);
+
   function updateControls() {
-    const over = isOver(game.state);
-    page.restart.textContent = over && !game.unplayable ? words.playAgain : words.restart;
+    page.restart.textContent = restartWord();
     page.restart.disabled = game.unplayable;
     page.undo.disabled = game.lines.length === 0;
   }
