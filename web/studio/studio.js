@@ -192,12 +192,12 @@ function playRoute(route) {
   playLines(text(route.script).split('\n').slice(0, -1), `Typed the route for you: ${text(route.text)}`);
 }
 
-// Plays `lines` from the start, as if typed, and says `message`.
+// Plays `lines` from the start, as if typed, and says `message` (replay
+// does, with the log's notice).
 function playLines(lines, message) {
   upToDate();
   play.clearLog();
   replay({typed: lines, message});
-  say(message);
   picture.mark({current: play.currentRoom()});
   page.line.focus();
 }
