@@ -114,8 +114,7 @@ function replay(options = {}) {
   work.lines = play.lines();
   page.undo.disabled = work.lines.length === 0;
   if (notice) say(notice.text);
-  clearTimeout(slowTimer);
-  slowTimer = setTimeout(() => guarded(refreshSlowly), SLOW_DELAY_MS);
+  refreshSlowlySoon();
   return notice;
 }
 
@@ -139,7 +138,12 @@ function upToDate() {
   if (editPending) refresh();
 }
 
-// What takes longer, after the author pauses.
+// What takes longer, after the author pauses; then the work is kept.
+function refreshSlowlySoon() {
+  clearTimeout(slowTimer);
+  slowTimer = setTimeout(() => guarded(refreshSlowly), SLOW_DELAY_MS);
+}
+
 function refreshSlowly() {
   const drawing = engine.dot(picture.maxItems());
   picture.draw(drawing.tooLarge ? drawing : {...drawing, dot: decodeBytes(bytesOf(drawing.dot), 'utf-8')});
@@ -392,8 +396,7 @@ function scriptAction(action, script) {
 function scriptsChanged() {
   expectScripts();
   saveWork();
-  clearTimeout(slowTimer);
-  slowTimer = setTimeout(() => guarded(refreshSlowly), SLOW_DELAY_MS);
+  refreshSlowlySoon();
 }
 
 // The typed lines' name as a script, as the player page's Save keys names them.
