@@ -54,6 +54,9 @@ let work = null;
 let checkTimer = 0;
 let editPending = false;  // an edit the engine has not seen yet
 let slowTimer = 0;
+// The picture, the routes and the counts are of the map before the last
+// check: typed lines and key scripts change none of them.
+let mapViewsStale = true;
 const tokenCache = new Map();
 
 function say(message) {
@@ -126,6 +129,7 @@ function refresh(options = {changed: true}) {
   work.shownEncoding = engine.setMap(currentBytes());
   engine.setName(encodeText(work.name, work.encoding));
   showProblems(engine.check());
+  mapViewsStale = true;
   replay(options);
   expectScripts();
   updatePlayFromHere();
@@ -145,16 +149,22 @@ function refreshSlowlySoon() {
 }
 
 function refreshSlowly() {
-  const drawing = engine.dot(picture.maxItems());
-  picture.draw(drawing.tooLarge ? drawing : {...drawing, dot: decodeBytes(bytesOf(drawing.dot), 'utf-8')});
+  const mapChanged = mapViewsStale;
+  if (mapChanged) {
+    const drawing = engine.dot(picture.maxItems());
+    picture.draw(drawing.tooLarge ? drawing : {...drawing, dot: decodeBytes(bytesOf(drawing.dot), 'utf-8')});
+  }
   const scripts = [{name: encodeText(TYPED_LINES_NAME, work.encoding), bytes: typedInput(work.lines)},
                    ...work.scripts.map((script) => ({name: encodeText(script.name, work.encoding), bytes: script.bytes}))];
   const coverage = engine.cover(scripts);
   showCoverage(page.coverage, coverage, text);
   picture.mark({current: play.currentRoom(), unshownRooms: coverage.unshownRooms ?? [],
                 untakenExits: coverage.untakenExits ?? []});
-  showRoutes(page.routes, page.routeWarnings, engine.routes(), text, playRoute);
-  showCounts(page.counts, engine.counts());
+  if (mapChanged) {
+    showRoutes(page.routes, page.routeWarnings, engine.routes(), text, playRoute);
+    showCounts(page.counts, engine.counts());
+    mapViewsStale = false;
+  }
   saveWork();
 }
 
