@@ -154,8 +154,8 @@ function refreshSlowly() {
     const drawing = engine.dot(picture.maxItems());
     picture.draw(drawing.tooLarge ? drawing : {...drawing, dot: decodeBytes(bytesOf(drawing.dot), 'utf-8')});
   }
-  const scripts = [{name: encodeText(TYPED_LINES_NAME, work.encoding), bytes: typedInput(work.lines)},
-                   ...work.scripts.map((script) => ({name: encodeText(script.name, work.encoding), bytes: script.bytes}))];
+  const scripts = [{name: TYPED_LINES_NAME, bytes: typedInput(work.lines)}, ...work.scripts]
+    .map((script) => ({name: scriptName(script), bytes: script.bytes}));
   const coverage = engine.cover(scripts);
   showCoverage(page.coverage, coverage, text);
   picture.mark({current: play.currentRoom(), unshownRooms: coverage.unshownRooms ?? [],
