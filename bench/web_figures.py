@@ -35,8 +35,8 @@ import sys
 import tempfile
 import time
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "web"))
+import browser_test  # noqa: E402
 
 # Opens `bytes` through the page's file button as a dropped-in File would,
 # and measures until `marker` is in the log (the whole log is built at once).
@@ -145,15 +145,9 @@ def ring_map(rooms=12):
     return "".join(parts).encode()
 
 
-def start_browser(profile, logs=False):
-    options = webdriver.ChromeOptions()
-    for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-                 "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                 "--disable-dev-shm-usage", "--window-size=1000,760", f"--user-data-dir={profile}"):
-        options.add_argument(flag)
-    if logs:
-        options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+def start_browser(profile):
+    """Chromium as the browser test starts it, given time for long runs."""
+    driver = browser_test.start_browser(profile)
     driver.set_script_timeout(600)
     return driver
 
@@ -189,7 +183,7 @@ def cold_first_room_ms(scratch, url, number):
 
 
 def console_errors(scratch, url):
-    driver = start_browser(os.path.join(scratch, "console"), logs=True)
+    driver = start_browser(os.path.join(scratch, "console"))
     try:
         driver.get(url)
         wait_for_mark(driver)

@@ -7,8 +7,6 @@
 'use strict';
 
 (() => {
-  // Files larger than this are refused before they reach the engine.
-  const MAX_MAP_BYTES = 64 * 1024 * 1024;
   const STORAGE_PREFIX = 'kaland:game:';
   // The runner's own words (the exit prompt, "Error: ..." lines) are
   // Hungarian whatever the map's language.
@@ -173,7 +171,7 @@
     page.openLabel.textContent = words.open;
     page.howTo.textContent = words.howTo;
     page.hint.textContent = words.hint;
-    page.restart.textContent = game && isOver(game.state) && !game.unplayable ? words.playAgain : words.restart;
+    page.restart.textContent = restartWord();
   }
 
   // Writes the page's message outside the log. Parts are the page's words,
@@ -197,20 +195,7 @@
     page.status.replaceChildren(...nodes);
   }
 
-  // ---- bytes and text ----
-
-  // Typed text as bytes in the map's own encoding, so that an accented key
-  // of a windows-1250 map can be typed.
-  function makeLineEncoder(encoding) {
-    if (encoding === 'utf-8') {
-      const encoder = new TextEncoder();
-      return (text) => encoder.encode(text);
-    }
-    const decoder = new TextDecoder(encoding);
-    const byteOf = new Map();
-    for (let byte = 0xff; byte >= 0; --byte) byteOf.set(decoder.decode(Uint8Array.of(byte)), byte);
-    return (text) => Uint8Array.from(Array.from(text), (character) => byteOf.get(character) ?? 0x3f);
-  }
+  // ---- saved games ----
 
   // A short fingerprint of the map's bytes: the key of its saved game.
   function fingerprint(bytes) {
@@ -224,16 +209,6 @@
     const hex = (value) => (value >>> 0).toString(16).padStart(8, '0');
     return `${bytes.length}-${hex(first)}${hex(second)}`;
   }
-
-  function decodeBase64(text) {
-    if (Uint8Array.fromBase64) return Uint8Array.fromBase64(text.trim());
-    const binary = atob(text.replace(/\s+/g, ''));
-    const bytes = new Uint8Array(binary.length);
-    for (let index = 0; index < binary.length; ++index) bytes[index] = binary.charCodeAt(index);
-    return bytes;
-  }
-
-  // ---- saved games ----
 
   function loadSavedLines(key) {
     try {
@@ -321,7 +296,7 @@
   function newGame(bytes, name, language, encoding) {
     return {
       bytes, name, language, refused: false, unplayable: false, key: fingerprint(bytes), unsaved: false,
-      decoder: new TextDecoder(encoding), encodeLine: makeLineEncoder(encoding),
+      encoding, decoder: new TextDecoder(encoding),
       lines: [], input: new Uint8Array(1024), inputSize: 0, lineEnds: [],
       reads: [], outputSize: 0, state: KalandGameState.WaitingForLine, turns: [],
     };
@@ -330,7 +305,7 @@
   const isOver = (state) => state === KalandGameState.Finished || state === KalandGameState.Stopped;
 
   function pushInputLine(line) {
-    const bytes = game.encodeLine(line + '\n');
+    const bytes = encodeText(line + '\n', game.encoding);
     if (game.inputSize + bytes.length > game.input.length) {
       const grown = new Uint8Array(Math.max(game.input.length * 2, game.inputSize + bytes.length));
       grown.set(game.input.subarray(0, game.inputSize));
@@ -523,9 +498,11 @@
     return message;
   }
 
+  // "Play again" once a game the map lets the player play has ended.
+  const restartWord = () => (game && isOver(game.state) && !game.unplayable ? words.playAgain : words.restart);
+
   function updateControls() {
-    const over = isOver(game.state);
-    page.restart.textContent = over && !game.unplayable ? words.playAgain : words.restart;
+    page.restart.textContent = restartWord();
     page.restart.disabled = game.unplayable;
     page.undo.disabled = game.lines.length === 0;
   }
@@ -614,29 +591,19 @@
     return pieces.join('');
   }
 
-  // Downloads `blob` as the map's name without its extension and `ending`.
-  function download(blob, ending) {
-    const link = document.createElement('a');
-    link.href = URL.createObjectURL(blob);
-    link.download = `${game.name.replace(/\.[^.]*$/, '') || 'kaland'}${ending}`;
-    document.body.appendChild(link);
-    link.click();
-    link.remove();
-    setTimeout(() => URL.revokeObjectURL(link.href), 10000);
-    return link.download;
-  }
-
   function saveTranscript() {
-    say(words.savedTranscript(download(new Blob([transcriptText()], {type: 'text/plain;charset=utf-8'}),
-                                       '-transcript.txt')));
+    const name = savedFileName(game.name, '-transcript.txt');
+    download(transcriptText(), name, 'text/plain;charset=utf-8');
+    say(words.savedTranscript(name));
   }
 
   // The typed lines as a key script: the bytes the game read, each line with
   // its newline in the map's own encoding, so that `kaland MAP < FILE` and
   // kaland-check --cover, --bless and --expect play the same game.
   function saveKeys() {
-    const keys = game.input.slice(0, game.inputSize);
-    say(words.savedKeys(game.lines.length, download(new Blob([keys], {type: 'application/octet-stream'}), '.keys')));
+    const name = savedFileName(game.name, '.keys');
+    download(game.input.slice(0, game.inputSize), name, 'application/octet-stream');
+    say(words.savedKeys(game.lines.length, name));
   }
 
   function showTitle(fixedTitle) {
@@ -659,7 +626,7 @@
   // A map that cannot be played at all (the runner refuses it, or stops it
   // before the player can type anything) leaves the game on show exactly as
   // it was, and the page says why. Returns whether the map is now on show.
-  function openMap(bytes, name, fixedTitle, languageHint = '') {
+  function openMap(bytes, name, fixedTitle) {
     if (bytes.length > MAX_MAP_BYTES) {
       say(words.tooLarge(name, MAX_MAP_BYTES / 1024 / 1024), game ? words.gameGoesOn : '');
       return false;
@@ -682,7 +649,7 @@
       return false;
     }
     let language = '';
-    if (loaded === 'loaded') language = engine.knowsMapLanguage ? languageTag(engine.mapLanguage()) : languageHint;
+    if (loaded === 'loaded') language = languageTag(engine.mapLanguage());
     game = newGame(bytes, name, language, engine.encoding());
     game.refused = loaded === 'refused';
     game.unplayable = unplayable;
@@ -816,8 +783,8 @@
       return;
     }
     const fixedTitle = published ? page.title.textContent : '';
-    guarded(() => openMap(decodeBase64(page.embeddedMap.textContent), page.embeddedMap.dataset.name || 'map', fixedTitle,
-                          languageHint), false);
+    guarded(() => openMap(decodeBase64(page.embeddedMap.textContent), page.embeddedMap.dataset.name || 'map', fixedTitle),
+            false);
     document.body.dataset.ready = 'true';
     // For the benchmark: when the first room has been painted.
     requestAnimationFrame(() => setTimeout(() => performance.mark('kaland-first-room'), 0));

@@ -4,18 +4,16 @@
 // map means is only ever the engine's answer.
 'use strict';
 
-import {bytesOf, makeStudioEngine} from './studio_api.js';
+import {MAX_MAP_BYTES, savedFileName} from '../page_bytes.js';
+import {byteStringOf, bytesOf, joinBytes, makeStudioEngine} from './studio_api.js';
 import {createEditor} from './editor.js';
 import {GameState, createPlay} from './play.js';
 import {createPicture} from './picture.js';
 import {createRandomGames} from './random.js';
 import {shortenLines, showCounts, showCoverage, showRoutes, showScripts} from './testing.js';
-import {
-  byteStringOf, byteToCharOffsets, decodeBase64, decodeBytes, download, encodeText, lineSeparatorOf,
-} from './text.js';
+import {byteToCharOffsets, decodeBase64, decodeBytes, download, encodeText, lineSeparatorOf} from './text.js';
 
 const STORAGE_KEY = 'kaland-studio:work';
-const MAX_MAP_BYTES = 64 * 1024 * 1024;  // as the player page and kaland-publish
 const CHECK_DELAY_MS = 30;   // after the last keystroke: check and play again
 const SLOW_DELAY_MS = 400;   // then the picture, routes, coverage and counts
 const TYPED_LINES_NAME = 'typed lines';
@@ -56,6 +54,9 @@ let work = null;
 let checkTimer = 0;
 let editPending = false;  // an edit the engine has not seen yet
 let slowTimer = 0;
+// The picture, the routes and the counts are of the map before the last
+// check: typed lines and key scripts change none of them.
+let mapViewsStale = true;
 const tokenCache = new Map();
 
 function say(message) {
@@ -68,16 +69,6 @@ const text = (byteString) => decodeBytes(bytesOf(byteString), work.encoding);
 function currentBytes() {
   const current = editor.text();
   return current === work.openedText ? work.openedBytes : encodeText(current, work.encoding);
-}
-
-function joinBytes(pieces) {
-  const joined = new Uint8Array(pieces.reduce((total, piece) => total + piece.length, 0));
-  let offset = 0;
-  for (const piece of pieces) {
-    joined.set(piece, offset);
-    offset += piece.length;
-  }
-  return joined;
 }
 
 const typedInput = (lines) => joinBytes(lines.map((line) => encodeText(line + '\n', work.encoding)));
@@ -126,8 +117,7 @@ function replay(options = {}) {
   work.lines = play.lines();
   page.undo.disabled = work.lines.length === 0;
   if (notice) say(notice.text);
-  clearTimeout(slowTimer);
-  slowTimer = setTimeout(() => guarded(refreshSlowly), SLOW_DELAY_MS);
+  refreshSlowlySoon();
   return notice;
 }
 
@@ -139,6 +129,7 @@ function refresh(options = {changed: true}) {
   work.shownEncoding = engine.setMap(currentBytes());
   engine.setName(encodeText(work.name, work.encoding));
   showProblems(engine.check());
+  mapViewsStale = true;
   replay(options);
   expectScripts();
   updatePlayFromHere();
@@ -151,18 +142,29 @@ function upToDate() {
   if (editPending) refresh();
 }
 
-// What takes longer, after the author pauses.
+// What takes longer, after the author pauses; then the work is kept.
+function refreshSlowlySoon() {
+  clearTimeout(slowTimer);
+  slowTimer = setTimeout(() => guarded(refreshSlowly), SLOW_DELAY_MS);
+}
+
 function refreshSlowly() {
-  const drawing = engine.dot(picture.maxItems());
-  picture.draw(drawing.tooLarge ? drawing : {...drawing, dot: decodeBytes(bytesOf(drawing.dot), 'utf-8')});
-  const scripts = [{name: encodeText(TYPED_LINES_NAME, work.encoding), bytes: typedInput(work.lines)},
-                   ...work.scripts.map((script) => ({name: encodeText(script.name, work.encoding), bytes: script.bytes}))];
+  const mapChanged = mapViewsStale;
+  if (mapChanged) {
+    const drawing = engine.dot(picture.maxItems());
+    picture.draw(drawing.tooLarge ? drawing : {...drawing, dot: decodeBytes(bytesOf(drawing.dot), 'utf-8')});
+  }
+  const scripts = [{name: TYPED_LINES_NAME, bytes: typedInput(work.lines)}, ...work.scripts]
+    .map((script) => ({name: scriptName(script), bytes: script.bytes}));
   const coverage = engine.cover(scripts);
   showCoverage(page.coverage, coverage, text);
   picture.mark({current: play.currentRoom(), unshownRooms: coverage.unshownRooms ?? [],
                 untakenExits: coverage.untakenExits ?? []});
-  showRoutes(page.routes, page.routeWarnings, engine.routes(), text, playRoute);
-  showCounts(page.counts, engine.counts());
+  if (mapChanged) {
+    showRoutes(page.routes, page.routeWarnings, engine.routes(), text, playRoute);
+    showCounts(page.counts, engine.counts());
+    mapViewsStale = false;
+  }
   saveWork();
 }
 
@@ -204,12 +206,12 @@ function playRoute(route) {
   playLines(text(route.script).split('\n').slice(0, -1), `Typed the route for you: ${text(route.text)}`);
 }
 
-// Plays `lines` from the start, as if typed, and says `message`.
+// Plays `lines` from the start, as if typed, and says `message` (replay
+// does, with the log's notice).
 function playLines(lines, message) {
   upToDate();
   play.clearLog();
   replay({typed: lines, message});
-  say(message);
   picture.mark({current: play.currentRoom()});
   page.line.focus();
 }
@@ -404,13 +406,11 @@ function scriptAction(action, script) {
 function scriptsChanged() {
   expectScripts();
   saveWork();
-  clearTimeout(slowTimer);
-  slowTimer = setTimeout(() => guarded(refreshSlowly), SLOW_DELAY_MS);
+  refreshSlowlySoon();
 }
 
-// The typed lines' name as a script: the map's name with .keys for its
-// extension, as the player page's Save keys names them.
-const typedScriptName = () => `${work.name.replace(/\.[^.]*$/, '') || 'kaland'}.keys`;
+// The typed lines' name as a script, as the player page's Save keys names them.
+const typedScriptName = () => savedFileName(work.name, '.keys');
 
 function blessTypedLines() {
   const name = page.typedScriptName.value.trim() || typedScriptName();

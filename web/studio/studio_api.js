@@ -9,6 +9,26 @@ export function bytesOf(byteString) {
   return bytes;
 }
 
+// Bytes as such a string: the engine's answers are read so, and the studio
+// keeps bytes so in the browser's storage.
+export function byteStringOf(bytes) {
+  let text = '';
+  for (let start = 0; start < bytes.length; start += 8192) {
+    text += String.fromCharCode.apply(null, bytes.subarray(start, start + 8192));
+  }
+  return text;
+}
+
+export function joinBytes(pieces) {
+  const joined = new Uint8Array(pieces.reduce((total, piece) => total + piece.length, 0));
+  let offset = 0;
+  for (const piece of pieces) {
+    joined.set(piece, offset);
+    offset += piece.length;
+  }
+  return joined;
+}
+
 export const TOKEN_KINDS = ['keyword', 'room-number', 'kind-letter', 'key', 'text', 'comment', 'ignored', 'invalid'];
 
 export function makeStudioEngine(module) {
@@ -28,26 +48,11 @@ export function makeStudioEngine(module) {
   function byteString(pointer) {
     let end = pointer;
     while (heap()[end] !== 0) ++end;
-    let text = '';
-    const bytes = heap().subarray(pointer, end);
-    for (let start = 0; start < bytes.length; start += 8192) {
-      text += String.fromCharCode.apply(null, bytes.subarray(start, start + 8192));
-    }
-    return text;
+    return byteStringOf(heap().subarray(pointer, end));
   }
 
   // The engine's JSON is ASCII: its strings escape every other byte.
   const json = (pointer) => JSON.parse(byteString(pointer));
-
-  function putAll(pieces) {
-    const joined = new Uint8Array(pieces.reduce((total, piece) => total + piece.length, 0));
-    let offset = 0;
-    for (const piece of pieces) {
-      joined.set(piece, offset);
-      offset += piece.length;
-    }
-    put(joined);
-  }
 
   return {
     setMachineMemory(gibibytes) {
@@ -81,7 +86,7 @@ export function makeStudioEngine(module) {
     // Coverage of the scripts: [{name: bytes, bytes}].
     cover(scripts) {
       for (const script of scripts) {
-        putAll([script.name, script.bytes]);
+        put(joinBytes([script.name, script.bytes]));
         module._studio_add_script(script.name.length);
       }
       return json(module._studio_cover());
@@ -89,7 +94,7 @@ export function makeStudioEngine(module) {
     // kaland-check --bless for one script (name and bytes as bytes):
     // {expected: the bytes of SCRIPT.expected, line: what kaland-check says}.
     bless(name, bytes) {
-      putAll([name, bytes]);
+      put(joinBytes([name, bytes]));
       const answer = json(module._studio_bless(name.length));
       return {expected: bytesOf(answer.expected), line: answer.line};
     },
@@ -98,7 +103,7 @@ export function makeStudioEngine(module) {
     // where a line of the report names one.
     expect(scripts) {
       for (const script of scripts) {
-        putAll([script.name, script.bytes, script.expected]);
+        put(joinBytes([script.name, script.bytes, script.expected]));
         module._studio_add_expectation(script.name.length, script.bytes.length);
       }
       return json(module._studio_expect());
@@ -126,10 +131,7 @@ export function makeStudioEngine(module) {
     // IFID. Returns {bytes, warnings} or {refusal, status}, byte strings
     // of kaland-publish's lines.
     publish(templateBytes, random, {asZip = false, time = new Date()} = {}) {
-      const input = new Uint8Array(templateBytes.length + 16);
-      input.set(templateBytes);
-      input.set(random, templateBytes.length);
-      put(input);
+      put(joinBytes([templateBytes, random]));
       const status = module._studio_publish(asZip ? 1 : 0, time.getFullYear(), time.getMonth() + 1, time.getDate(),
                                             time.getHours(), time.getMinutes(), time.getSeconds());
       const bytes = resultBytes();

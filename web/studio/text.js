@@ -3,6 +3,11 @@
 // editor's text and back, so that a map saved unchanged keeps its bytes.
 'use strict';
 
+import {encodeText} from '../page_bytes.js';
+
+// Text into bytes, base64 and downloads, as the player page does them.
+export {decodeBase64, download, encodeText} from '../page_bytes.js';
+
 const decoders = new Map();
 
 function decoderFor(encoding) {
@@ -12,28 +17,6 @@ function decoderFor(encoding) {
 
 export function decodeBytes(bytes, encoding) {
   return decoderFor(encoding).decode(bytes);
-}
-
-// windows-1250 has a character for every byte: the encoder is the decoder's
-// table turned round. A character it lacks becomes '?'.
-let windows1250Bytes = null;
-
-function encodeWindows1250(text) {
-  if (!windows1250Bytes) {
-    windows1250Bytes = new Map();
-    const decoder = decoderFor('windows-1250');
-    for (let byte = 0xff; byte >= 0; --byte) windows1250Bytes.set(decoder.decode(Uint8Array.of(byte)), byte);
-  }
-  const bytes = new Uint8Array(text.length);
-  let length = 0;
-  for (const character of text) bytes[length++] = windows1250Bytes.get(character) ?? 0x3f;
-  return bytes.subarray(0, length);
-}
-
-const utf8Encoder = new TextEncoder();
-
-export function encodeText(text, encoding) {
-  return encoding === 'utf-8' ? utf8Encoder.encode(text) : encodeWindows1250(text);
 }
 
 // The editor counts lines as the checker does, by their LF: a map whose
@@ -51,38 +34,10 @@ export function byteToCharOffsets(text, encoding) {
   const offsets = [];
   let index = 0;
   for (const character of text) {
-    const bytes = encoding === 'utf-8' ? utf8Encoder.encode(character).length : 1;
+    const bytes = encoding === 'utf-8' ? encodeText(character, 'utf-8').length : 1;
     for (let byte = 0; byte < bytes; ++byte) offsets.push(index);
     index += character.length;
   }
   offsets.push(index);
   return offsets;
-}
-
-// Bytes as a string of one character per byte, to keep in the browser's
-// storage (studio_api.js's bytesOf turns it back).
-export function byteStringOf(bytes) {
-  let text = '';
-  for (let start = 0; start < bytes.length; start += 8192) {
-    text += String.fromCharCode.apply(null, bytes.subarray(start, start + 8192));
-  }
-  return text;
-}
-
-export function decodeBase64(text) {
-  const binary = atob(text.replace(/\s+/g, ''));
-  const bytes = new Uint8Array(binary.length);
-  for (let index = 0; index < binary.length; ++index) bytes[index] = binary.charCodeAt(index);
-  return bytes;
-}
-
-// Starts a download of `bytes` named `name`.
-export function download(bytes, name, type) {
-  const link = document.createElement('a');
-  link.href = URL.createObjectURL(new Blob([bytes], {type}));
-  link.download = name;
-  document.body.appendChild(link);
-  link.click();
-  link.remove();
-  setTimeout(() => URL.revokeObjectURL(link.href), 10000);
 }
