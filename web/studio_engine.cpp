@@ -646,8 +646,7 @@ EMSCRIPTEN_KEEPALIVE int studio_publish(int asZip, int year, int month, int day,
     std::string page = studio.input.substr(0, studio.input.size() - 16);
     const auto* random = reinterpret_cast<const unsigned char*>(studio.input.data() + page.size());
     // kaland-publish shows the checker's warnings, fact lines not taken among them.
-    std::vector<Diagnostic> factWarnings;
-    GameFacts game = readGameFacts(studio.map, studio.name, studio.check, nullptr, &factWarnings);
+    GameFacts game = readGameFacts(studio.map, studio.name, studio.check, nullptr);
     studio.publishWarnings = publishedWarnings(studio.name, studio.check);
     if (game.ifid.empty()) {
         game.ifid = makeIfid(random);

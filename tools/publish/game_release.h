@@ -5,7 +5,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "map_model.h"
 #include "map_facts.h"
@@ -22,10 +21,9 @@ GameFacts gameFactsOf(const MapFacts& facts, MapEncoding encoding);
 /// encoding. The title is `title` when given (text of the command line),
 /// else the map's #title, else the start room's first line, trimmed, else
 /// the map's name. The IFID is "" when the map has none: the caller makes
-/// one. Each fact line that is not taken adds the checker's warning to
-/// `warnings`.
+/// one. The fact lines that are not taken are the checker's to report.
 GameFacts readGameFacts(const std::string& map, const std::string& mapName, const MapCheck& check,
-                        const std::string* title, std::vector<Diagnostic>* warnings);
+                        const std::string* title);
 
 /// A fresh IFID: a version 4 (random) UUID in capitals, made of 16 random
 /// bytes.

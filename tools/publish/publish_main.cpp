@@ -3,14 +3,12 @@
 // from a double-click or any static web host; and, with --zip, the zip a
 // game site takes, with the page as its index.html. The files are made in
 // memory by the page, record and zip functions; this file reads and writes.
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <random>
 #include <string>
 #include <sys/stat.h>
-#include <vector>
 
 #include "diagnostic_text.h"
 #include "game_release.h"
@@ -276,9 +274,7 @@ int publish(const Options& options) {
     if (!checkOutputs(options, pagePath)) return 2;
 
     std::string mapName = baseName(options.map);
-    // The checker has told of the fact lines that are not taken already.
-    std::vector<Diagnostic> factWarnings;
-    GameFacts game = readGameFacts(map, mapName, check, options.hasTitle ? &options.title : nullptr, &factWarnings);
+    GameFacts game = readGameFacts(map, mapName, check, options.hasTitle ? &options.title : nullptr);
     if (game.ifid.empty()) game.ifid = freshIfid(options.map);
     if (!fillPageTemplate(&page, map, mapName, game, &error)) {
         std::fprintf(stderr, "%s: error: not a kaland page template: %s is missing\n", templatePath.c_str(),
