@@ -117,6 +117,19 @@ GameFacts readGameFacts(const std::string& map, const std::string& mapName, cons
     return game;
 }
 
+std::string mapTooLargeError(const std::string& mapPath) {
+    return mapPath + ": error: larger than " + std::to_string(MAX_PAGE_MAP_BYTES >> 20) +
+           " MB, the most the page opens\n";
+}
+
+std::string runnerRefusalErrors(const std::string& mapPath, const MapCheck& check) {
+    std::string errors;
+    for (const Diagnostic& diagnostic : check.diagnostics) {
+        if (diagnostic.severity == Error) errors += diagnosticLine(mapPath, diagnostic);
+    }
+    return errors + "kaland-publish: " + mapPath + ": kaland refuses this map; nothing written\n";
+}
+
 std::string makeIfid(const unsigned char random[16]) {
     static const char HEX[] = "0123456789ABCDEF";
     unsigned char bytes[16];
