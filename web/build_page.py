@@ -14,13 +14,16 @@ import sys
 from page_parts import base64_of, read_style, read_text, safe_file_name, write_filled_template
 
 
-def inline_script(path):
-    code = read_text(path)
+def script_element(path, code):
     # An inlined script ends at the first "</script"; "<!--" changes how
     # the parser reads the rest. Neither may appear in the code.
     if re.search(r"</script|<!--", code, re.IGNORECASE):
         sys.exit(f"{path}: holds </script or <!--, which would break the page")
     return f"<script>\n{code}\n</script>"
+
+
+def inline_script(path):
+    return script_element(path, read_text(path))
 
 
 WASM_DATA_ADDRESS = re.compile(r'"data:application/octet-stream;base64,([A-Za-z0-9+/=]+)"')
@@ -39,9 +42,7 @@ def engine_parts(path):
 
 def inline_engine(path):
     code, binary = engine_parts(path)
-    if re.search(r"</script|<!--", code, re.IGNORECASE):
-        sys.exit(f"{path}: holds </script or <!--, which would break the page")
-    script = f"<script>\n{code}\n</script>"
+    script = script_element(path, code)
     if binary is None:
         return script
     return f'<script type="application/wasm" id="kaland-engine">{binary}</script>\n{script}'

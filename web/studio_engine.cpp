@@ -42,9 +42,6 @@ enum GameState { WaitingForLine = 0, WaitingForEnter = 1, Finished = 2, Stopped 
 // What a stretch of a map line is, for the editor's colours.
 enum TokenKind { Keyword, RoomNumber, KindLetter, Key, Text, Comment, Ignored, Invalid };
 
-// The largest map kaland-publish and the player page take.
-constexpr std::size_t MAX_PAGE_MAP_BYTES = std::size_t{64} << 20;
-
 // The first exit a typed line made the game take, and from where.
 struct Move {
     bool taken = false;
@@ -632,12 +629,9 @@ EMSCRIPTEN_KEEPALIVE int studio_publish(int asZip, int year, int month, int day,
     studio.publishWarnings.clear();
     std::string refusal;
     if (studio.map.size() > MAX_PAGE_MAP_BYTES) {
-        refusal = studio.name + ": error: larger than 64 MB, the most the page opens\n";
+        refusal = mapTooLargeError(studio.name);
     } else if (studio.check.count(Error) > 0) {
-        for (const Diagnostic& diagnostic : studio.check.diagnostics) {
-            if (diagnostic.severity == Error) refusal += diagnosticLine(studio.name, diagnostic);
-        }
-        refusal += "kaland-publish: " + studio.name + ": kaland refuses this map; nothing written\n";
+        refusal = runnerRefusalErrors(studio.name, studio.check);
     }
     if (!refusal.empty() || studio.input.size() < 16) {
         answer(refusal);
@@ -646,8 +640,7 @@ EMSCRIPTEN_KEEPALIVE int studio_publish(int asZip, int year, int month, int day,
     std::string page = studio.input.substr(0, studio.input.size() - 16);
     const auto* random = reinterpret_cast<const unsigned char*>(studio.input.data() + page.size());
     // kaland-publish shows the checker's warnings, fact lines not taken among them.
-    std::vector<Diagnostic> factWarnings;
-    GameFacts game = readGameFacts(studio.map, studio.name, studio.check, nullptr, &factWarnings);
+    GameFacts game = readGameFacts(studio.map, studio.name, studio.check, nullptr);
     studio.publishWarnings = publishedWarnings(studio.name, studio.check);
     if (game.ifid.empty()) {
         game.ifid = makeIfid(random);

@@ -24,8 +24,7 @@ mkdir "$out/unpacked"
 contents=$(cd "$out/unpacked" && find . -type f | sed 's|^\./||' | sort)
 echo "$contents"
 studio=$(cache_value KALAND_STUDIO_PAGE)
-expected=$(printf '%s
-' README.txt kaland-check.exe kaland-publish.exe kaland.exe kaland.html manual-kaland.html \
+expected=$(printf '%s\n' README.txt kaland-check.exe kaland-publish.exe kaland.exe kaland.html manual-kaland.html \
                          manual-kaland-check.html manual-kaland-publish.html manual-kaland-map.html zelmor.map \
                          zelmor.walkthrough ${studio:+kaland-studio.html} | sed "s|^|$name/|" | sort)
 if [[ $contents != "$expected" ]]; then

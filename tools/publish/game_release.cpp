@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "diagnostic_text.h"
-#include "fact_checks.h"
 #include "ifiction_record.h"
 #include "page_text.h"
 #include "text_encoding.h"
@@ -103,17 +102,10 @@ GameFacts gameFactsOf(const MapFacts& facts, MapEncoding encoding) {
 }
 
 GameFacts readGameFacts(const std::string& map, const std::string& mapName, const MapCheck& check,
-                        const std::string* title, std::vector<Diagnostic>* warnings) {
-    // Facts come before the first room: the reading stops there.
+                        const std::string* title) {
     MapFacts facts;
     MapLineReader reader;
-    if (startMapLinesInMemory(&reader, map.data(), map.size())) {
-        MapLine line;
-        while (!facts.pastFirstRoom && readMapLine(&reader, &line)) {
-            std::string warning = factLineWarning(readMapFactLine(&facts, line, classifyMapLine(line)), facts);
-            if (!warning.empty()) warnings->push_back(Diagnostic{line.physicalLine, Warning, warning});
-        }
-    }
+    if (startMapLinesInMemory(&reader, map.data(), map.size())) readMapFacts(&reader, &facts);
     endMapLines(&reader);
     GameFacts game = gameFactsOf(facts, check.encoding);
     std::string firstLine = check.hasStart ? trimmed(roomAt(check, check.startRoom).firstLine) : "";
@@ -123,6 +115,19 @@ GameFacts readGameFacts(const std::string& map, const std::string& mapName, cons
         game.title = firstLine.empty() ? textToUtf8(mapName) : mapTextToUtf8(firstLine, check.encoding);
     }
     return game;
+}
+
+std::string mapTooLargeError(const std::string& mapPath) {
+    return mapPath + ": error: larger than " + std::to_string(MAX_PAGE_MAP_BYTES >> 20) +
+           " MB, the most the page opens\n";
+}
+
+std::string runnerRefusalErrors(const std::string& mapPath, const MapCheck& check) {
+    std::string errors;
+    for (const Diagnostic& diagnostic : check.diagnostics) {
+        if (diagnostic.severity == Error) errors += diagnosticLine(mapPath, diagnostic);
+    }
+    return errors + "kaland-publish: " + mapPath + ": kaland refuses this map; nothing written\n";
 }
 
 std::string makeIfid(const unsigned char random[16]) {

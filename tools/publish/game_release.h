@@ -4,8 +4,8 @@
 // out: reading and writing files is the caller's business.
 #pragma once
 
+#include <cstddef>
 #include <string>
-#include <vector>
 
 #include "map_model.h"
 #include "map_facts.h"
@@ -22,10 +22,19 @@ GameFacts gameFactsOf(const MapFacts& facts, MapEncoding encoding);
 /// encoding. The title is `title` when given (text of the command line),
 /// else the map's #title, else the start room's first line, trimmed, else
 /// the map's name. The IFID is "" when the map has none: the caller makes
-/// one. Each fact line that is not taken adds the checker's warning to
-/// `warnings`.
+/// one. The fact lines that are not taken are the checker's to report.
 GameFacts readGameFacts(const std::string& map, const std::string& mapName, const MapCheck& check,
-                        const std::string* title, std::vector<Diagnostic>* warnings);
+                        const std::string* title);
+
+/// The largest map the player page opens: a larger one is not published.
+constexpr std::size_t MAX_PAGE_MAP_BYTES = std::size_t{64} << 20;
+
+/// The error for a map larger than MAX_PAGE_MAP_BYTES, newline included.
+std::string mapTooLargeError(const std::string& mapPath);
+
+/// Why a map the runner refuses is not published: each of `check`'s errors
+/// as kaland-check prints it, then the line that says nothing was written.
+std::string runnerRefusalErrors(const std::string& mapPath, const MapCheck& check);
 
 /// A fresh IFID: a version 4 (random) UUID in capitals, made of 16 random
 /// bytes.

@@ -4,6 +4,8 @@
 
 namespace {
 
+constexpr char32_t REPLACEMENT_CHARACTER = 0xFFFD;
+
 bool isXmlCharacter(char32_t character) {
     if (character < 0x20) return character == '\t' || character == '\n' || character == '\r';
     return character != 0xFFFE && character != 0xFFFF;
@@ -18,14 +20,11 @@ void addElement(std::string* record, const char* indent, const char* name, const
 
 std::string escapeXml(const std::string& text) {
     std::string escaped;
+    char encoded[4];
     char32_t character = 0;
     for (std::size_t at = 0; at < text.size();) {
-        std::size_t length = readUtf8Character(text.data(), text.size(), at, &character);
-        if (length == 0) {
-            escaped += "\xEF\xBF\xBD";  // not UTF-8 at all: shown as such
-            ++at;
-            continue;
-        }
+        // A byte that starts no UTF-8 character reads as U+FFFD.
+        at += readMapCharacter(text.data(), text.size(), at, MapInUtf8, &character);
         switch (character) {
         case '&': escaped += "&amp;"; break;
         case '<': escaped += "&lt;"; break;
@@ -33,13 +32,9 @@ std::string escapeXml(const std::string& text) {
         case '"': escaped += "&quot;"; break;
         case '\'': escaped += "&apos;"; break;
         default:
-            if (isXmlCharacter(character)) {
-                escaped.append(text, at, length);
-            } else {
-                escaped += "\xEF\xBF\xBD";
-            }
+            if (!isXmlCharacter(character)) character = REPLACEMENT_CHARACTER;
+            escaped.append(encoded, encodeUtf8(character, encoded));
         }
-        at += length;
     }
     return escaped;
 }

@@ -41,7 +41,16 @@ std::string safeName(const std::string& name) {
 
 // Meta data for archives and link previews, after the title: the IFID as
 // the archive's tools find it in a web page, the author and the blurb.
-std::string metaData(const GameFacts& facts);
+std::string metaData(const GameFacts& facts) {
+    std::string meta;
+    if (!facts.ifid.empty()) {
+        meta += std::string("\n<meta prefix=\"") + IFICTION_PREFIX + "\" property=\"ifiction:ifid\" content=\"" +
+                escapeHtml(facts.ifid) + "\">";
+    }
+    if (!facts.author.empty()) meta += "\n<meta name=\"author\" content=\"" + escapeHtml(facts.author) + "\">";
+    if (!facts.blurb.empty()) meta += "\n<meta name=\"description\" content=\"" + escapeHtml(facts.blurb) + "\">";
+    return meta;
+}
 
 }  // namespace
 
@@ -67,21 +76,6 @@ std::string encodeBase64(const std::string& bytes) {
     }
     return encoded;
 }
-
-namespace {
-
-std::string metaData(const GameFacts& facts) {
-    std::string meta;
-    if (!facts.ifid.empty()) {
-        meta += std::string("\n<meta prefix=\"") + IFICTION_PREFIX + "\" property=\"ifiction:ifid\" content=\"" +
-                escapeHtml(facts.ifid) + "\">";
-    }
-    if (!facts.author.empty()) meta += "\n<meta name=\"author\" content=\"" + escapeHtml(facts.author) + "\">";
-    if (!facts.blurb.empty()) meta += "\n<meta name=\"description\" content=\"" + escapeHtml(facts.blurb) + "\">";
-    return meta;
-}
-
-}  // namespace
 
 bool fillPageTemplate(std::string* page, const std::string& mapBytes, const std::string& mapName,
                       const GameFacts& facts, std::string* error) {

@@ -3,14 +3,12 @@
 // from a double-click or any static web host; and, with --zip, the zip a
 // game site takes, with the page as its index.html. The files are made in
 // memory by the page, record and zip functions; this file reads and writes.
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <random>
 #include <string>
 #include <sys/stat.h>
-#include <vector>
 
 #include "diagnostic_text.h"
 #include "game_release.h"
@@ -43,9 +41,6 @@ const char USAGE[] =
     "the map, or --strict and a warning (nothing is written then), 2 for a usage\n"
     "error, a file that cannot be read or written, or a kaland built without its\n"
     "page template.\n";
-
-// The largest map the page opens; a larger one would only be refused there.
-constexpr std::size_t MAX_MAP_BYTES = std::size_t{64} << 20;
 
 struct Options {
     const char* map = nullptr;
@@ -143,19 +138,17 @@ bool checkMap(const char* path, const std::string& bytes, MapCheck* check) {
     bool started = startMapLinesInMemory(&reader, bytes.data(), bytes.size());
     if (started) readMapForCheck(&reader, machineMemoryBytes(), check);
     endMapLines(&reader);
-    if (!started) {
-        std::fprintf(stderr, "%s: error: not enough memory to read it\n", path);
+    if (started) {
+        analyseMap(check);
+    } else {
+        check->report(0, Error, "not enough memory to read it");
+    }
+    if (check->count(Error) > 0) {
+        std::fputs(runnerRefusalErrors(path, *check).c_str(), stderr);
         return false;
     }
-    analyseMap(check);
-    if (check->count(Error) == 0) {
-        std::fputs(publishedWarnings(path, *check).c_str(), stderr);
-        return true;
-    }
-    for (const Diagnostic& diagnostic : check->diagnostics) {
-        if (diagnostic.severity == Error) std::fputs(diagnosticLine(path, diagnostic).c_str(), stderr);
-    }
-    return false;
+    std::fputs(publishedWarnings(path, *check).c_str(), stderr);
+    return true;
 }
 
 // A fresh IFID for a map without one, and the line that gives the map it.
@@ -247,20 +240,16 @@ int publish(const Options& options) {
     std::string map;
     std::string error;
     // One byte past the limit tells a map too large for the page.
-    if (!readWholeFile(options.map, false, &map, &error, MAX_MAP_BYTES + 1)) {
+    if (!readWholeFile(options.map, false, &map, &error, MAX_PAGE_MAP_BYTES + 1)) {
         std::fprintf(stderr, "%s: error: %s\n", options.map, error.c_str());
         return 2;
     }
-    if (map.size() > MAX_MAP_BYTES) {
-        std::fprintf(stderr, "%s: error: larger than %zu MB, the most the page opens\n", options.map,
-                     MAX_MAP_BYTES >> 20);
+    if (map.size() > MAX_PAGE_MAP_BYTES) {
+        std::fputs(mapTooLargeError(options.map).c_str(), stderr);
         return 1;
     }
     MapCheck check;
-    if (!checkMap(options.map, map, &check)) {
-        std::fprintf(stderr, "kaland-publish: %s: kaland refuses this map; nothing written\n", options.map);
-        return 1;
-    }
+    if (!checkMap(options.map, map, &check)) return 1;
     std::size_t warnings = check.count(Warning);
     if (options.strict && warnings > 0) {
         std::fprintf(stderr, "kaland-publish: %s: %s and --strict; nothing written\n", options.map,
@@ -276,9 +265,7 @@ int publish(const Options& options) {
     if (!checkOutputs(options, pagePath)) return 2;
 
     std::string mapName = baseName(options.map);
-    // The checker has told of the fact lines that are not taken already.
-    std::vector<Diagnostic> factWarnings;
-    GameFacts game = readGameFacts(map, mapName, check, options.hasTitle ? &options.title : nullptr, &factWarnings);
+    GameFacts game = readGameFacts(map, mapName, check, options.hasTitle ? &options.title : nullptr);
     if (game.ifid.empty()) game.ifid = freshIfid(options.map);
     if (!fillPageTemplate(&page, map, mapName, game, &error)) {
         std::fprintf(stderr, "%s: error: not a kaland page template: %s is missing\n", templatePath.c_str(),
