@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "text_bytes.h"
+
 namespace {
 
 const char* const FACT_WORDS[MAP_FACT_COUNT] = {"#title", "#author", "#lang", "#ifid", "#blurb"};
@@ -52,13 +54,10 @@ MapFactLine readMapFactLine(MapFacts* facts, const MapLine& line, MapLineKind ki
     std::size_t wordEnd = 0;
     MapFact fact = findFactWord(line, &wordEnd);
     if (fact == MAP_FACT_COUNT) return result;
-    std::size_t begin = wordEnd;
-    std::size_t end = line.textLength;
-    while (begin < end && isWhitespaceByte(line.bytes[begin])) ++begin;
-    while (end > begin && isWhitespaceByte(line.bytes[end - 1])) --end;
+    std::size_t begin = 0;
     result.fact = fact;
-    result.value = line.bytes + begin;
-    result.valueLength = end - begin;
+    result.valueLength = trimWhitespace(line.bytes + wordEnd, line.textLength - wordEnd, &begin);
+    result.value = line.bytes + wordEnd + begin;
     if (facts->pastFirstRoom) {
         result.status = FactAfterFirstRoom;
     } else if (result.valueLength == 0) {
