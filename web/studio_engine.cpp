@@ -393,12 +393,13 @@ EMSCRIPTEN_KEEPALIVE void studio_set_name() {
 
 /// Reads the map buffer as the checker does; the runner's table follows
 /// when play or counts need it. Returns 1 when the map's text is shown as
-/// UTF-8 (all of it is valid UTF-8), 0 for windows-1250.
+/// UTF-8 (all of it is valid UTF-8), 0 for windows-1250: the checker's
+/// decision, made as it read the lines.
 EMSCRIPTEN_KEEPALIVE int studio_set_map() {
     studio.tableLoaded = false;
     freeRooms();
     checkMap();
-    return decideMapEncoding(studio.map.data(), studio.map.size()) == MapInUtf8 ? 1 : 0;
+    return studio.check.encoding == MapInUtf8 ? 1 : 0;
 }
 
 /// The diagnostics as kaland-check writes them for the map:
