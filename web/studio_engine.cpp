@@ -20,7 +20,6 @@
 #include "map_analysis.h"
 #include "map_coverage.h"
 #include "map_directives.h"
-#include "map_loader.h"
 #include "map_model.h"
 #include "map_picture.h"
 #include "map_reading.h"
@@ -67,8 +66,7 @@ struct Studio {
     std::string input;  // bytes the page hands in for the next call
     std::uint64_t machineMemory = UINT64_MAX;  // the author's computer's, as far as the browser tells
     MapCheck check;     // the checker's reading of the map
-    bool tableLoaded = false;  // the room table holds the map
-    MapDefect loadDefect{NoDefect, 0, 0};
+    TranscriptMap table;  // whether the room table holds the map, or why the runner refuses it
     MapDefect playDefect{NoDefect, 0, 0};
     std::vector<Move> moves;  // one per line read in the last game
     std::vector<KeyScript> scripts;  // coverage scripts, besides the typed lines
@@ -149,18 +147,14 @@ std::vector<std::string> splitLines(const std::string& text) {
     return lines;
 }
 
-// The runner's table for play and counts, loaded when first needed
-// (coverage loads the map itself and releases the table).
+// The runner's table for play, counts and transcripts, loaded as kaland
+// loads the map when first needed and kept for the next call (coverage
+// loads the map itself and releases the table).
 bool loadTable() {
-    if (studio.tableLoaded) return true;
+    if (studio.table.loaded) return true;
     freeRooms();
-    MapLineReader reader;
-    studio.loadDefect = MapDefect{NoMemory, 0, 0};
-    studio.tableLoaded = startMapLinesInMemory(&reader, studio.map.data(), studio.map.size()) &&
-                         loadMapFrom(&reader, &studio.loadDefect) == 0;
-    endMapLines(&reader);
-    if (studio.tableLoaded) studio.loadDefect = MapDefect{NoDefect, 0, 0};
-    return studio.tableLoaded;
+    studio.table = loadTranscriptMap(studio.map.data(), studio.map.size());
+    return studio.table.loaded;
 }
 
 std::vector<std::string> diagnosticLines(const std::vector<Diagnostic>& diagnostics) {
@@ -197,11 +191,10 @@ EM_JS(void, tellRandomProgress, (double played), {
     if (Module.onRandomProgress) Module.onRandomProgress(played);
 });
 
-// The table transcripts play on: the one play uses, loaded as kaland loads
-// the map, and kept for the next play.
-TranscriptMap transcriptMap() {
+// The table transcripts play on: the one play uses.
+const TranscriptMap& transcriptMap() {
     loadTable();
-    return TranscriptMap{studio.tableLoaded, studio.loadDefect};
+    return studio.table;
 }
 
 // The map line a line of a report starts with ("NAME:LINE: ..."), or 0.
@@ -396,7 +389,7 @@ EMSCRIPTEN_KEEPALIVE void studio_set_name() {
 /// UTF-8 (all of it is valid UTF-8), 0 for windows-1250: the checker's
 /// decision, made as it read the lines.
 EMSCRIPTEN_KEEPALIVE int studio_set_map() {
-    studio.tableLoaded = false;
+    studio.table.loaded = false;
     freeRooms();
     checkMap();
     return studio.check.encoding == MapInUtf8 ? 1 : 0;
@@ -502,7 +495,7 @@ EMSCRIPTEN_KEEPALIVE const char* studio_cover() {
     std::vector<KeyScript> scripts;
     scripts.swap(studio.scripts);
     if (studio.check.count(Error) > 0) return answer("{\"refused\":true}");
-    studio.tableLoaded = false;  // coverage loads the map itself and releases it
+    studio.table.loaded = false;  // coverage loads the map itself and releases it
     CoverageReport report =
         measureCoverage(studio.name.c_str(), studio.map.data(), studio.map.size(), studio.check, scripts);
     std::vector<std::string> errors = splitLines(coverageErrors(studio.name.c_str(), report));
@@ -533,10 +526,10 @@ EMSCRIPTEN_KEEPALIVE const char* studio_play(std::size_t size, int inputClosed) 
     studio.moves.clear();
     useWebConsole();
     startWebConsole(studio.input.data(), std::min(size, studio.input.size()), inputClosed != 0);
-    studio.playDefect = studio.loadDefect;
+    studio.playDefect = studio.table.refusal;
     int state = Finished;
-    if (!studio.tableLoaded) {
-        reportDefect(studio.loadDefect);
+    if (!studio.table.loaded) {
+        reportDefect(studio.table.refusal);
         state = Stopped;
     } else {
         PlayObserver observer{noteRoomShown, noteExitTaken, nullptr};
@@ -707,7 +700,7 @@ EMSCRIPTEN_KEEPALIVE void studio_add_expectation(std::size_t nameSize, std::size
 EMSCRIPTEN_KEEPALIVE const char* studio_expect() {
     std::vector<Expectation> expectations;
     expectations.swap(studio.expectations);
-    TranscriptMap map = transcriptMap();
+    const TranscriptMap& map = transcriptMap();
     std::size_t same = 0;
     std::string list = "[";
     for (const Expectation& expectation : expectations) {
