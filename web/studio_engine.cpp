@@ -26,17 +26,14 @@
 #include "random_games.h"
 #include "room_table.h"
 #include "route_search.h"
-#include "run_game.h"
 #include "script_transcript.h"
 #include "studio_console.h"
 #include "text_encoding.h"
 #include "transcript_diff.h"
 #include "web_console.h"
+#include "web_game.h"
 
 namespace {
-
-// Where a game stands after the typed lines, as the player page counts it.
-enum GameState { WaitingForLine = 0, WaitingForEnter = 1, Finished = 2, Stopped = 3 };
 
 // What a stretch of a map line is, for the editor's colours.
 enum TokenKind { Keyword, RoomNumber, KindLetter, Key, Text, Comment, Ignored, Invalid };
@@ -67,7 +64,6 @@ struct Studio {
     std::uint64_t machineMemory = UINT64_MAX;  // the author's computer's, as far as the browser tells
     MapCheck check;     // the checker's reading of the map
     TranscriptMap table;  // whether the room table holds the map, or why the runner refuses it
-    MapDefect playDefect{NoDefect, 0, 0};
     std::vector<Move> moves;  // one per line read in the last game
     std::vector<KeyScript> scripts;  // coverage scripts, besides the typed lines
     std::vector<Expectation> expectations;  // blessed scripts, for the next studio_expect
@@ -525,28 +521,11 @@ EMSCRIPTEN_KEEPALIVE const char* studio_play(std::size_t size, int inputClosed) 
     loadTable();
     studio.moves.clear();
     useWebConsole();
-    startWebConsole(studio.input.data(), std::min(size, studio.input.size()), inputClosed != 0);
-    studio.playDefect = studio.table.refusal;
-    int state = Finished;
-    if (!studio.table.loaded) {
-        reportDefect(studio.table.refusal);
-        state = Stopped;
-    } else {
-        PlayObserver observer{noteRoomShown, noteExitTaken, nullptr};
-        GameEnd end = playGame(&studio.playDefect, &observer);
-        bool waitsInGame = webInputRanOut();
-        closeGame(end);
-        if (webInputRanOut()) {
-            cutWebOutputAtWait();
-            state = waitsInGame ? WaitingForLine : WaitingForEnter;
-        } else if (end == GameStopped) {
-            reportDefect(studio.playDefect);
-            state = Stopped;
-        }
-    }
-    bool outOfMemory = studio.playDefect.kind == NoMemory || webOutputFailed();
-    return answer("{\"state\":" + std::to_string(state) + ",\"outOfMemory\":" + (outOfMemory ? "true" : "false") +
-                  ",\"reads\":" + movesJson() + "}");
+    PlayObserver observer{noteRoomShown, noteExitTaken, nullptr};
+    WebGame game = playWebGame(studio.table.loaded, studio.table.refusal, studio.input.data(),
+                               std::min(size, studio.input.size()), inputClosed != 0, &observer);
+    return answer("{\"state\":" + std::to_string(game.state) + ",\"outOfMemory\":" +
+                  (webGameOutOfMemory(game.defect) ? "true" : "false") + ",\"reads\":" + movesJson() + "}");
 }
 
 EMSCRIPTEN_KEEPALIVE const char* studio_output() {
