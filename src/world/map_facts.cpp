@@ -12,12 +12,8 @@ bool isAsciiLetter(char byte) {
     return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z');
 }
 
-bool isAsciiDigit(char byte) {
-    return byte >= '0' && byte <= '9';
-}
-
 bool isHexDigit(char byte) {
-    return isAsciiDigit(byte) || (byte >= 'a' && byte <= 'f') || (byte >= 'A' && byte <= 'F');
+    return isDigitByte(byte) || (byte >= 'a' && byte <= 'f') || (byte >= 'A' && byte <= 'F');
 }
 
 // The fact a line's first word names, or MAP_FACT_COUNT for none; the
@@ -96,7 +92,7 @@ bool isLanguageTag(const char* text, std::size_t length) {
     std::size_t begin = 0;
     for (bool first = true;; first = false) {
         std::size_t end = begin;
-        while (end < length && (isAsciiLetter(text[end]) || (!first && isAsciiDigit(text[end])))) ++end;
+        while (end < length && (isAsciiLetter(text[end]) || (!first && isDigitByte(text[end])))) ++end;
         // The language itself has 2 or 3 letters (ISO 639): "magyar" or
         // "english" is a name, not a tag. Subtags have 1 to 8.
         std::size_t size = end - begin;
