@@ -20,24 +20,20 @@
 #include "map_analysis.h"
 #include "map_coverage.h"
 #include "map_directives.h"
-#include "map_loader.h"
 #include "map_model.h"
 #include "map_picture.h"
 #include "map_reading.h"
 #include "random_games.h"
 #include "room_table.h"
 #include "route_search.h"
-#include "run_game.h"
 #include "script_transcript.h"
 #include "studio_console.h"
 #include "text_encoding.h"
 #include "transcript_diff.h"
 #include "web_console.h"
+#include "web_game.h"
 
 namespace {
-
-// Where a game stands after the typed lines, as the player page counts it.
-enum GameState { WaitingForLine = 0, WaitingForEnter = 1, Finished = 2, Stopped = 3 };
 
 // What a stretch of a map line is, for the editor's colours.
 enum TokenKind { Keyword, RoomNumber, KindLetter, Key, Text, Comment, Ignored, Invalid };
@@ -64,9 +60,7 @@ struct Studio {
     std::string input;  // bytes the page hands in for the next call
     std::uint64_t machineMemory = UINT64_MAX;  // the author's computer's, as far as the browser tells
     MapCheck check;     // the checker's reading of the map
-    bool tableLoaded = false;  // the room table holds the map
-    MapDefect loadDefect{NoDefect, 0, 0};
-    MapDefect playDefect{NoDefect, 0, 0};
+    TranscriptMap table;  // whether the room table holds the map, or why the runner refuses it
     std::vector<Move> moves;  // one per line read in the last game
     std::vector<KeyScript> scripts;  // coverage scripts, besides the typed lines
     std::vector<Expectation> expectations;  // blessed scripts, for the next studio_expect
@@ -146,18 +140,14 @@ std::vector<std::string> splitLines(const std::string& text) {
     return lines;
 }
 
-// The runner's table for play and counts, loaded when first needed
-// (coverage loads the map itself and releases the table).
+// The runner's table for play, counts and transcripts, loaded as kaland
+// loads the map when first needed and kept for the next call (coverage
+// loads the map itself and releases the table).
 bool loadTable() {
-    if (studio.tableLoaded) return true;
+    if (studio.table.loaded) return true;
     freeRooms();
-    MapLineReader reader;
-    studio.loadDefect = MapDefect{NoMemory, 0, 0};
-    studio.tableLoaded = startMapLinesInMemory(&reader, studio.map.data(), studio.map.size()) &&
-                         loadMapFrom(&reader, &studio.loadDefect) == 0;
-    endMapLines(&reader);
-    if (studio.tableLoaded) studio.loadDefect = MapDefect{NoDefect, 0, 0};
-    return studio.tableLoaded;
+    studio.table = loadTranscriptMap(studio.map.data(), studio.map.size());
+    return studio.table.loaded;
 }
 
 std::vector<std::string> diagnosticLines(const std::vector<Diagnostic>& diagnostics) {
@@ -194,11 +184,10 @@ EM_JS(void, tellRandomProgress, (double played), {
     if (Module.onRandomProgress) Module.onRandomProgress(played);
 });
 
-// The table transcripts play on: the one play uses, loaded as kaland loads
-// the map, and kept for the next play.
-TranscriptMap transcriptMap() {
+// The table transcripts play on: the one play uses.
+const TranscriptMap& transcriptMap() {
     loadTable();
-    return TranscriptMap{studio.tableLoaded, studio.loadDefect};
+    return studio.table;
 }
 
 // The map line a line of a report starts with ("NAME:LINE: ..."), or 0.
@@ -390,12 +379,13 @@ EMSCRIPTEN_KEEPALIVE void studio_set_name() {
 
 /// Reads the map buffer as the checker does; the runner's table follows
 /// when play or counts need it. Returns 1 when the map's text is shown as
-/// UTF-8 (all of it is valid UTF-8), 0 for windows-1250.
+/// UTF-8 (all of it is valid UTF-8), 0 for windows-1250: the checker's
+/// decision, made as it read the lines.
 EMSCRIPTEN_KEEPALIVE int studio_set_map() {
-    studio.tableLoaded = false;
+    studio.table.loaded = false;
     freeRooms();
     checkMap();
-    return decideMapEncoding(studio.map.data(), studio.map.size()) == MapInUtf8 ? 1 : 0;
+    return studio.check.encoding == MapInUtf8 ? 1 : 0;
 }
 
 /// The diagnostics as kaland-check writes them for the map:
@@ -498,7 +488,7 @@ EMSCRIPTEN_KEEPALIVE const char* studio_cover() {
     std::vector<KeyScript> scripts;
     scripts.swap(studio.scripts);
     if (studio.check.count(Error) > 0) return answer("{\"refused\":true}");
-    studio.tableLoaded = false;  // coverage loads the map itself and releases it
+    studio.table.loaded = false;  // coverage loads the map itself and releases it
     CoverageReport report =
         measureCoverage(studio.name.c_str(), studio.map.data(), studio.map.size(), studio.check, scripts);
     std::vector<std::string> errors = splitLines(coverageErrors(studio.name.c_str(), report));
@@ -528,28 +518,11 @@ EMSCRIPTEN_KEEPALIVE const char* studio_play(std::size_t size, int inputClosed) 
     loadTable();
     studio.moves.clear();
     useWebConsole();
-    startWebConsole(studio.input.data(), std::min(size, studio.input.size()), inputClosed != 0);
-    studio.playDefect = studio.loadDefect;
-    int state = Finished;
-    if (!studio.tableLoaded) {
-        reportDefect(studio.loadDefect);
-        state = Stopped;
-    } else {
-        PlayObserver observer{noteRoomShown, noteExitTaken, nullptr};
-        GameEnd end = playGame(&studio.playDefect, &observer);
-        bool waitsInGame = webInputRanOut();
-        closeGame(end);
-        if (webInputRanOut()) {
-            cutWebOutputAtWait();
-            state = waitsInGame ? WaitingForLine : WaitingForEnter;
-        } else if (end == GameStopped) {
-            reportDefect(studio.playDefect);
-            state = Stopped;
-        }
-    }
-    bool outOfMemory = studio.playDefect.kind == NoMemory || webOutputFailed();
-    return answer("{\"state\":" + std::to_string(state) + ",\"outOfMemory\":" + (outOfMemory ? "true" : "false") +
-                  ",\"reads\":" + movesJson() + "}");
+    PlayObserver observer{noteRoomShown, noteExitTaken, nullptr};
+    WebGame game = playWebGame(studio.table.loaded, studio.table.refusal, studio.input.data(),
+                               std::min(size, studio.input.size()), inputClosed != 0, &observer);
+    return answer("{\"state\":" + std::to_string(game.state) + ",\"outOfMemory\":" +
+                  (webGameOutOfMemory(game.defect) ? "true" : "false") + ",\"reads\":" + movesJson() + "}");
 }
 
 EMSCRIPTEN_KEEPALIVE const char* studio_output() {
@@ -699,7 +672,7 @@ EMSCRIPTEN_KEEPALIVE void studio_add_expectation(std::size_t nameSize, std::size
 EMSCRIPTEN_KEEPALIVE const char* studio_expect() {
     std::vector<Expectation> expectations;
     expectations.swap(studio.expectations);
-    TranscriptMap map = transcriptMap();
+    const TranscriptMap& map = transcriptMap();
     std::size_t same = 0;
     std::string list = "[";
     for (const Expectation& expectation : expectations) {

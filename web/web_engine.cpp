@@ -11,24 +11,15 @@
 #include <cstring>
 
 #include "defect_explanation.h"
-#include "game_loop.h"
 #include "map_facts.h"
 #include "map_loader.h"
 #include "room_table.h"
-#include "run_game.h"
 #include "text_bytes.h"
 #include "text_encoding.h"
 #include "web_console.h"
+#include "web_game.h"
 
 namespace {
-
-// Where a game stands after the typed lines; the page's only view of it.
-enum GameState {
-    WaitingForLine = 0,   // the game waits for the player's next line
-    WaitingForEnter = 1,  // the exit prompt waits for its line
-    Finished = 2,         // the program would have ended
-    Stopped = 3,          // a defect (or no memory) stopped it; its message is in the output
-};
 
 struct Engine {
     char* map = nullptr;  // the map's bytes until they are loaded
@@ -109,31 +100,11 @@ EMSCRIPTEN_KEEPALIVE char* kaland_input_buffer(std::size_t size) {
 /// input ends there as a piped file does; otherwise the game stops where it
 /// would wait for more. Returns the GameState.
 EMSCRIPTEN_KEEPALIVE int kaland_play(std::size_t size, int inputClosed) {
-    startWebConsole(engine.input, engine.input != nullptr ? size : 0, inputClosed != 0);
-    engine.playDefect = engine.loadDefect;
-    engine.runnerOutputStart = 0;
-    if (!engine.loaded) {
-        reportDefect(engine.loadDefect);
-        return Stopped;
-    }
-    GameEnd end = playGame(&engine.playDefect);
-    engine.runnerOutputStart = webOutputSize();
-    // The game waits for the next line: what follows has not happened yet
-    // (and would begin a read of its own).
-    if (webInputRanOut()) {
-        cutWebOutputAtWait();
-        return WaitingForLine;
-    }
-    closeGame(end);
-    if (webInputRanOut()) {
-        cutWebOutputAtWait();
-        return WaitingForEnter;
-    }
-    if (end == GameStopped) {
-        reportDefect(engine.playDefect);
-        return Stopped;
-    }
-    return Finished;
+    WebGame game = playWebGame(engine.loaded, engine.loadDefect, engine.input, engine.input != nullptr ? size : 0,
+                               inputClosed != 0);
+    engine.playDefect = game.defect;
+    engine.runnerOutputStart = game.runnerOutputStart;
+    return game.state;
 }
 
 EMSCRIPTEN_KEEPALIVE const char* kaland_output() {
@@ -166,7 +137,7 @@ EMSCRIPTEN_KEEPALIVE std::size_t kaland_runner_output_start() {
 /// 1 when the last game or load failed for lack of memory: the runner says
 /// nothing then, so the page must.
 EMSCRIPTEN_KEEPALIVE int kaland_out_of_memory() {
-    return engine.playDefect.kind == NoMemory || webOutputFailed() ? 1 : 0;
+    return webGameOutOfMemory(engine.playDefect) ? 1 : 0;
 }
 
 /// The first line of the start room's text, trimmed. Empty when no map is

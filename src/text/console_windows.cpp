@@ -18,8 +18,7 @@
 namespace {
 
 struct CodePageChoice {
-    bool told = false;      // the map's encoding is known
-    MapEncoding encoding = MapInWindows1250;
+    MapEncoding encoding = MapInWindows1250;  // the map's, as told; no switch until told otherwise
     bool decided = false;   // switched, or known that no switch is wanted
     bool switched = false;
     UINT original = 0;      // the console's output code page before the switch
@@ -90,7 +89,6 @@ bool systemTerminalHasCodePage() {
 }
 
 void systemShowMapTextAs(MapEncoding encoding) {
-    codePage.told = true;
     codePage.encoding = encoding;
 }
 
@@ -102,7 +100,7 @@ void systemPrepareTerminal(const char* bytes, std::size_t length) {
     }
     // ASCII shows the same in every code page: wait for text that is not.
     if (classifyTextEncoding(bytes, length) == AsciiText) return;
-    if (codePage.told && codePage.encoding == MapInUtf8) switchToUtf8();
+    if (codePage.encoding == MapInUtf8) switchToUtf8();
     codePage.decided = true;
 }
 

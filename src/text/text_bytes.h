@@ -1,5 +1,5 @@
 // The byte rules that map files and console lines share: what counts as
-// white space, ASCII-only lowercasing, and the size of one line. Pure
+// white space or a digit, ASCII-only lowercasing, and the size of one line. Pure
 // functions of bytes, independent of the locale; no input or output here.
 #pragma once
 
@@ -21,6 +21,11 @@ inline char lowercaseByte(char byte) {
 /// 0x09-0x0D and 0x20, in every locale.
 inline bool isWhitespaceByte(char byte) {
     return byte == ' ' || (byte >= '\t' && byte <= '\r');
+}
+
+/// 0-9, in every locale.
+inline bool isDigitByte(char byte) {
+    return byte >= '0' && byte <= '9';
 }
 
 /// The part of `text` (`length` bytes) without white space at either end:

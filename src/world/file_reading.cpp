@@ -31,6 +31,8 @@ char* readWholeStream(std::FILE* file, std::size_t* size, std::size_t limit) {
         *size += std::fread(data + *size, 1, capacity - *size, file);
         if (*size < capacity || capacity == limit) break;
         std::size_t larger = capacity <= limit / 2 ? capacity * 2 : limit;
+        // The limit alone keeps `larger` in range; the SIZE_MAX / 2 test keeps
+        // GCC from warning that it may ask realloc for more than any object.
         char* grown = capacity <= SIZE_MAX / 2 ? static_cast<char*>(std::realloc(data, larger)) : nullptr;
         if (grown == nullptr) std::free(data);
         data = grown;

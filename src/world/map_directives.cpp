@@ -9,10 +9,6 @@ bool matchesKeyword(const char* word, std::size_t length, const char* keyword) {
 
 namespace {
 
-bool isDigit(char byte) {
-    return byte >= '0' && byte <= '9';
-}
-
 ExitLineFault findExitLineFault(const ExitFields& fields, int count) {
     if (count == 0) return MissingKindLetter;
     char letter = fields.kindLetter;
@@ -28,7 +24,7 @@ ExitLineFault findExitLineFault(const ExitFields& fields, int count) {
 // or more digits (a lone digit is just the target).
 char findGluedDigit(const char* text, std::size_t fieldsEnd) {
     std::size_t digits = 0;
-    while (digits < fieldsEnd && isDigit(text[fieldsEnd - 1 - digits])) ++digits;
+    while (digits < fieldsEnd && isDigitByte(text[fieldsEnd - 1 - digits])) ++digits;
     return digits >= 2 ? text[fieldsEnd - 1] : '\0';
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "text_bytes.h"
+
 namespace {
 
 const char* const FACT_WORDS[MAP_FACT_COUNT] = {"#title", "#author", "#lang", "#ifid", "#blurb"};
@@ -10,12 +12,8 @@ bool isAsciiLetter(char byte) {
     return (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z');
 }
 
-bool isAsciiDigit(char byte) {
-    return byte >= '0' && byte <= '9';
-}
-
 bool isHexDigit(char byte) {
-    return isAsciiDigit(byte) || (byte >= 'a' && byte <= 'f') || (byte >= 'A' && byte <= 'F');
+    return isDigitByte(byte) || (byte >= 'a' && byte <= 'f') || (byte >= 'A' && byte <= 'F');
 }
 
 // The fact a line's first word names, or MAP_FACT_COUNT for none; the
@@ -52,13 +50,10 @@ MapFactLine readMapFactLine(MapFacts* facts, const MapLine& line, MapLineKind ki
     std::size_t wordEnd = 0;
     MapFact fact = findFactWord(line, &wordEnd);
     if (fact == MAP_FACT_COUNT) return result;
-    std::size_t begin = wordEnd;
-    std::size_t end = line.textLength;
-    while (begin < end && isWhitespaceByte(line.bytes[begin])) ++begin;
-    while (end > begin && isWhitespaceByte(line.bytes[end - 1])) --end;
+    std::size_t begin = 0;
     result.fact = fact;
-    result.value = line.bytes + begin;
-    result.valueLength = end - begin;
+    result.valueLength = trimWhitespace(line.bytes + wordEnd, line.textLength - wordEnd, &begin);
+    result.value = line.bytes + wordEnd + begin;
     if (facts->pastFirstRoom) {
         result.status = FactAfterFirstRoom;
     } else if (result.valueLength == 0) {
@@ -97,7 +92,7 @@ bool isLanguageTag(const char* text, std::size_t length) {
     std::size_t begin = 0;
     for (bool first = true;; first = false) {
         std::size_t end = begin;
-        while (end < length && (isAsciiLetter(text[end]) || (!first && isAsciiDigit(text[end])))) ++end;
+        while (end < length && (isAsciiLetter(text[end]) || (!first && isDigitByte(text[end])))) ++end;
         // The language itself has 2 or 3 letters (ISO 639): "magyar" or
         // "english" is a name, not a tag. Subtags have 1 to 8.
         std::size_t size = end - begin;

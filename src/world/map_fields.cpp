@@ -33,7 +33,7 @@ bool scanNumber(const char* text, std::size_t length, std::size_t* position,
     }
     std::size_t firstDigit = *position;
     std::uint32_t number = 0;  // unsigned: wraps modulo 2^32, never saturates
-    while (*position < length && text[*position] >= '0' && text[*position] <= '9') {
+    while (*position < length && isDigitByte(text[*position])) {
         number = number * 10u + static_cast<std::uint32_t>(text[*position] - '0');
         ++*position;
     }
