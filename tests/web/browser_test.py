@@ -73,6 +73,13 @@ def start_browser(user_data_dir, window_size="1000,760"):
     return driver
 
 
+def download_finished(path):
+    """Chromium reserves a download's name with an empty file and writes the
+    bytes to a .crdownload file beside it: done when that one is gone."""
+    folder = os.path.dirname(path)
+    return os.path.exists(path) and not any(name.endswith(".crdownload") for name in os.listdir(folder))
+
+
 def console_output(map_path, input_bytes):
     """What the console program writes for the map and the input."""
     kaland = os.path.join(OPTIONS.native_build, "kaland")
@@ -257,7 +264,7 @@ class BundledPageTest(Player):
         self.type_lines(["n", "exit", ""])
         self.click("save")
         folder = os.path.join(OPTIONS.user_data_dir, "downloads")
-        self.wait_for(lambda: os.path.exists(os.path.join(folder, "zelmor-transcript.txt")), "the download")
+        self.wait_for(lambda: download_finished(os.path.join(folder, "zelmor-transcript.txt")), "the download")
         with open(os.path.join(folder, "zelmor-transcript.txt"), encoding="utf-8") as file:
             saved = file.read()
         # The console's output, each typed line on a line of its own after "› ".
@@ -330,6 +337,9 @@ class BundledPageTest(Player):
                 self.assertLessEqual(DRIVER.execute_script("return document.documentElement.scrollWidth"), width)
                 for line in walkthrough[:-2]:
                     self.type_line(line)
+                    # The echo can be in the log a moment before the room's rows.
+                    self.wait_for(lambda: self.first_new_room_line_in_view() != "no room shown",
+                                  f"the room after {line!r}")
                     self.assertIs(True, self.first_new_room_line_in_view(), f"after {line!r}")
 
     def test_the_log_scrolls_from_the_keyboard(self):
@@ -620,7 +630,7 @@ class BundledPageTest(Player):
         # Save keys: the lines as the game read them, a script that plays the same.
         self.click("save-keys")
         keys = os.path.join(OPTIONS.user_data_dir, "downloads", "legacy.keys")
-        self.wait_for(lambda: os.path.exists(keys), "the download")
+        self.wait_for(lambda: download_finished(keys), "the download")
         with open(keys, "rb") as file:
             self.assertEqual("á\n".encode("cp1250"), file.read())
 

@@ -20,7 +20,7 @@ import sys
 import tempfile
 import unittest
 
-from browser_test import LOG_OUTPUT, SOURCE_DIR, skip_or_fail, start_browser
+from browser_test import LOG_OUTPUT, SOURCE_DIR, download_finished, skip_or_fail, start_browser
 
 OPTIONS = None
 DRIVER = None
@@ -124,10 +124,7 @@ class StudioTest(unittest.TestCase):
         self.open_map(path)
         self.assertEqual("Kastély ő", self.texts(".cm-line")[1])
         self.find("#save-map").click()
-        saved = os.path.join(OPTIONS.profile, "downloads", "kastely.map")
-        self.wait_for(lambda: os.path.exists(saved), "the saved map")
-        with open(saved, "rb") as file:
-            self.assertEqual(data, file.read())
+        self.assertEqual(data, self.downloaded("kastely.map"))
         kept = "return localStorage.getItem('kaland-studio:work') || ''"
         self.wait_for(lambda: "Kast" in DRIVER.execute_script(kept), "the work to be kept")
         DRIVER.refresh()
@@ -189,7 +186,7 @@ class StudioTest(unittest.TestCase):
 
     def downloaded(self, name):
         path = os.path.join(OPTIONS.profile, "downloads", name)
-        self.wait_for(lambda: os.path.exists(path), f"the download {name}")
+        self.wait_for(lambda: download_finished(path), f"the download {name}")
         with open(path, "rb") as file:
             return file.read()
 
@@ -276,11 +273,9 @@ class StudioTest(unittest.TestCase):
                        cwd=work, check=True, capture_output=True, timeout=60)
         self.open_map(os.path.join(work, "lamp.map"))
         for button, name in (("#publish", "lamp.html"), ("#publish-zip", "lamp.zip")):
-            published = os.path.join(OPTIONS.profile, "downloads", name)
             self.find(button).click()
-            self.wait_for(lambda: os.path.exists(published), f"the published {name}")
-            with open(os.path.join(work, name), "rb") as want, open(published, "rb") as got:
-                self.assertEqual(want.read(), got.read(), name)
+            with open(os.path.join(work, name), "rb") as want:
+                self.assertEqual(want.read(), self.downloaded(name), name)
 
     # ---- the page ----
 
