@@ -258,7 +258,7 @@ void checkRoomExits(MapCheck* check, const std::vector<std::uint32_t>& numbers, 
         const CheckedRoom& room = check->rooms[number];
         if (room.kind == Navigate) {
             bool anyExit = false;
-            std::vector<std::uint32_t> taken = takenExits(room);
+            ExitSlots taken = takenExits(room);
             for (std::uint32_t slot = 0; slot < MAX_EXITS; ++slot) {
                 char key = room.exits[slot].key;
                 anyExit = anyExit || room.exitLines[slot] != 0;

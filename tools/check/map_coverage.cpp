@@ -58,11 +58,11 @@ std::string scriptName(const std::string& path) {
 
 // "its keys: e, w", in the order of the room's exits.
 std::string roomKeys(const CheckedRoom& room) {
-    std::vector<std::uint32_t> taken = takenExits(room);
-    if (taken.empty()) return "it has no exit";
+    ExitSlots taken = takenExits(room);
+    if (taken.count == 0) return "it has no exit";
     std::string keys;
     for (std::uint32_t slot : taken) keys += (keys.empty() ? "" : ", ") + describeKey(room.exits[slot].key);
-    return std::string(taken.size() == 1 ? "its key: " : "its keys: ") + keys;
+    return std::string(taken.count == 1 ? "its key: " : "its keys: ") + keys;
 }
 
 // The runner's message for a defect, or what happened where the runner

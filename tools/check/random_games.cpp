@@ -75,17 +75,14 @@ Arrival enterRoom(RandomPlayer* player, std::uint32_t number) {
     return Arrival{chain, chain.end == ChainStops ? &roomAt(*player->check, chain.room) : nullptr};
 }
 
-// The exit slots a line typed in a room that waits for a key can take: one
-// per key, in slot order, leaving out a key an earlier exit has and keys no
-// console line can hold (a line ends at LF, and CR LF is read as LF).
+// The exit slots a line typed in a room that waits for a key can take,
+// leaving out keys no console line can hold (a line ends at LF, and CR LF
+// is read as LF).
 std::uint32_t keyedSlots(const CheckedRoom& room, std::uint32_t slots[MAX_EXITS]) {
     std::uint32_t count = 0;
-    for (std::uint32_t slot = 0; slot < MAX_EXITS; ++slot) {
+    for (std::uint32_t slot : takenExits(room)) {
         char key = room.exits[slot].key;
-        if (key == '\0' || key == '\n' || key == '\r') continue;
-        const char line[2] = {key, '\0'};
-        LineMove move = moveForLine(Navigate, room.exits, line);
-        if (move.effect == LineTakesExit && move.slot == slot) slots[count++] = slot;
+        if (key != '\n' && key != '\r') slots[count++] = slot;
     }
     return count;
 }
