@@ -74,11 +74,16 @@ std::string diagnosticLine(const std::string& name, const Diagnostic& diagnostic
     return where + ": " + severity + ": " + diagnostic.text + "\n";
 }
 
+std::string whatTakesExit(RoomKind kind, char key) {
+    if (kind == Navigate) return "key " + describeKey(key);
+    if (kind == WaitForEnter) return "Enter";
+    return "passage";
+}
+
 std::string exitTaker(const MapCheck& check, std::uint32_t room, std::uint32_t slot) {
     const CheckedRoom& checked = roomAt(check, room);
-    if (checked.kind == Navigate) return "key " + describeKey(checked.exits[slot].key) + " in " + roomName(room);
-    if (checked.kind == WaitForEnter) return "Enter in " + roomName(room);
-    return "passage " + roomName(room);
+    bool waits = checked.kind == Navigate || checked.kind == WaitForEnter;
+    return whatTakesExit(checked.kind, checked.exits[slot].key) + (waits ? " in " : " ") + roomName(room);
 }
 
 std::string explainStop(const char* mapPath, const MapCheck& check, const MapDefect& defect, std::uint32_t room,

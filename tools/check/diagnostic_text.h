@@ -33,6 +33,10 @@ std::string trimmed(const std::string& text);
 /// 2 warnings".
 std::string diagnosticSummary(const std::string& name, std::size_t errors, std::size_t warnings);
 
+/// What takes an exit of a room of `kind`: "key n" (the exit's `key`),
+/// "Enter" (a scene) or "passage".
+std::string whatTakesExit(RoomKind kind, char key);
+
 /// Who takes exit `slot` of room `room`: "key n in room 1", "Enter in room
 /// 3" (a scene) or "passage room 4".
 std::string exitTaker(const MapCheck& check, std::uint32_t room, std::uint32_t slot);

@@ -181,13 +181,6 @@ std::string coverageErrors(const char* mapPath, const CoverageReport& report) {
 
 namespace {
 
-// "key e", "Enter", "passage": what takes an exit of a room.
-std::string whatTakesExit(const CoverageNote& exit) {
-    if (exit.kind == WaitForEnter) return "Enter";
-    if (exit.kind == Automatic) return "passage";
-    return "key " + describeKey(exit.key);
-}
-
 std::string idleLineNote(const IdleLine& idle) {
     std::string what;
     if (idle.text.empty()) {
@@ -212,7 +205,8 @@ std::string coverageNotes(const char* mapPath, const CoverageReport& report) {
     for (const CoverageNote& note : report.notes) {
         notes += std::string(mapPath) + ":" + std::to_string(note.line) + ": note: ";
         notes += note.room == NO_ROOM
-                     ? "this exit is never taken: " + whatTakesExit(note) + " to " + roomName(note.target) + "\n"
+                     ? "this exit is never taken: " + whatTakesExit(note.kind, note.key) + " to " +
+                           roomName(note.target) + "\n"
                      : roomName(note.room) + " is never shown by " + report.reachedBy + "\n";
     }
     return notes + mapPath + ": rooms shown " + std::to_string(report.roomsShown) + "/" +
