@@ -14,33 +14,19 @@
 
 namespace {
 
-// The exit the game took last stays pending until the room it leads to is
-// shown: an exit whose move stops the game is never counted as taken, and
-// tells why the game stopped.
 struct Marks {
-    std::uint16_t* rooms;  // one per room of the table
-    std::size_t bytes;
-    bool exitPending;
-    std::uint32_t exitRoom;
-    std::uint32_t exitSlot;
+    ReachMarks reached;
+    std::size_t bytes;                 // of reached.rooms
     std::string script;                // the name of the script being played
     std::vector<IdleLine>* idleLines;  // where the lines that did nothing go
 };
 
-void markRoomShown(void* context, std::uint32_t room) {
-    Marks* marks = static_cast<Marks*>(context);
-    if (marks->exitPending) {
-        marks->rooms[marks->exitRoom] |= static_cast<std::uint16_t>(1u << marks->exitSlot);
-        marks->exitPending = false;
-    }
-    marks->rooms[room] |= ROOM_SHOWN_MARK;
+void onRoomShown(void* context, std::uint32_t room) {
+    markRoomShown(&static_cast<Marks*>(context)->reached, room);
 }
 
-void markExitTaken(void* context, std::uint32_t room, std::uint32_t slot) {
-    Marks* marks = static_cast<Marks*>(context);
-    marks->exitPending = true;
-    marks->exitRoom = room;
-    marks->exitSlot = slot;
+void onExitTaken(void* context, std::uint32_t room, std::uint32_t slot) {
+    markExitTaken(&static_cast<Marks*>(context)->reached, room, slot);
 }
 
 // A line read in a room that waits for a key and ignored there. A scene
@@ -72,7 +58,7 @@ std::string defectText(const MapDefect& defect) {
 }
 
 // Why the game stopped, in the map's terms: which exit of which room.
-std::string explainStop(const char* mapPath, const MapCheck& check, const MapDefect& defect, const Marks& marks) {
+std::string explainStop(const char* mapPath, const MapCheck& check, const MapDefect& defect, const ReachMarks& marks) {
     if (!marks.exitPending) return "";
     return explainStop(mapPath, check, defect, marks.exitRoom, marks.exitSlot);
 }
@@ -92,6 +78,20 @@ std::vector<std::uint32_t> countedRooms(const MapCheck& check) {
 }
 
 }  // namespace
+
+void markExitTaken(ReachMarks* marks, std::uint32_t room, std::uint32_t slot) {
+    marks->exitPending = true;
+    marks->exitRoom = room;
+    marks->exitSlot = slot;
+}
+
+void markRoomShown(ReachMarks* marks, std::uint32_t room) {
+    if (marks->exitPending) {
+        marks->rooms[marks->exitRoom] |= static_cast<std::uint16_t>(1u << marks->exitSlot);
+        marks->exitPending = false;
+    }
+    marks->rooms[room] |= ROOM_SHOWN_MARK;
+}
 
 void tallyReached(const MapCheck& check, const std::uint16_t* marks, CoverageReport* report) {
     for (std::uint32_t number : countedRooms(check)) {
@@ -124,16 +124,16 @@ namespace {
 
 void playScripts(const char* mapPath, const MapCheck& check, const std::vector<KeyScript>& scripts, Marks* marks,
                  CoverageReport* report) {
-    PlayObserver observer{markRoomShown, markExitTaken, marks, noteLineRead};
+    PlayObserver observer{onRoomShown, onExitTaken, marks, noteLineRead};
     marks->idleLines = &report->idleLines;
     for (const KeyScript& script : scripts) {
         startScriptConsole(script.bytes.data(), script.bytes.size());
-        marks->exitPending = false;
+        marks->reached.exitPending = false;
         marks->script = scriptName(script.path);
         MapDefect defect{NoDefect, 0, 0};
         if (playGame(&defect, &observer) != GameStopped) continue;
         report->stops.push_back(ScriptStop{script.path, scriptLineNumber(), defectText(defect),
-                                           explainStop(mapPath, check, defect, *marks)});
+                                           explainStop(mapPath, check, defect, marks->reached)});
     }
 }
 
@@ -152,9 +152,9 @@ CoverageReport measureCoverage(const char* name, const char* bytes, std::size_t 
         return report;
     }
     std::size_t markBytes = sizeof(std::uint16_t) * std::size_t{roomCount};
-    Marks marks{static_cast<std::uint16_t*>(allocateZeroedBlock(markBytes, false)), markBytes, false, 0, 0, "",
-                nullptr};
-    if (marks.rooms == nullptr) {
+    Marks marks{{}, markBytes, "", nullptr};
+    marks.reached.rooms = static_cast<std::uint16_t*>(allocateZeroedBlock(markBytes, false));
+    if (marks.reached.rooms == nullptr) {
         freeRooms();
         report.refusal = "not enough memory";
         return report;
@@ -162,8 +162,8 @@ CoverageReport measureCoverage(const char* name, const char* bytes, std::size_t 
     report.played = true;
     playScripts(name, check, scripts, &marks, &report);
     freeRooms();
-    tallyReached(check, marks.rooms, &report);
-    releaseZeroedBlock(marks.rooms, marks.bytes, false);
+    tallyReached(check, marks.reached.rooms, &report);
+    releaseZeroedBlock(marks.reached.rooms, marks.bytes, false);
     for (IdleLine& idle : report.idleLines) idle.roomKeys = roomKeys(roomAt(check, idle.room));
     return report;
 }
