@@ -67,11 +67,13 @@ std::string publishedWarnings(const std::string& name, const MapCheck& check) {
     return lines;
 }
 
+std::string fileAndLine(const std::string& file, std::uint64_t line) {
+    return line == 0 ? file : file + ":" + std::to_string(line);
+}
+
 std::string diagnosticLine(const std::string& name, const Diagnostic& diagnostic) {
-    std::string where = name;
-    if (diagnostic.line != 0) where += ":" + std::to_string(diagnostic.line);
     const char* severity = diagnostic.severity == Error ? "error" : diagnostic.severity == Warning ? "warning" : "note";
-    return where + ": " + severity + ": " + diagnostic.text + "\n";
+    return fileAndLine(name, diagnostic.line) + ": " + severity + ": " + diagnostic.text + "\n";
 }
 
 std::string whatTakesExit(RoomKind kind, char key) {
@@ -96,4 +98,10 @@ std::string explainStop(const char* mapPath, const MapCheck& check, const MapDef
                std::to_string(check.highestRoom);
     }
     return exit + " back to room " + std::to_string(defect.room) + ": the passages go round in a circle";
+}
+
+std::string gameStopError(const std::string& script, std::uint64_t line, const std::string& message,
+                          const std::string& cause) {
+    return fileAndLine(script, line) + ": error: " + message + (line == 0 ? " before the first line" : "") +
+           (cause.empty() ? "" : ": " + cause) + "\n";
 }

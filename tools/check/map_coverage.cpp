@@ -172,9 +172,7 @@ std::string coverageErrors(const char* mapPath, const CoverageReport& report) {
     if (!report.played) return std::string(mapPath) + ": error: the runner does not play it: " + report.refusal + "\n";
     std::string errors;
     for (const ScriptStop& stop : report.stops) {
-        std::string text = stop.message + (stop.line == 0 ? " before the first line" : "");
-        if (!stop.cause.empty()) text += ": " + stop.cause;
-        errors += scriptName(stop.path) + (stop.line == 0 ? "" : ":" + std::to_string(stop.line)) + ": error: " + text + "\n";
+        errors += gameStopError(scriptName(stop.path), stop.line, stop.message, stop.cause);
     }
     return errors;
 }

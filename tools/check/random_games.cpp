@@ -245,8 +245,6 @@ std::string randomReportText(const char* mapName, const RandomReport& report, co
 std::string randomStopError(const char* mapName, const RandomReport& report, const MapCheck& check,
                             const std::string& keysPath) {
     if (report.firstStopped == 0) return "";
-    std::string where = keysPath + (report.stoppedLines == 0 ? "" : ":" + std::to_string(report.stoppedLines));
-    std::string text = quotedMessage(report.defect) + (report.stoppedLines == 0 ? " before the first line" : "");
-    std::string cause = explainStop(mapName, check, report.defect, report.stopRoom, report.stopSlot);
-    return where + ": error: " + text + (cause.empty() ? "" : ": " + cause) + "\n";
+    return gameStopError(keysPath, report.stoppedLines, quotedMessage(report.defect),
+                         explainStop(mapName, check, report.defect, report.stopRoom, report.stopSlot));
 }
