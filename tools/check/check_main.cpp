@@ -52,12 +52,17 @@ bool checkMapFile(const std::string& path, const char* name, bool keep, std::str
     return true;
 }
 
+// What the routes lead to: every ending, or the rooms --route-to names.
+const char* routeNoun(const CheckOptions& options) {
+    return options.routeTargets.empty() ? "ending" : "room";
+}
+
 // Routes are found before the diagnostics are printed: a target that no
 // route reaches is a warning among them.
 std::vector<KeyRoute> findAskedRoutes(MapCheck* check, const CheckOptions& options) {
     if (options.routesDirectory.empty() || check->count(Error) > 0) return {};
-    if (options.routeTargets.empty()) return findRoutes(check, findEndings(*check), "ending");
-    return findRoutes(check, options.routeTargets, "room");
+    if (options.routeTargets.empty()) return findRoutes(check, findEndings(*check), routeNoun(options));
+    return findRoutes(check, options.routeTargets, routeNoun(options));
 }
 
 // Writes the routes, plays the random games and measures the scripts'
@@ -65,8 +70,8 @@ std::vector<KeyRoute> findAskedRoutes(MapCheck* check, const CheckOptions& optio
 int testLoadingMap(const char* name, const std::string& path, const std::string& bytes, const MapCheck& check,
                    const std::vector<KeyRoute>& routes, const CheckOptions& options) {
     int status = 0;
-    const char* noun = options.routeTargets.empty() ? "ending" : "room";
-    if (!options.routesDirectory.empty() && !writeRoutes(name, options.routesDirectory.c_str(), noun, routes)) {
+    if (!options.routesDirectory.empty() &&
+        !writeRoutes(name, options.routesDirectory.c_str(), routeNoun(options), routes)) {
         status = 2;
     }
     if (options.random.games > 0) {

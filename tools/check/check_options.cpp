@@ -26,19 +26,6 @@ bool setRoutesDirectory(CheckOptions* options, const char* value, std::string* e
     return true;
 }
 
-// A room number: decimal digits only, below 2^32.
-bool addRouteTarget(CheckOptions* options, const char* value, std::string* error) {
-    std::uint64_t number = 0;
-    const char* digit = value;
-    for (; *digit >= '0' && *digit <= '9' && number <= UINT32_MAX; ++digit) number = number * 10 + (*digit - '0');
-    if (digit == value || *digit != '\0' || number > UINT32_MAX) {
-        *error = "--route-to takes a room number, not '" + std::string(value) + "'";
-        return false;
-    }
-    options->routeTargets.push_back(static_cast<std::uint32_t>(number));
-    return true;
-}
-
 // A whole number from `least` to `most`, in decimal digits.
 bool readCount(const char* value, std::uint64_t least, std::uint64_t most, std::uint64_t* number) {
     std::uint64_t read = 0;
@@ -50,6 +37,17 @@ bool readCount(const char* value, std::uint64_t least, std::uint64_t most, std::
     }
     if (digit == value || *digit != '\0' || read < least) return false;
     *number = read;
+    return true;
+}
+
+// A room number: decimal digits only, below 2^32.
+bool addRouteTarget(CheckOptions* options, const char* value, std::string* error) {
+    std::uint64_t number = 0;
+    if (!readCount(value, 0, UINT32_MAX, &number)) {
+        *error = "--route-to takes a room number, not '" + std::string(value) + "'";
+        return false;
+    }
+    options->routeTargets.push_back(static_cast<std::uint32_t>(number));
     return true;
 }
 

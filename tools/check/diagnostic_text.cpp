@@ -67,18 +67,25 @@ std::string publishedWarnings(const std::string& name, const MapCheck& check) {
     return lines;
 }
 
+std::string fileAndLine(const std::string& file, std::uint64_t line) {
+    return line == 0 ? file : file + ":" + std::to_string(line);
+}
+
 std::string diagnosticLine(const std::string& name, const Diagnostic& diagnostic) {
-    std::string where = name;
-    if (diagnostic.line != 0) where += ":" + std::to_string(diagnostic.line);
     const char* severity = diagnostic.severity == Error ? "error" : diagnostic.severity == Warning ? "warning" : "note";
-    return where + ": " + severity + ": " + diagnostic.text + "\n";
+    return fileAndLine(name, diagnostic.line) + ": " + severity + ": " + diagnostic.text + "\n";
+}
+
+std::string whatTakesExit(RoomKind kind, char key) {
+    if (kind == Navigate) return "key " + describeKey(key);
+    if (kind == WaitForEnter) return "Enter";
+    return "passage";
 }
 
 std::string exitTaker(const MapCheck& check, std::uint32_t room, std::uint32_t slot) {
     const CheckedRoom& checked = roomAt(check, room);
-    if (checked.kind == Navigate) return "key " + describeKey(checked.exits[slot].key) + " in " + roomName(room);
-    if (checked.kind == WaitForEnter) return "Enter in " + roomName(room);
-    return "passage " + roomName(room);
+    bool waits = checked.kind == Navigate || checked.kind == WaitForEnter;
+    return whatTakesExit(checked.kind, checked.exits[slot].key) + (waits ? " in " : " ") + roomName(room);
 }
 
 std::string explainStop(const char* mapPath, const MapCheck& check, const MapDefect& defect, std::uint32_t room,
@@ -91,4 +98,10 @@ std::string explainStop(const char* mapPath, const MapCheck& check, const MapDef
                std::to_string(check.highestRoom);
     }
     return exit + " back to room " + std::to_string(defect.room) + ": the passages go round in a circle";
+}
+
+std::string gameStopError(const std::string& script, std::uint64_t line, const std::string& message,
+                          const std::string& cause) {
+    return fileAndLine(script, line) + ": error: " + message + (line == 0 ? " before the first line" : "") +
+           (cause.empty() ? "" : ": " + cause) + "\n";
 }

@@ -33,6 +33,14 @@ std::string trimmed(const std::string& text);
 /// 2 warnings".
 std::string diagnosticSummary(const std::string& name, std::size_t errors, std::size_t warnings);
 
+/// What takes an exit of a room of `kind`: "key n" (the exit's `key`),
+/// "Enter" (a scene) or "passage".
+std::string whatTakesExit(RoomKind kind, char key);
+
+/// "FILE:LINE", or "FILE" alone for line 0: the file as a whole, or a
+/// script before its first line.
+std::string fileAndLine(const std::string& file, std::uint64_t line);
+
 /// Who takes exit `slot` of room `room`: "key n in room 1", "Enter in room
 /// 3" (a scene) or "passage room 4".
 std::string exitTaker(const MapCheck& check, std::uint32_t room, std::uint32_t slot);
@@ -44,6 +52,12 @@ std::string exitTaker(const MapCheck& check, std::uint32_t room, std::uint32_t s
 /// other defects.
 std::string explainStop(const char* mapPath, const MapCheck& check, const MapDefect& defect, std::uint32_t room,
                         std::uint32_t slot);
+
+/// The error for a game the map stopped after line `line` of `script`
+/// (0: before the first), as --cover and --random give it:
+/// "SCRIPT:LINE: error: MESSAGE: CAUSE", without ": CAUSE" when it is empty.
+std::string gameStopError(const std::string& script, std::uint64_t line, const std::string& message,
+                          const std::string& cause);
 
 /// What kaland-publish shows of the diagnostics of a map the runner loads:
 /// each warning with the notes of what follows from it, as kaland-check

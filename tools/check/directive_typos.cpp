@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "diagnostic_text.h"
 #include "map_directives.h"
 
 namespace {
@@ -47,7 +48,7 @@ std::string linesBelow(std::uint32_t count, bool text) {
 }  // namespace
 
 std::string describeMovedLines(const MovedLines& moved, std::uint32_t room) {
-    std::string name = "room " + std::to_string(room);
+    std::string name = roomName(room);
     std::vector<std::string> parts;
     if (moved.storedLines != 0) {
         parts.push_back(linesBelow(moved.storedLines, true) + (moved.storedLines == 1 ? " is" : " are") +

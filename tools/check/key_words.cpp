@@ -1,5 +1,6 @@
 #include "key_words.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "text_bytes.h"
@@ -31,20 +32,29 @@ const char LATIN_LETTERS[] =
     "aaaaaaccccccccddddeeeeeeeeeegggggggghhhhiiiiiiiiiiiijjkkkllllllllll"
     "nnnnnnnnnoooooooorrrrrrssssssssttttttuuuuuuuuuuuuwwyyyzzzzzzs";
 
-// The next '[' or '(' at or after `at`; `length` when there is none. Most
-// text has neither, and memchr passes over it quickly.
-std::size_t nextBracket(const char* text, std::size_t length, std::size_t at) {
-    const void* square = std::memchr(text + at, '[', length - at);
-    const void* round = std::memchr(text + at, '(', length - at);
-    const char* found = static_cast<const char*>(square == nullptr || (round != nullptr && round < square) ? round : square);
-    return found == nullptr ? length : static_cast<std::size_t>(found - text);
+// The next `bracket` at or after `at`; `length` when there is none. Most
+// text has no brackets, and memchr passes over it quickly.
+std::size_t nextBracket(const char* text, std::size_t length, std::size_t at, char bracket) {
+    const void* found = at < length ? std::memchr(text + at, bracket, length - at) : nullptr;
+    return found == nullptr ? length : static_cast<std::size_t>(static_cast<const char*>(found) - text);
 }
 
 }  // namespace
 
 void findNamedKeys(const char* text, std::size_t length, void (*named)(void* context, char key, std::size_t offset),
                    void* context) {
-    for (std::size_t at = nextBracket(text, length, 0); at + 2 < length; at = nextBracket(text, length, at + 1)) {
+    // The next '[' and the next '(' are each looked for once, so that a line
+    // full of one of them is not searched again for the other at every one.
+    std::size_t square = nextBracket(text, length, 0, '[');
+    std::size_t round = nextBracket(text, length, 0, '(');
+    for (;;) {
+        std::size_t at = std::min(square, round);
+        if (at + 2 >= length) break;
+        if (at == square) {
+            square = nextBracket(text, length, at + 1, '[');
+        } else {
+            round = nextBracket(text, length, at + 1, '(');
+        }
         char open = text[at];
         char close = open == '[' ? ']' : ')';
         unsigned char key = static_cast<unsigned char>(text[at + 1]);

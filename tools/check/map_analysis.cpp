@@ -258,7 +258,7 @@ void checkRoomExits(MapCheck* check, const std::vector<std::uint32_t>& numbers, 
         const CheckedRoom& room = check->rooms[number];
         if (room.kind == Navigate) {
             bool anyExit = false;
-            std::vector<std::uint32_t> taken = takenExits(room);
+            ExitSlots taken = takenExits(room);
             for (std::uint32_t slot = 0; slot < MAX_EXITS; ++slot) {
                 char key = room.exits[slot].key;
                 anyExit = anyExit || room.exitLines[slot] != 0;
@@ -357,32 +357,34 @@ void buildMapModel(MapCheck* check, const std::vector<std::uint32_t>& numbers) {
     check->finishing = findFinishing(*check);
 }
 
+// The diagnostics that need the whole map, once the model is built.
+void reportWholeMap(MapCheck* check, const std::vector<std::uint32_t>& numbers) {
+    WarningCauses causes;
+    checkUndescribedTargets(check, numbers, &causes);
+    addMisspeltEndings(*check, &causes);
+    checkExitTargets(check, numbers);
+    checkAutomaticCircles(check, numbers);
+    checkRoomExits(check, numbers, &causes);
+    checkNamedKeys(check);
+    if (check->hasStart) {
+        traceConsequences(*check, &causes);
+        checkReachability(check, numbers, causes);
+    } else {
+        check->report(check->highestRoomLine, Warning,
+                      "no room has a description: the runner shows nothing and the game ends at once");
+    }
+}
+
 }  // namespace
 
 void analyseMap(MapCheck* check) {
-    // After a defect the rest of its room was passed over, so warnings about
-    // the whole map would mostly echo the defect: they wait until the map
-    // loads. The model is still built, for the picture.
-    bool loads = check->count(Error) == 0;
-    std::size_t lineDiagnostics = check->diagnostics.size();
     if (check->roomCount != 0) {
         std::vector<std::uint32_t> numbers = sortedRoomNumbers(*check);
         buildMapModel(check, numbers);
-        WarningCauses causes;
-        checkUndescribedTargets(check, numbers, &causes);
-        addMisspeltEndings(*check, &causes);
-        checkExitTargets(check, numbers);
-        checkAutomaticCircles(check, numbers);
-        checkRoomExits(check, numbers, &causes);
-        checkNamedKeys(check);
-        if (check->hasStart) {
-            traceConsequences(*check, &causes);
-            checkReachability(check, numbers, causes);
-        } else {
-            check->report(check->highestRoomLine, Warning,
-                          "no room has a description: the runner shows nothing and the game ends at once");
-        }
+        // After a defect the rest of its room was passed over, so warnings
+        // about the whole map would mostly echo the defect: they wait until
+        // the map loads. The model is still built, for the picture.
+        if (check->count(Error) == 0) reportWholeMap(check, numbers);
     }
-    if (!loads) check->diagnostics.resize(lineDiagnostics);
     sortDiagnostics(check);
 }

@@ -14,33 +14,19 @@
 
 namespace {
 
-// The exit the game took last stays pending until the room it leads to is
-// shown: an exit whose move stops the game is never counted as taken, and
-// tells why the game stopped.
 struct Marks {
-    std::uint16_t* rooms;  // one per room of the table
-    std::size_t bytes;
-    bool exitPending;
-    std::uint32_t exitRoom;
-    std::uint32_t exitSlot;
+    ReachMarks reached;
+    std::size_t bytes;                 // of reached.rooms
     std::string script;                // the name of the script being played
     std::vector<IdleLine>* idleLines;  // where the lines that did nothing go
 };
 
-void markRoomShown(void* context, std::uint32_t room) {
-    Marks* marks = static_cast<Marks*>(context);
-    if (marks->exitPending) {
-        marks->rooms[marks->exitRoom] |= static_cast<std::uint16_t>(1u << marks->exitSlot);
-        marks->exitPending = false;
-    }
-    marks->rooms[room] |= ROOM_SHOWN_MARK;
+void onRoomShown(void* context, std::uint32_t room) {
+    markRoomShown(&static_cast<Marks*>(context)->reached, room);
 }
 
-void markExitTaken(void* context, std::uint32_t room, std::uint32_t slot) {
-    Marks* marks = static_cast<Marks*>(context);
-    marks->exitPending = true;
-    marks->exitRoom = room;
-    marks->exitSlot = slot;
+void onExitTaken(void* context, std::uint32_t room, std::uint32_t slot) {
+    markExitTaken(&static_cast<Marks*>(context)->reached, room, slot);
 }
 
 // A line read in a room that waits for a key and ignored there. A scene
@@ -58,11 +44,11 @@ std::string scriptName(const std::string& path) {
 
 // "its keys: e, w", in the order of the room's exits.
 std::string roomKeys(const CheckedRoom& room) {
-    std::vector<std::uint32_t> taken = takenExits(room);
-    if (taken.empty()) return "it has no exit";
+    ExitSlots taken = takenExits(room);
+    if (taken.count == 0) return "it has no exit";
     std::string keys;
     for (std::uint32_t slot : taken) keys += (keys.empty() ? "" : ", ") + describeKey(room.exits[slot].key);
-    return std::string(taken.size() == 1 ? "its key: " : "its keys: ") + keys;
+    return std::string(taken.count == 1 ? "its key: " : "its keys: ") + keys;
 }
 
 // The runner's message for a defect, or what happened where the runner
@@ -72,7 +58,7 @@ std::string defectText(const MapDefect& defect) {
 }
 
 // Why the game stopped, in the map's terms: which exit of which room.
-std::string explainStop(const char* mapPath, const MapCheck& check, const MapDefect& defect, const Marks& marks) {
+std::string explainStop(const char* mapPath, const MapCheck& check, const MapDefect& defect, const ReachMarks& marks) {
     if (!marks.exitPending) return "";
     return explainStop(mapPath, check, defect, marks.exitRoom, marks.exitSlot);
 }
@@ -92,6 +78,20 @@ std::vector<std::uint32_t> countedRooms(const MapCheck& check) {
 }
 
 }  // namespace
+
+void markExitTaken(ReachMarks* marks, std::uint32_t room, std::uint32_t slot) {
+    marks->exitPending = true;
+    marks->exitRoom = room;
+    marks->exitSlot = slot;
+}
+
+void markRoomShown(ReachMarks* marks, std::uint32_t room) {
+    if (marks->exitPending) {
+        marks->rooms[marks->exitRoom] |= static_cast<std::uint16_t>(1u << marks->exitSlot);
+        marks->exitPending = false;
+    }
+    marks->rooms[room] |= ROOM_SHOWN_MARK;
+}
 
 void tallyReached(const MapCheck& check, const std::uint16_t* marks, CoverageReport* report) {
     for (std::uint32_t number : countedRooms(check)) {
@@ -124,16 +124,16 @@ namespace {
 
 void playScripts(const char* mapPath, const MapCheck& check, const std::vector<KeyScript>& scripts, Marks* marks,
                  CoverageReport* report) {
-    PlayObserver observer{markRoomShown, markExitTaken, marks, noteLineRead};
+    PlayObserver observer{onRoomShown, onExitTaken, marks, noteLineRead};
     marks->idleLines = &report->idleLines;
     for (const KeyScript& script : scripts) {
         startScriptConsole(script.bytes.data(), script.bytes.size());
-        marks->exitPending = false;
+        marks->reached.exitPending = false;
         marks->script = scriptName(script.path);
         MapDefect defect{NoDefect, 0, 0};
         if (playGame(&defect, &observer) != GameStopped) continue;
         report->stops.push_back(ScriptStop{script.path, scriptLineNumber(), defectText(defect),
-                                           explainStop(mapPath, check, defect, *marks)});
+                                           explainStop(mapPath, check, defect, marks->reached)});
     }
 }
 
@@ -152,9 +152,9 @@ CoverageReport measureCoverage(const char* name, const char* bytes, std::size_t 
         return report;
     }
     std::size_t markBytes = sizeof(std::uint16_t) * std::size_t{roomCount};
-    Marks marks{static_cast<std::uint16_t*>(allocateZeroedBlock(markBytes, false)), markBytes, false, 0, 0, "",
-                nullptr};
-    if (marks.rooms == nullptr) {
+    Marks marks{{}, markBytes, "", nullptr};
+    marks.reached.rooms = static_cast<std::uint16_t*>(allocateZeroedBlock(markBytes, false));
+    if (marks.reached.rooms == nullptr) {
         freeRooms();
         report.refusal = "not enough memory";
         return report;
@@ -162,8 +162,8 @@ CoverageReport measureCoverage(const char* name, const char* bytes, std::size_t 
     report.played = true;
     playScripts(name, check, scripts, &marks, &report);
     freeRooms();
-    tallyReached(check, marks.rooms, &report);
-    releaseZeroedBlock(marks.rooms, marks.bytes, false);
+    tallyReached(check, marks.reached.rooms, &report);
+    releaseZeroedBlock(marks.reached.rooms, marks.bytes, false);
     for (IdleLine& idle : report.idleLines) idle.roomKeys = roomKeys(roomAt(check, idle.room));
     return report;
 }
@@ -172,21 +172,12 @@ std::string coverageErrors(const char* mapPath, const CoverageReport& report) {
     if (!report.played) return std::string(mapPath) + ": error: the runner does not play it: " + report.refusal + "\n";
     std::string errors;
     for (const ScriptStop& stop : report.stops) {
-        std::string text = stop.message + (stop.line == 0 ? " before the first line" : "");
-        if (!stop.cause.empty()) text += ": " + stop.cause;
-        errors += scriptName(stop.path) + (stop.line == 0 ? "" : ":" + std::to_string(stop.line)) + ": error: " + text + "\n";
+        errors += gameStopError(scriptName(stop.path), stop.line, stop.message, stop.cause);
     }
     return errors;
 }
 
 namespace {
-
-// "key e", "Enter", "passage": what takes an exit of a room.
-std::string whatTakesExit(const CoverageNote& exit) {
-    if (exit.kind == WaitForEnter) return "Enter";
-    if (exit.kind == Automatic) return "passage";
-    return "key " + describeKey(exit.key);
-}
 
 std::string idleLineNote(const IdleLine& idle) {
     std::string what;
@@ -212,7 +203,8 @@ std::string coverageNotes(const char* mapPath, const CoverageReport& report) {
     for (const CoverageNote& note : report.notes) {
         notes += std::string(mapPath) + ":" + std::to_string(note.line) + ": note: ";
         notes += note.room == NO_ROOM
-                     ? "this exit is never taken: " + whatTakesExit(note) + " to " + roomName(note.target) + "\n"
+                     ? "this exit is never taken: " + whatTakesExit(note.kind, note.key) + " to " +
+                           roomName(note.target) + "\n"
                      : roomName(note.room) + " is never shown by " + report.reachedBy + "\n";
     }
     return notes + mapPath + ": rooms shown " + std::to_string(report.roomsShown) + "/" +

@@ -72,6 +72,23 @@ CoverageReport measureCoverage(const char* name, const char* bytes, std::size_t 
 /// once the room was shown, and bit S once its exit slot S was taken.
 constexpr std::uint16_t ROOM_SHOWN_MARK = 1u << 15;
 
+/// The marks games leave as they are played (by scripts or at random). The
+/// exit taken last stays pending until the room it leads to is shown: an
+/// exit whose move stops the game is never counted as taken, and tells why
+/// the game stopped.
+struct ReachMarks {
+    std::uint16_t* rooms = nullptr;  // one per room of the table
+    bool exitPending = false;
+    std::uint32_t exitRoom = 0;
+    std::uint32_t exitSlot = 0;
+};
+
+/// The game takes exit `slot` of `room`: it is pending until a room is shown.
+void markExitTaken(ReachMarks* marks, std::uint32_t room, std::uint32_t slot);
+
+/// The game shows `room`: it is marked, and the exit pending is taken.
+void markRoomShown(ReachMarks* marks, std::uint32_t room);
+
 /// Counts the marks against `check` as measureCoverage counts what scripts
 /// reach, into `report` (its notes, and the numbers shown and counted).
 void tallyReached(const MapCheck& check, const std::uint16_t* marks, CoverageReport* report);

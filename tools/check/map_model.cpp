@@ -81,15 +81,18 @@ std::uint64_t roomLine(const MapCheck& check, std::uint32_t number) {
 
 // A slot can be taken when the line that types its key (an empty line for a
 // slot without one) moves the player through that very slot.
-std::vector<std::uint32_t> takenExits(const CheckedRoom& room) {
-    if (room.kind == Automatic) return {FIRST_EXIT};
-    std::vector<std::uint32_t> slots;
+ExitSlots takenExits(const CheckedRoom& room) {
+    ExitSlots taken;
+    if (room.kind == Automatic) {
+        taken.slots[taken.count++] = FIRST_EXIT;
+        return taken;
+    }
     for (std::uint32_t slot = 0; slot < MAX_EXITS; ++slot) {
         const char line[2] = {room.exits[slot].key, '\0'};
         LineMove move = moveForLine(room.kind, room.exits, line);
-        if (move.effect == LineTakesExit && move.slot == slot) slots.push_back(slot);
+        if (move.effect == LineTakesExit && move.slot == slot) taken.slots[taken.count++] = slot;
     }
-    return slots;
+    return taken;
 }
 
 std::vector<std::uint32_t> findEndings(const MapCheck& check) {

@@ -106,11 +106,20 @@ const CheckedRoom& roomAt(const MapCheck& check, std::uint32_t number);
 /// else the exit line that first leads there, else the line that set its kind.
 std::uint64_t roomLine(const MapCheck& check, std::uint32_t number);
 
+/// Exit slots of one room, in slot order, held in place: the searches ask
+/// for them at every room they pass.
+struct ExitSlots {
+    std::uint32_t slots[MAX_EXITS] = {};
+    std::uint32_t count = 0;
+    const std::uint32_t* begin() const { return slots; }
+    const std::uint32_t* end() const { return slots + count; }
+};
+
 /// The exit slots a player can actually take from a room, by the rules of a
 /// move: every key of a Navigate room (the first exit of a key wins), the
 /// first exit of an Automatic or WaitForEnter room, nothing from a GameOver
 /// room. In slot order.
-std::vector<std::uint32_t> takenExits(const CheckedRoom& room);
+ExitSlots takenExits(const CheckedRoom& room);
 
 /// The GameOver rooms of the map, lowest number first.
 std::vector<std::uint32_t> findEndings(const MapCheck& check);

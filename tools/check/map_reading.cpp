@@ -33,12 +33,11 @@ struct Reading {
     bool sawHeading = false;
     std::uint64_t textEndedAt = 0;
     IgnoredRun ignored;
-    std::uint64_t previousPhysicalLine = 0;
+    std::uint64_t previousPhysicalLine = 0;  // 0: no line read yet
     std::uint64_t lastCutLine = 0;
     std::uint64_t lastNulLine = 0;
     std::size_t firstLineCutWarning = SIZE_MAX;  // index of the long-line warning on line 1
     bool firstLineHasLoneCarriageReturn = false;
-    bool anyLine = false;
     MapFacts facts;
     MovedSpan moved;
 };
@@ -151,7 +150,6 @@ void checkBytes(Reading* reading, const MapLine& line, MapLineKind kind) {
                       "of 511 bytes, each read as a line of its own");
     }
     reading->previousPhysicalLine = line.physicalLine;
-    reading->anyLine = true;
     if (line.physicalLine == 1 && !reading->firstLineHasLoneCarriageReturn) {
         reading->firstLineHasLoneCarriageReturn = hasLoneCarriageReturn(line);
     }
@@ -465,7 +463,7 @@ void readMapForCheck(MapLineReader* reader, std::uint64_t machineMemory, MapChec
         check->report(reader->physicalLine, Warning,
                       "0x1A byte (Ctrl-Z): the runner ignores everything after it");
     }
-    if (check->highestRoom == 0 && !reading.anyLine) {
+    if (check->highestRoom == 0 && reading.previousPhysicalLine == 0) {
         // No line to point at: the message is about the file.
         check->report(0, Error,
                       quotedMessage(MapDefect{NoRoomAboveZero, 0, 0}) +

@@ -56,3 +56,11 @@ bool replaceFile(const std::string& path, const std::string& bytes, std::string*
     std::remove(temporary.c_str());
     return false;
 }
+
+bool writeCheckerFile(const std::string& path, const std::string& bytes) {
+    std::string error;
+    if (replaceFile(path, bytes, &error)) return true;
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s: error: cannot write: %s\n", path.c_str(), error.c_str());
+    return false;
+}

@@ -11,3 +11,8 @@
 /// with the reason in `error` (the system's words, such as "Permission
 /// denied"), for the caller to say what could not be written.
 bool replaceFile(const std::string& path, const std::string& bytes, std::string* error);
+
+/// replaceFile for kaland-check: a failure is told on standard error as
+/// "PATH: error: cannot write: REASON", after what standard output holds so
+/// far. Returns whether the file was written.
+bool writeCheckerFile(const std::string& path, const std::string& bytes);

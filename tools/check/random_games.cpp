@@ -11,27 +11,17 @@
 
 namespace {
 
-// The model as the passage rules walk it, marking what is reached: a
-// passage's exit counts as taken once the room it leads to is shown.
+// The model as the passage rules walk it, marking what is reached.
 struct MarkingRooms : CheckedRooms {
-    std::uint16_t* marks;        // ROOM_SHOWN_MARK and the exit slots taken, per room
+    ReachMarks reached;
     std::uint32_t* chainMarks;   // per room: `chain` when entered in the chain being followed
     std::uint32_t chain;
-    bool exitPending;
-    std::uint32_t exitRoom;
-    std::uint32_t exitSlot;
 
     bool enteredSinceLine(std::uint32_t room) const { return chainMarks[room] == chain; }
-    void takeExit(std::uint32_t room, std::uint32_t slot) {
-        exitPending = true;
-        exitRoom = room;
-        exitSlot = slot;
-    }
+    void takeExit(std::uint32_t room, std::uint32_t slot) { markExitTaken(&reached, room, slot); }
     void enter(std::uint32_t room) {
         chainMarks[room] = chain;
-        if (exitPending) marks[exitRoom] |= static_cast<std::uint16_t>(1u << exitSlot);
-        exitPending = false;
-        marks[room] |= ROOM_SHOWN_MARK;
+        markRoomShown(&reached, room);
     }
 };
 
@@ -59,7 +49,7 @@ Arrival enterRoom(RandomPlayer* player, std::uint32_t number) {
     MarkingRooms& rooms = player->rooms;
     const CheckedRoom& room = roomAt(*player->check, number);
     if (room.kind != Automatic) {
-        rooms.marks[number] |= ROOM_SHOWN_MARK;
+        rooms.reached.rooms[number] |= ROOM_SHOWN_MARK;
         return Arrival{PassageChain{ChainStops, number, 0}, &room};
     }
     auto known = player->chains.find(number);
@@ -68,24 +58,21 @@ Arrival enterRoom(RandomPlayer* player, std::uint32_t number) {
         chain = known->second;
     } else {
         ++rooms.chain;
-        rooms.exitPending = false;
+        rooms.reached.exitPending = false;
         chain = enterAndFollowPassages(rooms, number);
         player->chains.emplace(number, chain);
     }
     return Arrival{chain, chain.end == ChainStops ? &roomAt(*player->check, chain.room) : nullptr};
 }
 
-// The exit slots a line typed in a room that waits for a key can take: one
-// per key, in slot order, leaving out a key an earlier exit has and keys no
-// console line can hold (a line ends at LF, and CR LF is read as LF).
+// The exit slots a line typed in a room that waits for a key can take,
+// leaving out keys no console line can hold (a line ends at LF, and CR LF
+// is read as LF).
 std::uint32_t keyedSlots(const CheckedRoom& room, std::uint32_t slots[MAX_EXITS]) {
     std::uint32_t count = 0;
-    for (std::uint32_t slot = 0; slot < MAX_EXITS; ++slot) {
+    for (std::uint32_t slot : takenExits(room)) {
         char key = room.exits[slot].key;
-        if (key == '\0' || key == '\n' || key == '\r') continue;
-        const char line[2] = {key, '\0'};
-        LineMove move = moveForLine(Navigate, room.exits, line);
-        if (move.effect == LineTakesExit && move.slot == slot) slots[count++] = slot;
+        if (key != '\n' && key != '\r') slots[count++] = slot;
     }
     return count;
 }
@@ -145,7 +132,7 @@ GameResult playRandomGame(RandomPlayer* player, RandomDraw* draw, std::uint64_t 
         ++lines;
         std::uint32_t target = room.exits[slot].target;
         if (target >= check.roomCount) return stopGame(stop, RoomMissing, target, number, slot, lines);
-        player->rooms.marks[number] |= static_cast<std::uint16_t>(1u << slot);
+        player->rooms.reached.rooms[number] |= static_cast<std::uint16_t>(1u << slot);
         arrival = enterRoom(player, target);
     }
 }
@@ -208,13 +195,13 @@ RandomReport playRandomGames(const MapCheck& check, const RandomOptions& options
     if (marks != nullptr && chainMarks != nullptr) {
         RandomPlayer player{&check, {}, {}, {}, {}, {}};
         player.rooms.check = &check;
-        player.rooms.marks = static_cast<std::uint16_t*>(marks);
+        player.rooms.reached.rooms = static_cast<std::uint16_t*>(marks);
         player.rooms.chainMarks = static_cast<std::uint32_t*>(chainMarks);
         if (check.hasStart) runGames(&player, options, &report);
         for (std::uint32_t ending : findEndings(check)) player.endings[ending] += 0;
         report.endings = roomCounts(player.endings);
         report.stuck = roomCounts(player.stuck);
-        tallyReached(check, player.rooms.marks, &report.reached);
+        tallyReached(check, player.rooms.reached.rooms, &report.reached);
         report.played = true;
         report.reached.played = true;
     }
@@ -258,8 +245,6 @@ std::string randomReportText(const char* mapName, const RandomReport& report, co
 std::string randomStopError(const char* mapName, const RandomReport& report, const MapCheck& check,
                             const std::string& keysPath) {
     if (report.firstStopped == 0) return "";
-    std::string where = keysPath + (report.stoppedLines == 0 ? "" : ":" + std::to_string(report.stoppedLines));
-    std::string text = quotedMessage(report.defect) + (report.stoppedLines == 0 ? " before the first line" : "");
-    std::string cause = explainStop(mapName, check, report.defect, report.stopRoom, report.stopSlot);
-    return where + ": error: " + text + (cause.empty() ? "" : ": " + cause) + "\n";
+    return gameStopError(keysPath, report.stoppedLines, quotedMessage(report.defect),
+                         explainStop(mapName, check, report.defect, report.stopRoom, report.stopSlot));
 }

@@ -31,13 +31,6 @@ bool makeFolder(const char* directory) {
     return false;
 }
 
-bool writeFile(const std::string& path, const std::string& bytes) {
-    std::string error;
-    if (replaceFile(path, bytes, &error)) return true;
-    std::fprintf(stderr, "%s: error: cannot write: %s\n", path.c_str(), error.c_str());
-    return false;
-}
-
 }  // namespace
 
 bool writeRoutes(const char* mapPath, const char* directory, const char* noun, const std::vector<KeyRoute>& routes) {
@@ -45,7 +38,7 @@ bool writeRoutes(const char* mapPath, const char* directory, const char* noun, c
     bool written = true;
     for (const KeyRoute& route : routes) {
         std::string path = std::string(directory) + "/" + noun + "-" + std::to_string(route.room) + ".keys";
-        if (!writeFile(path, route.script)) {
+        if (!writeCheckerFile(path, route.script)) {
             written = false;
             continue;
         }

@@ -265,8 +265,7 @@ std::string describeDifference(const Transcript& transcript, const std::string& 
     if (actual != expectedOutput) {
         std::size_t offset = firstDifference(expectedOutput, actual);
         Origin origin = findOrigin(transcript, offset, expectedOutput, check, mapBytes);
-        report += names.script + (origin.scriptLine == 0 ? "" : ":" + std::to_string(origin.scriptLine)) +
-                  ": the output differs from " + names.expected +
+        report += fileAndLine(names.script, origin.scriptLine) + ": the output differs from " + names.expected +
                   (origin.scriptLine == 0 ? " before the first line" : " after this line");
         if (origin.mapLine == 0) {
             report += ": " + origin.what + "\n";

@@ -47,11 +47,8 @@ int blessScripts(const char* mapName, const std::string& bytes, const std::vecto
     TranscriptMap map = loadTranscriptMap(bytes.data(), bytes.size());
     for (const KeyScript& script : read) {
         Transcript transcript = playTranscript(map, script.bytes);
-        std::string path = expectedPath(script.path);
-        std::string error;
-        if (!replaceFile(path, formatExpectedFile(transcript.output.bytes, transcript.status), &error)) {
-            std::fflush(stdout);
-            std::fprintf(stderr, "%s: error: cannot write: %s\n", path.c_str(), error.c_str());
+        std::string file = formatExpectedFile(transcript.output.bytes, transcript.status);
+        if (!writeCheckerFile(expectedPath(script.path), file)) {
             status = 2;
             continue;
         }
@@ -97,11 +94,7 @@ int playRandom(const char* mapName, const std::string& mapPath, const MapCheck& 
     RandomReport report = playRandomGames(check, options);
     std::string keysPath = randomKeysPath(mapPath, options.seed);
     int status = report.stoppedGames > 0 ? 1 : 0;
-    std::string error;
-    if (report.firstStopped != 0 && !replaceFile(keysPath, report.stoppedKeys, &error)) {
-        std::fprintf(stderr, "%s: error: cannot write: %s\n", keysPath.c_str(), error.c_str());
-        status = 2;
-    }
+    if (report.firstStopped != 0 && !writeCheckerFile(keysPath, report.stoppedKeys)) status = 2;
     std::fputs(randomReportText(mapName, report, options, check, keysPath).c_str(), stdout);
     std::fflush(stdout);
     std::fputs(randomStopError(mapName, report, check, keysPath).c_str(), stderr);
