@@ -87,11 +87,8 @@ function makeKalandEngine(module) {
   }
 
   // The language the loaded map declares on its #lang line, as a language
-  // tag; '' when it declares none, or when the engine cannot tell
-  // (knowsMapLanguage says which).
-  const knowsMapLanguage = typeof module._kaland_map_language === 'function';
+  // tag; '' when it declares none.
   function mapLanguage() {
-    if (!knowsMapLanguage) return '';
     return new TextDecoder('latin1').decode(terminatedText(module._kaland_map_language())).trim();
   }
 
@@ -99,8 +96,7 @@ function makeKalandEngine(module) {
   // engine's decision for the whole map, as a TextDecoder label.
   const encoding = () => new TextDecoder('latin1').decode(terminatedText(module._kaland_map_encoding()));
 
-  return {load, play, playSince, startText, mapTitle, mapAuthor, mapBlurb, explain, mapLanguage, knowsMapLanguage,
-          encoding};
+  return {load, play, playSince, startText, mapTitle, mapAuthor, mapBlurb, explain, mapLanguage, encoding};
 }
 
 if (typeof module === 'object' && module.exports) module.exports = {makeKalandEngine, KalandGameState};

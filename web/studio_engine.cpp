@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -434,13 +435,7 @@ EMSCRIPTEN_KEEPALIVE const std::uint32_t* studio_tokens() {
 EMSCRIPTEN_KEEPALIVE const char* studio_dot(std::size_t maxItems) {
     std::vector<std::uint64_t> edgeLines;
     std::string dot = drawMap(studio.check, studio.name, &edgeLines);
-    std::vector<std::uint32_t> drawn;
-    for (const auto& entry : studio.check.rooms) {
-        if (entry.second.descriptionLine != 0) drawn.push_back(entry.first);
-    }
-    for (const auto& entry : studio.check.reachedBy) drawn.push_back(entry.first);
-    std::sort(drawn.begin(), drawn.end());
-    drawn.erase(std::unique(drawn.begin(), drawn.end()), drawn.end());
+    std::set<std::uint32_t> drawn = roomsDrawn(studio.check);
     if (drawn.size() + edgeLines.size() > maxItems) {
         return answer("{\"tooLarge\":true,\"rooms\":" + std::to_string(drawn.size()) +
                       ",\"edges\":" + std::to_string(edgeLines.size()) + "}");

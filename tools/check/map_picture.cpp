@@ -33,9 +33,20 @@ std::string edgeLabel(const CheckedRoom& room, std::uint32_t slot) {
     return graphvizEscaped(describeKey(room.exits[slot].key));
 }
 
-// The rooms drawn: every room with a description, every room a player can
-// reach, and every room of the table an exit of a drawn room leads to, so
-// that each edge ends at a node of its own.
+std::string nodeLine(const MapCheck& check, std::uint32_t number) {
+    const CheckedRoom& room = roomAt(check, number);
+    std::string node = "  " + roomNodeName(number) + " [label=\"" + std::to_string(number);
+    if (room.descriptionLine != 0) {
+        node += "\\n" + labelText(room.firstLine, check.encoding) + "\", " + nodeStyle(room);
+    } else {
+        node += "\\n(no description)\", shape=octagon, color=red, fontcolor=red";
+    }
+    if (check.hasStart && number == check.startRoom) node += ", penwidth=2";
+    return node + "];\n";
+}
+
+}  // namespace
+
 std::set<std::uint32_t> roomsDrawn(const MapCheck& check) {
     std::set<std::uint32_t> drawn;
     for (const auto& entry : check.rooms) {
@@ -53,20 +64,6 @@ std::set<std::uint32_t> roomsDrawn(const MapCheck& check) {
     }
     return drawn;
 }
-
-std::string nodeLine(const MapCheck& check, std::uint32_t number) {
-    const CheckedRoom& room = roomAt(check, number);
-    std::string node = "  " + roomNodeName(number) + " [label=\"" + std::to_string(number);
-    if (room.descriptionLine != 0) {
-        node += "\\n" + labelText(room.firstLine, check.encoding) + "\", " + nodeStyle(room);
-    } else {
-        node += "\\n(no description)\", shape=octagon, color=red, fontcolor=red";
-    }
-    if (check.hasStart && number == check.startRoom) node += ", penwidth=2";
-    return node + "];\n";
-}
-
-}  // namespace
 
 std::string roomNodeName(std::uint32_t room) {
     return "r" + std::to_string(room);

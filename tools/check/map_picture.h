@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,11 @@
 /// each edge in the order the graph lists them (0 for the arrow into the
 /// start room), so that a drawing's edges can be traced back to the map.
 std::string drawMap(const MapCheck& check, const std::string& name, std::vector<std::uint64_t>* edgeLines = nullptr);
+
+/// The rooms the graph draws: every room with a description, every room a
+/// player can reach, and every room of the table an exit of a drawn room
+/// leads to, so that each edge ends at a node of its own.
+std::set<std::uint32_t> roomsDrawn(const MapCheck& check);
 
 /// The name of a room's node in the graph: r12.
 std::string roomNodeName(std::uint32_t room);
