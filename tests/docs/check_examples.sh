@@ -45,13 +45,13 @@ ln -s "$checker" "$scratch/build/kaland-check"
 cp "$source_dir/zelmor.map" "$source_dir/zelmor.walkthrough" "$scratch/share/"
 cp -R "$examples" "$scratch/share/examples"
 # kaland-publish finds its template beside itself: a copy of the program,
-# and a template made from web/page.html without scripts, which is all that
+# and a template made from web/player/page.html without scripts, which is all that
 # publishing looks at.
 if [[ -x $(dirname "$kaland")/kaland-publish ]]; then
   cp "$(dirname "$kaland")/kaland-publish" "$scratch/bin/kaland-publish"
   ln -s "$scratch/bin/kaland-publish" "$scratch/build/kaland-publish"
   : >"$scratch/empty"
-  python3 "$source_dir/web/build_page.py" --template "$source_dir/web/page.html" --style "$scratch/empty" \
+  python3 "$source_dir/web/player/build_page.py" --template "$source_dir/web/player/page.html" --style "$scratch/empty" \
     --script "$scratch/empty" --map "$source_dir/zelmor.map" --output "$scratch/bin/kaland.html" ||
     { echo "cannot make a page template"; exit 1; }
 fi

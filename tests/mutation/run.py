@@ -6,7 +6,8 @@ reports which of them the tests let pass.
                           [--files REGEX] [--list] [--only N,N...]
                           [-- TEST COMMAND...]
 
-The core sources are every .cpp and .h file under src/, found at run time.
+The core sources are every .cpp and .h file of the runner (src/text, src/world,
+src/play, src/console and src/driver), found at run time.
 The faults (mutants) are:
   comparison  < <= > >= with the boundary moved (< to <=) or turned round
               (< to >=); == and != swapped
@@ -621,9 +622,12 @@ class Sources:
 
 # ---------------------------------------------------------------------------
 
+CORE_FOLDERS = ("text", "world", "play", "console", "driver")
+
+
 def core_sources(pattern):
     found = []
-    for folder, _, files in os.walk(os.path.join(ROOT, "src")):
+    for folder, _, files in (entry for core in CORE_FOLDERS for entry in os.walk(os.path.join(ROOT, "src", core))):
         for name in files:
             if name.endswith((".cpp", ".h")):
                 path = os.path.relpath(os.path.join(folder, name), ROOT)

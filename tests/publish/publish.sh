@@ -5,7 +5,7 @@
 # with its iFiction record.
 #   publish.sh BUILD_DIR [TEMPLATE]
 # Without TEMPLATE (a built kaland.html), a template is made from
-# web/page.html with an empty script, which is all publishing looks at.
+# web/player/page.html with an empty script, which is all publishing looks at.
 set -u
 build=$(realpath "$1")
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
@@ -30,7 +30,7 @@ if [[ -n ${2:-} ]]; then
   cp "$2" "$scratch/bin/kaland.html"
 else
   : >"$scratch/empty"
-  python3 "$source_dir/web/build_page.py" --template "$source_dir/web/page.html" --style "$scratch/empty" \
+  python3 "$source_dir/web/player/build_page.py" --template "$source_dir/web/player/page.html" --style "$scratch/empty" \
     --script "$scratch/empty" --map "$source_dir/zelmor.map" --output "$scratch/bin/kaland.html" ||
     { echo "cannot make a template"; exit 1; }
 fi

@@ -3,7 +3,7 @@
 // for byte. Cases that need command-line arguments other than the map, a
 // generate script, or bytes that are not plain text are left to the console
 // suite; the summary says how many were played.
-//   KALAND_ENGINE=build-web/web/kaland_engine.js node --test tests/web/engine_cases.test.js
+//   KALAND_ENGINE=build-web/web/player/kaland_engine.js node --test tests/web/engine_cases.test.js
 'use strict';
 
 const assert = require('node:assert');
@@ -13,7 +13,7 @@ const test = require('node:test');
 
 const root = path.resolve(__dirname, '..', '..');
 const casesDir = path.join(root, 'tests', 'e2e', 'cases');
-const {makeKalandEngine, KalandGameState} = require(path.join(root, 'web', 'engine_api.js'));
+const {makeKalandEngine, KalandGameState} = require(path.join(root, 'web', 'player', 'engine_api.js'));
 const createKalandEngine = require(path.resolve(process.env.KALAND_ENGINE));
 
 const readIfPresent = (file) => (fs.existsSync(file) ? fs.readFileSync(file) : Buffer.alloc(0));

@@ -2,7 +2,7 @@
 // refused as such and the engine stays usable; the start room's title and
 // the map's facts; a game played again from the start after a refusal; the
 // checker's words for every refusal among the checker's cases.
-//   KALAND_ENGINE=build-web/web/kaland_engine.js node --test tests/web/engine_limits.test.js
+//   KALAND_ENGINE=build-web/web/player/kaland_engine.js node --test tests/web/engine_limits.test.js
 'use strict';
 
 const assert = require('node:assert');
@@ -11,7 +11,7 @@ const path = require('node:path');
 const test = require('node:test');
 
 const root = path.resolve(__dirname, '..', '..');
-const {makeKalandEngine, KalandGameState} = require(path.join(root, 'web', 'engine_api.js'));
+const {makeKalandEngine, KalandGameState} = require(path.join(root, 'web', 'player', 'engine_api.js'));
 const createKalandEngine = require(path.resolve(process.env.KALAND_ENGINE));
 
 const text = (bytes) => Buffer.from(bytes).toString('latin1');

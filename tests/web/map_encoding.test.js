@@ -2,7 +2,7 @@
 // text everywhere: the first line of the page's log (the engine's output,
 // decoded as the page decodes it), kaland-check's --dot label (its checker
 // case) and kaland-publish's heading and <title> (with a native build).
-//   KALAND_ENGINE=build-web/web/kaland_engine.js KALAND_PAGE=build-web/kaland.html \
+//   KALAND_ENGINE=build-web/web/player/kaland_engine.js KALAND_PAGE=build-web/kaland.html \
 //   KALAND_NATIVE_BUILD=build node --test tests/web/map_encoding.test.js
 'use strict';
 
@@ -15,7 +15,7 @@ const test = require('node:test');
 
 const root = path.resolve(__dirname, '..', '..');
 const caseDir = path.join(root, 'tests', 'check', 'cases', 'dot_map_in_two_encodings_is_windows_1250');
-const {makeKalandEngine} = require(path.join(root, 'web', 'engine_api.js'));
+const {makeKalandEngine} = require(path.join(root, 'web', 'player', 'engine_api.js'));
 const createKalandEngine = require(path.resolve(process.env.KALAND_ENGINE));
 
 const map = fs.readFileSync(path.join(caseDir, 'map'));

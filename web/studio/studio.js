@@ -4,7 +4,7 @@
 // map means is only ever the engine's answer.
 'use strict';
 
-import {MAX_MAP_BYTES, savedFileName} from '../page_bytes.js';
+import {MAX_MAP_BYTES, savedFileName} from '../shared/page_bytes.js';
 import {byteStringOf, bytesOf, joinBytes, makeStudioEngine} from './studio_api.js';
 import {createEditor} from './editor.js';
 import {GameState, createPlay} from './play.js';

@@ -1,4 +1,4 @@
-// The studio's handle on its WebAssembly engine (web/studio_engine.cpp):
+// The studio's handle on its WebAssembly engine (studio_engine.cpp):
 // bytes in, answers out. No rule of the map or of play lives here.
 'use strict';
 

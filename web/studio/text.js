@@ -3,10 +3,10 @@
 // editor's text and back, so that a map saved unchanged keeps its bytes.
 'use strict';
 
-import {encodeText} from '../page_bytes.js';
+import {encodeText} from '../shared/page_bytes.js';
 
 // Text into bytes, base64 and downloads, as the player page does them.
-export {decodeBase64, download, encodeText} from '../page_bytes.js';
+export {decodeBase64, download, encodeText} from '../shared/page_bytes.js';
 
 const decoders = new Map();
 

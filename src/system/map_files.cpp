@@ -40,18 +40,3 @@ bool readWholeFile(const char* path, bool dashIsInput, std::string* bytes, std::
     closeInputFile(file);
     return read;
 }
-
-bool readKeyScripts(const std::vector<std::string>& paths, std::vector<KeyScript>* scripts) {
-    bool read = true;
-    for (const std::string& path : paths) {
-        KeyScript script{path, {}};
-        std::string error;
-        if (readWholeFile(path.c_str(), true, &script.bytes, &error)) {
-            scripts->push_back(std::move(script));
-        } else {
-            std::fprintf(stderr, "%s: error: %s\n", path.c_str(), error.c_str());
-            read = false;
-        }
-    }
-    return read;
-}

@@ -10,9 +10,6 @@
 
 #include "random_games.h"
 
-/// The name standard input goes by in messages and pictures.
-constexpr const char* STANDARD_INPUT_NAME = "<stdin>";
-
 struct CheckOptions {
     bool strict = false;
     bool dot = false;

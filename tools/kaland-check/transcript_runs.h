@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "map_coverage.h"
 #include "map_model.h"
 #include "random_games.h"
 
@@ -29,3 +30,7 @@ int expectScripts(const char* mapName, const std::string& mapPath, const std::st
 /// first game a defect stopped beside the map. Returns 1 when a defect was
 /// met, 2 when its file cannot be written, 0 otherwise.
 int playRandom(const char* mapName, const std::string& mapPath, const MapCheck& check, const RandomOptions& options);
+
+/// Reads every script whole ("-" is standard input). Returns false, after a
+/// message on standard error for each script that cannot be read.
+bool readKeyScripts(const std::vector<std::string>& paths, std::vector<KeyScript>* scripts);

@@ -11,7 +11,8 @@ import os
 import re
 import sys
 
-from page_parts import base64_of, read_style, read_text, safe_file_name, write_filled_template
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "shared"))
+from page_parts import base64_of, read_style, read_text, safe_file_name, write_filled_template  # noqa: E402
 
 
 def script_element(path, code):

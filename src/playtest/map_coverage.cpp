@@ -6,7 +6,6 @@
 #include <algorithm>
 
 #include "bulk_memory.h"
-#include "check_options.h"
 #include "diagnostic_text.h"
 #include "game_loop.h"
 #include "map_loader.h"

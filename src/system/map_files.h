@@ -7,9 +7,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <vector>
-
-#include "map_coverage.h"
 
 /// Opens the file at `path` to read its bytes as stored; on kaland-check's
 /// command line (`dashIsInput`) "-" is standard input. Returns null with
@@ -24,7 +21,3 @@ void closeInputFile(std::FILE* file);
 /// read: ...", "not enough memory").
 bool readWholeFile(const char* path, bool dashIsInput, std::string* bytes, std::string* error,
                    std::size_t limit = SIZE_MAX);
-
-/// Reads every script whole ("-" is standard input). Returns false, after a
-/// message on standard error for each script that cannot be read.
-bool readKeyScripts(const std::vector<std::string>& paths, std::vector<KeyScript>* scripts);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "diagnostic_text.h"
+
 namespace {
 
 // One option. A flag (`valueName` null) sets its `flag`; an option with a

@@ -40,6 +40,21 @@ int readExpected(const std::string& mapPath, const std::string& script, std::str
 
 }  // namespace
 
+bool readKeyScripts(const std::vector<std::string>& paths, std::vector<KeyScript>* scripts) {
+    bool read = true;
+    for (const std::string& path : paths) {
+        KeyScript script{path, {}};
+        std::string error;
+        if (readWholeFile(path.c_str(), true, &script.bytes, &error)) {
+            scripts->push_back(std::move(script));
+        } else {
+            std::fprintf(stderr, "%s: error: %s\n", path.c_str(), error.c_str());
+            read = false;
+        }
+    }
+    return read;
+}
+
 int blessScripts(const char* mapName, const std::string& bytes, const std::vector<std::string>& scripts) {
     std::vector<KeyScript> read;
     if (!readKeyScripts(scripts, &read)) return 2;

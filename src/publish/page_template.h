@@ -1,5 +1,5 @@
 // The page template: a built kaland.html, whose embedded map, title, author
-// and language publishing replaces. The places are marked in web/page.html.
+// and language publishing replaces. The places are marked in web/player/page.html.
 #pragma once
 
 #include <string>

@@ -10,6 +10,9 @@
 #include "map_defects.h"
 #include "map_model.h"
 
+/// The name standard input goes by in messages and pictures.
+constexpr const char* STANDARD_INPUT_NAME = "<stdin>";
+
 /// A short description of a key byte for messages and pictures: e, ^A, 0xE9.
 std::string describeKey(char key);
 
