@@ -44,8 +44,6 @@ bool neverDescribed(const void*, std::uint32_t) {
     return false;
 }
 
-
-
 void noteRoomNumber(std::uint64_t* highest, bool* any, std::uint32_t number) {
     *highest = *any ? std::max<std::uint64_t>(*highest, number) : number;
     *any = true;
@@ -101,7 +99,6 @@ const HeadingLine* headingOnLine(const MapOutline& outline, std::uint64_t line) 
     auto found = firstOnLine(outline.headings, line);
     return found != outline.headings.end() && found->line == line ? &*found : nullptr;
 }
-
 
 bool hasTarget(const ExitLineFields& exit) {
     return exit.fieldCount >= 2;
@@ -209,11 +206,12 @@ std::string describeRoom(const MapText& text, const MapCheck& check, std::uint32
     return described;
 }
 
-std::string describeKeyMove(const MapText& text, const MapCheck& check,
-                            std::uint32_t room, char key) {
+// What a key does in a room: the exit it takes, and where that leads.
+std::string describeKeyMove(const MapText& text, const MapCheck& check, std::uint32_t room, char key) {
+    if (room >= check.roomCount) return describeRoom(text, check, room);
     std::string shown = "key " + describeKey(key);
     const CheckedRoom& checked = roomAt(check, room);
-    if (room >= check.roomCount || (checked.kind != Navigate && checked.kind != WaitForEnter)) {
+    if (checked.kind != Navigate && checked.kind != WaitForEnter) {
         return roomName(room) + " does not wait for a key: it " + kindWords(checked.kind);
     }
     std::uint32_t slot = 0;
