@@ -47,15 +47,15 @@ def as_text(data):
 
 
 def generated_map():
-    """About 20 MB: 70,000 rooms of four lines, each with two exits."""
+    """Over 20 MB: 71,000 rooms of four lines, each with two exits."""
     rooms = []
-    for room in range(1, 70001):
+    for room in range(1, 71001):
         rooms.append(f"#helyiseg {room}\nRoom {room}: a long corridor of grey stone, [n]orth or [b]ack.\n"
                      f"Dust lies thick on the floor here, and nothing moves at all.\n"
                      f"Somewhere far away water drips, slowly, again and again.\n"
                      f"The walls are cold to the touch and old as the hills.\n"
-                     f"#irany N {room % 70000 + 1} n\n#irany N {max(room - 1, 1)} b\n")
-    return "".join(rooms) + "#helyiseg 70001\nThe end.\n#gameover\n"
+                     f"#irany N {room % 71000 + 1} n\n#irany N {max(room - 1, 1)} b\n")
+    return "".join(rooms) + "#helyiseg 71001\nThe end.\n#gameover\n"
 
 
 def expected_lines(kaland_check, text, folder):
