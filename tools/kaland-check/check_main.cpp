@@ -3,6 +3,7 @@
 // kaland-check [OPTION]... --cover MAP SCRIPT...
 // kaland-check [OPTION]... --bless|--expect MAP SCRIPT...
 // kaland-check [OPTION]... --random N [--seed S] [--steps K] MAP
+// kaland-check --lsp
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include "check_options.h"
 #include "console_system.h"
 #include "diagnostic_text.h"
+#include "lsp_server.h"
 #include "machine_memory.h"
 #include "map_analysis.h"
 #include "map_coverage.h"
@@ -137,6 +139,7 @@ int main(int argc, char** argv) {
         std::printf("kaland-check %s\n", KALAND_VERSION);
         return 0;
     }
+    if (options.lsp) return serveLanguageProtocol(standardStreams(), machineMemoryBytes(), KALAND_VERSION);
     int status = 0;
     for (const std::string& map : options.maps) {
         int mapStatus = checkOneMap(map, options);
