@@ -93,11 +93,11 @@ std::string withWindowsLineEnds(const std::string& text) {
 
 GameFacts gameFactsOf(const MapFacts& facts, MapEncoding encoding) {
     GameFacts game;
-    game.title = mapTextToUtf8(mapFactValue(facts, TitleFact), encoding);
-    game.author = mapTextToUtf8(mapFactValue(facts, AuthorFact), encoding);
+    game.title = withoutControlCharacters(mapTextToUtf8(mapFactValue(facts, TitleFact), encoding));
+    game.author = withoutControlCharacters(mapTextToUtf8(mapFactValue(facts, AuthorFact), encoding));
     game.language = mapFactValue(facts, LanguageFact);
     game.ifid = capitals(mapFactValue(facts, IfidFact));
-    game.blurb = mapTextToUtf8(mapFactValue(facts, BlurbFact), encoding);
+    game.blurb = withoutControlCharacters(mapTextToUtf8(mapFactValue(facts, BlurbFact), encoding));
     return game;
 }
 
@@ -114,6 +114,7 @@ GameFacts readGameFacts(const std::string& map, const std::string& mapName, cons
     } else if (game.title.empty()) {
         game.title = firstLine.empty() ? textToUtf8(mapName) : mapTextToUtf8(firstLine, check.encoding);
     }
+    game.title = withoutControlCharacters(game.title);
     return game;
 }
 

@@ -13,7 +13,8 @@
 #include "zip_archive.h"
 
 /// The map's facts as UTF-8 text, read in the map's encoding
-/// (decideMapEncoding), the IFID in capitals. The title is the map's
+/// (decideMapEncoding), with their control characters made U+FFFD
+/// (withoutControlCharacters), the IFID in capitals. The title is the map's
 /// #title, or "" for none: the caller chooses what stands in for it.
 GameFacts gameFactsOf(const MapFacts& facts, MapEncoding encoding);
 
@@ -21,8 +22,9 @@ GameFacts gameFactsOf(const MapFacts& facts, MapEncoding encoding);
 /// `mapName`, and `check`, the checker's reading of it), read in the map's
 /// encoding. The title is `title` when given (text of the command line),
 /// else the map's #title, else the start room's first line, trimmed, else
-/// the map's name. The IFID is "" when the map has none: the caller makes
-/// one. The fact lines that are not taken are the checker's to report.
+/// the map's name; from any of them without control characters. The IFID
+/// is "" when the map has none: the caller makes one. The fact lines that
+/// are not taken are the checker's to report.
 GameFacts readGameFacts(const std::string& map, const std::string& mapName, const MapCheck& check,
                         const std::string* title);
 

@@ -190,6 +190,26 @@ cp "$scratch/maps/well.map" "$scratch/maps/README.txt"
 output=$(cd "$scratch/maps" && bounded "$publish" --zip readme.zip README.txt)
 [[ $? == 2 && $output == *"rename the map"* && ! -e $scratch/maps/readme.zip ]] || fail "a map named README.txt: $output"
 
+# Control characters in the facts reach no release file: the page, the
+# record and README.txt show U+FFFD in their place, and the checker warns.
+printf '#title \033[31mRed\033]0;owned\007\n#author A\tB\n#ifid 3F2A6C1E-8B4D-4E7A-9C31-5D0B7A2E9F64\n#helyiseg 1\nx\n#gameover\n' \
+  >"$scratch/maps/control.map"
+output=$(cd "$scratch/maps" && bounded "$publish" --zip control.zip -o control.html control.map)
+[[ $? == 0 && $output == *"control.map:1: warning: #title holds 3 control characters"* ]] ||
+  fail "control characters in #title: $output"
+python3 - "$scratch/maps" <<'PYTHON' || fail "a control character reached a release file"
+import re, sys, zipfile
+folder = sys.argv[1]
+with zipfile.ZipFile(f"{folder}/control.zip") as archive:
+    texts = {name: archive.read(name).decode("utf-8") for name in ("index.html", "control.iFiction", "README.txt")}
+texts["control.html"] = open(f"{folder}/control.html", encoding="utf-8").read()
+for name, text in texts.items():
+    head = text[:text.find('id="kaland-map"')] if name.endswith("html") else text
+    assert not re.search("[\x00-\x08\x0b\x0c\x0e-\x1f\x7f-\x9f]", head), name
+    assert "\ufffd[31mRed\ufffd]0;owned\ufffd" in head, name
+    assert "A\tB" in head, name
+PYTHON
+
 # Usage errors.
 for arguments in "" "--title" "a.map b.map" "--frobnicate a.map" "a.map -o" "a.map --zip"; do
   # shellcheck disable=SC2086

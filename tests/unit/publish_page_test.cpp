@@ -21,6 +21,11 @@ TEST(PublishText, MapTextBecomesUtf8AsTheMapIsShown) {
     EXPECT_EQ("l\xC3\xA1mp\xC3\xA1s", textToUtf8("l\xE1mp\xE1s"));
 }
 
+TEST(PublishText, ControlCharactersBecomeTheReplacementCharacter) {
+    EXPECT_EQ("\xEF\xBF\xBD[31mRed\tTab \xEF\xBF\xBD\xEF\xBF\xBD \xC5\x91",
+              withoutControlCharacters("\x1B[31mRed\tTab \x7F\xC2\x9B \xC5\x91"));
+}
+
 TEST(PublishText, MarkupBecomesText) {
     EXPECT_EQ("&lt;/script&gt;&lt;img onerror=&quot;x&quot;&gt; &amp; &#39;",
               escapeHtml("</script><img onerror=\"x\"> & '"));
