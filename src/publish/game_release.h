@@ -46,8 +46,9 @@ std::string makeIfid(const unsigned char random[16]);
 /// gives it the fresh `ifid` (two lines, the last ending in a newline).
 std::string missingIfidWarning(const std::string& mapPath, const std::string& ifid);
 
-/// The name of the map's iFiction record in the zip: the map's name with
-/// .iFiction in place of its extension ("castle.map" gives "castle.iFiction").
+/// The name of the map's iFiction record in the zip: the map's release name
+/// (releaseFileName) with .iFiction in place of its extension ("castle.map"
+/// gives "castle.iFiction").
 std::string ifictionName(const std::string& mapName);
 
 /// README.txt for the zip, with Windows line ends: the game's title, author
@@ -55,9 +56,9 @@ std::string ifictionName(const std::string& mapName);
 /// Hungarian when the game's language is, otherwise in English.
 std::string makeReleaseReadme(const GameFacts& facts, const std::string& mapName);
 
-/// The zip of a release: `page` as index.html, the map under `mapName`, its
-/// iFiction record and README.txt, all dated `time`. Returns false, with
-/// the reason in `error`, when the map's name is one the zip's own files
-/// need, or the whole is too large for a zip.
+/// The zip of a release: `page` as index.html, the map under
+/// releaseFileName(mapName), its iFiction record and README.txt, all dated
+/// `time`. Returns false, with the reason in `error`, when the map's name is
+/// one the zip's own files need, or the whole is too large for a zip.
 bool makeReleaseZip(const std::string& page, const std::string& mapBytes, const std::string& mapName,
                     const GameFacts& facts, const ZipTime& time, std::string* zip, std::string* error);

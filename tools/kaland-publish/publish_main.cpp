@@ -19,6 +19,7 @@
 #include "map_reading.h"
 #include "output_files.h"
 #include "page_template.h"
+#include "release_names.h"
 
 namespace {
 
@@ -107,26 +108,12 @@ bool findTemplate(std::string* path) {
     return true;
 }
 
-// Where the last folder of a path ends, or npos.
-std::size_t lastSeparator(const std::string& path) {
-#if defined(_WIN32)
-    return path.find_last_of("/\\:");
-#else
-    return path.rfind('/');
-#endif
-}
-
-std::string baseName(const std::string& path) {
-    std::size_t slash = lastSeparator(path);
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// MAP's path with its extension (if any) replaced by .html.
+// Beside the map: its name with its extension (if any) replaced by .html,
+// as releaseFileName makes it.
 std::string defaultOutput(const std::string& map) {
-    std::size_t dot = map.rfind('.');
-    std::size_t slash = lastSeparator(map);
-    bool hasExtension = dot != std::string::npos && dot > 0 && (slash == std::string::npos || dot > slash + 1);
-    return (hasExtension ? map.substr(0, dot) : map) + ".html";
+    std::string name = pathFileName(map);
+    std::size_t dot = name.rfind('.');
+    return fileBeside(map, (dot != std::string::npos && dot > 0 ? name.substr(0, dot) : name) + ".html");
 }
 
 // Checks the map as the runner loads it. Prints the refusal, as kaland-check
@@ -264,7 +251,7 @@ int publish(const Options& options) {
     if (pagePath.empty() && options.zip.empty()) pagePath = defaultOutput(options.map);
     if (!checkOutputs(options, pagePath)) return 2;
 
-    std::string mapName = baseName(options.map);
+    std::string mapName = pathFileName(options.map);
     GameFacts game = readGameFacts(map, mapName, check, options.hasTitle ? &options.title : nullptr);
     if (game.ifid.empty()) game.ifid = freshIfid(options.map);
     if (!fillPageTemplate(&page, map, mapName, game, &error)) {
