@@ -27,10 +27,12 @@ const char USAGE[] =
     "usage: kaland-publish MAP [-o OUT.html] [--zip GAME.zip] [--title TEXT] [--strict]\n"
     "Writes a web page that plays the kaland map MAP in a browser: one file,\n"
     "with nothing to install and nothing fetched from the network.\n"
-    "  -o, --output OUT.html  the page to write (default: MAP's name with .html)\n"
+    "  -o, --output OUT.html  the page to write (default: MAP's name with .html);\n"
+    "                         - writes it to standard output\n"
     "  --zip GAME.zip         write the zip a game site takes instead: the page as\n"
     "                         index.html, the map, its .iFiction record and a\n"
-    "                         README.txt (with -o, the page is written as well)\n"
+    "                         README.txt (with -o, the page is written as well);\n"
+    "                         - writes it to standard output\n"
     "  --title TEXT           the page's title (default: the map's #title, else the\n"
     "                         first line of the start room's text)\n"
     "  --strict               publish nothing when kaland-check warns about the map\n"
@@ -170,13 +172,18 @@ ZipTime modificationTime(const char* path) {
 }
 
 // A failed write leaves no half file behind, and an earlier page as it was.
-bool writeOutput(const std::string& path, const std::string& bytes) {
+// What was written is told on standard output, or on standard error when
+// standard output carries a file ("-").
+bool writeOutput(const std::string& path, const std::string& bytes, const Options& options) {
     std::string error;
     if (!replaceFile(path, bytes, &error)) {
-        std::fprintf(stderr, "kaland-publish: cannot write %s: %s\n", path.c_str(), error.c_str());
+        std::fprintf(stderr, "kaland-publish: cannot write %s: %s\n",
+                     path == "-" ? "standard output" : path.c_str(), error.c_str());
         return false;
     }
-    std::printf("wrote %s\n", path.c_str());
+    if (path != "-") {
+        std::fprintf(options.output == "-" || options.zip == "-" ? stderr : stdout, "wrote %s\n", path.c_str());
+    }
     return true;
 }
 
@@ -194,7 +201,7 @@ bool isSameFile(const char* first, const char* second) {
 // Refuses outputs that would overwrite the map or each other.
 bool checkOutputs(const Options& options, const std::string& page) {
     for (const std::string* output : {&page, &options.zip}) {
-        if (!output->empty() && isSameFile(output->c_str(), options.map)) {
+        if (!output->empty() && *output != "-" && isSameFile(output->c_str(), options.map)) {
             std::fprintf(stderr, "kaland-publish: %s would overwrite the map %s; name another file\n",
                          output->c_str(), options.map);
             return false;
@@ -265,8 +272,8 @@ int publish(const Options& options) {
         std::fprintf(stderr, "kaland-publish: cannot make %s: %s\n", options.zip.c_str(), error.c_str());
         return 2;
     }
-    if (!pagePath.empty() && !writeOutput(pagePath, page)) return 2;
-    if (!options.zip.empty() && !writeOutput(options.zip, zip)) return 2;
+    if (!pagePath.empty() && !writeOutput(pagePath, page, options)) return 2;
+    if (!options.zip.empty() && !writeOutput(options.zip, zip, options)) return 2;
     return 0;
 }
 
@@ -275,6 +282,8 @@ int publish(const Options& options) {
 int main(int argc, char** argv) {
     Options options;
     int status = parseOptions(argc, argv, &options);
-    if (status >= 0) return status;
-    return publish(options);
+    if (status < 0) status = publish(options);
+    // What was written is told on standard output: a failure to tell it fails.
+    if (!finishStandardOutput("kaland-publish") && status < 2) status = 2;
+    return status;
 }
