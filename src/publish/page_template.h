@@ -18,7 +18,8 @@ struct GameFacts {
 /// no map can end the element that holds it.
 std::string encodeBase64(const std::string& bytes);
 
-/// Puts the map (its bytes and file name) and the game's facts into `page`:
+/// Puts the map (its bytes, and its file name as releaseFileName makes it,
+/// from which the page names its downloads) and the game's facts into `page`:
 /// the title and heading, the author under it, the page's language, and the
 /// IFID, author and blurb as meta data. Returns false, with the reason in
 /// `error`, when the template lacks one of its marked places.

@@ -3,9 +3,10 @@
 use it: typing the walkthrough, undo, restart, reload and resume, opening
 maps through the file button, refused and huge maps, markup in maps and
 titles, accented text in UTF-8 and windows-1250, a published page opened from
-file://, small screens and large text, the page's words in English and
-Hungarian, keyboard use, accessibility (with axe-core), a long game, and
-screenshots in both colour schemes.
+file://, the content policy (injected script and eval refused), small
+screens and large text, the page's words in English and Hungarian, keyboard
+use, accessibility (with axe-core), a long game, and screenshots in both
+colour schemes.
 
   browser_test.py --page kaland.html --native-build BUILD --axe AXE [--screenshots DIR]
 
@@ -40,6 +41,56 @@ const copy = document.getElementById('log').cloneNode(true);
 copy.querySelectorAll('.input, .notice').forEach((element) => element.remove());
 return copy.textContent;
 """
+
+# Keeps every refusal of the page's content policy from the start, before
+# the page's own scripts run (installed with Page.addScriptToEvaluateOnNewDocument).
+POLICY_RECORDER = """
+window.policyRefusals = [];
+document.addEventListener('securitypolicyviolation',
+                          (event) => window.policyRefusals.push(event.violatedDirective + ' ' + event.blockedURI));
+"""
+
+# What a flaw elsewhere would try: a script element, an inline handler, and
+# eval, Function and a string timer called from the page's own event loop
+# (the browser lets code that WebDriver runs itself use eval).
+INJECTIONS = """
+window.injected = [];
+const script = document.createElement('script');
+script.textContent = 'window.injected.push("script")';
+document.body.append(script);
+const holder = document.createElement('div');
+holder.innerHTML = '<img src="data:," onload="window.injected.push(1)" onerror="window.injected.push(2)">';
+document.body.append(holder);
+setTimeout(eval, 0, 'window.injected.push("eval")');
+setTimeout(Function, 0, 'window.injected.push("Function")');
+setTimeout('window.injected.push("timer")', 0);
+"""
+
+
+def record_policy_refusals(driver):
+    """Records the content policy's refusals on every page opened from now
+    on; returns what stops it."""
+    script = driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": POLICY_RECORDER})
+    return lambda: driver.execute_cdp_cmd("Page.removeScriptToEvaluateOnNewDocument",
+                                          {"identifier": script["identifier"]})
+
+
+def policy_refusals(driver):
+    return driver.execute_script("return window.policyRefusals")
+
+
+def injections_refused(test, driver):
+    """Runs INJECTIONS and checks that none of them ran, each refused by the
+    content policy."""
+    from selenium.webdriver.support.ui import WebDriverWait
+    before = len(policy_refusals(driver))
+    driver.execute_script(INJECTIONS)
+    WebDriverWait(driver, 10).until(lambda _: len(policy_refusals(driver)) >= before + 5, "the policy's refusals")
+    refused = policy_refusals(driver)[before:]
+    test.assertEqual([], driver.execute_script("return window.injected"))
+    for directive in ("script-src-elem inline", "script-src-attr inline", "script-src eval"):
+        test.assertIn(directive, refused)
+    driver.get_log("browser")  # the refusals' messages, which the other tests must not see
 
 
 def skip_or_fail(reason):
@@ -198,6 +249,17 @@ class BundledPageTest(Player):
         self.open_page(self.page_url, fresh=True)
 
     # ---- the bundled adventure ----
+
+    def test_the_content_policy_refuses_injected_script_and_eval(self):
+        self.addCleanup(record_policy_refusals(DRIVER))
+        self.open_page(self.page_url)
+        self.type_lines(["n", "e"])
+        self.assertEqual([], policy_refusals(DRIVER), "the page itself breaks its policy")
+        injections_refused(self, DRIVER)
+        self.assertTrue(self.type_line("w"), "the game plays on")
+        # The console, at the end of its input, goes on to the exit prompt.
+        played = console_output(os.path.join(SOURCE_DIR, "zelmor.map"), b"n\ne\nw\n").decode()
+        self.assertEqual(played, self.log_output() + "Nyomj <Enter>-t a kilepeshez!")
 
     def test_walkthrough_gives_the_console_output(self):
         with open(os.path.join(SOURCE_DIR, "zelmor.walkthrough"), "rb") as file:
@@ -713,6 +775,21 @@ class PublishedPageTest(Player):
         self.assertEqual(f"\n{text}\n\nNyomj <Enter>-t a kilepeshez!", self.log_output())
         self.assertIsNone(DRIVER.execute_script("return window.pwned"))
         self.assertEqual(0, DRIVER.execute_script("return document.querySelectorAll('img').length"))
+
+    def test_a_published_page_keeps_the_content_policy(self):
+        path = write_file("policy.map", "#title <b>Policy</b>\n#author \x1b[31mAnna\n#blurb A\tB\n"
+                          "#helyiseg 1\nA [l]amp.\n#irany N 2 l\n#helyiseg 2\nLit.\n#gameover\n".encode())
+        url = self.publish(path)
+        with open(url[len("file://"):], encoding="utf-8") as published, open(OPTIONS.page, encoding="utf-8") as page:
+            policy = re.compile(r'<meta http-equiv="Content-Security-Policy" content="[^"]*">')
+            self.assertEqual(policy.search(page.read()).group(0), policy.search(published.read()).group(0))
+        self.addCleanup(record_policy_refusals(DRIVER))
+        self.open_page(url, fresh=True)
+        self.assertEqual("\ufffd[31mAnna", self.element("kaland-author").text)
+        self.type_lines(["l", ""])
+        self.assertEqual(console_output(path, b"l\n\n").decode(), self.log_output())
+        self.assertEqual([], policy_refusals(DRIVER))
+        injections_refused(self, DRIVER)
 
     def test_release_zip_index_plays_with_the_maps_facts(self):
         path = write_file("kut.map", "#title A kút\n#author Kiss Anna\n#lang hu\n"

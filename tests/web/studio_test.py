@@ -3,8 +3,9 @@
 checker case's Problems against kaland-check, the walkthrough against the
 console, edits replayed, a broken typed line reported, the picture and its
 clicks, routes against --routes, blessed transcripts against --bless and
---expect, random games against --random, Publish against kaland-publish, and
-axe-core in both colour schemes at desktop and phone widths.
+--expect, random games against --random, Publish against kaland-publish, the
+content policy (injected script and eval refused), and axe-core in both
+colour schemes at desktop and phone widths.
 
   studio_test.py --studio kaland-studio.html --page kaland.html --native-build BUILD --axe axe.min.js
 
@@ -20,7 +21,8 @@ import sys
 import tempfile
 import unittest
 
-from browser_test import LOG_OUTPUT, SOURCE_DIR, download_finished, skip_or_fail, start_browser
+from browser_test import (LOG_OUTPUT, SOURCE_DIR, download_finished, injections_refused, policy_refusals,
+                          record_policy_refusals, skip_or_fail, start_browser)
 
 OPTIONS = None
 DRIVER = None
@@ -278,6 +280,20 @@ class StudioTest(unittest.TestCase):
                 self.assertEqual(want.read(), self.downloaded(name), name)
 
     # ---- the page ----
+
+    def test_the_content_policy_refuses_injected_script_and_eval(self):
+        self.addCleanup(record_policy_refusals(DRIVER))
+        self.setUp()
+        # Graphviz and random games run in workers, under the page's policy.
+        self.wait_for_picture()
+        self.find("#random-play").click()
+        self.wait_for(lambda: self.texts("#random-report li"), "the random games")
+        self.type_lines(["n"])
+        self.assertEqual([], policy_refusals(DRIVER), "the studio itself breaks its policy")
+        injections_refused(self, DRIVER)
+        self.type_lines(["e"])
+        expected = run("kaland", "zelmor.map", stdin=b"n\ne\n").stdout.decode()
+        self.assertEqual(expected, DRIVER.execute_script(LOG_OUTPUT) + "Nyomj <Enter>-t a kilepeshez!")
 
     def test_loads_offline_without_errors(self):
         self.assertLessEqual(os.path.getsize(OPTIONS.studio), 3 * 1024 * 1024)

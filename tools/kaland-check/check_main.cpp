@@ -21,6 +21,7 @@
 #include "map_files.h"
 #include "map_picture.h"
 #include "map_reading.h"
+#include "output_files.h"
 #include "route_files.h"
 #include "route_search.h"
 #include "transcript_runs.h"
@@ -120,9 +121,7 @@ int checkOneMap(const std::string& path, const CheckOptions& options) {
     return status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int checkMaps(int argc, char** argv) {
     // Maps, scripts and pictures are bytes: no line-end translation.
     systemStartStreams();
     CheckOptions options;
@@ -145,5 +144,15 @@ int main(int argc, char** argv) {
         int mapStatus = checkOneMap(map, options);
         if (mapStatus > status) status = mapStatus;
     }
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int status = checkMaps(argc, argv);
+    // Help, pictures, routes and reports that did not reach standard output
+    // are a failure, like a file that cannot be written.
+    if (!finishStandardOutput("kaland-check") && status < 2) status = 2;
     return status;
 }

@@ -606,15 +606,17 @@
     say(words.savedKeys(game.lines.length, name));
   }
 
-  function showTitle(fixedTitle) {
+  // `published`: the title and author kaland-publish wrote into the page,
+  // which stand for its own map; null for any other map.
+  function showTitle(published) {
     const startText = game.decoder.decode(engine.startText());
-    const title = fixedTitle || game.decoder.decode(engine.mapTitle()) || game.name || 'kaland';
+    const title = published ? published.title : game.decoder.decode(engine.mapTitle()) || game.name || 'kaland';
     page.title.textContent = title;
     document.title = title;
     // The log's first room says the same: the heading is for screen readers.
     page.title.classList.toggle('visually-hidden', title === startText);
     // The map's own #author, under the title.
-    const author = game.decoder.decode(engine.mapAuthor());
+    const author = published ? published.author : game.decoder.decode(engine.mapAuthor());
     page.author.textContent = author;
     page.author.hidden = author === '';
     // Both are the map's words, in its language.
@@ -626,7 +628,7 @@
   // A map that cannot be played at all (the runner refuses it, or stops it
   // before the player can type anything) leaves the game on show exactly as
   // it was, and the page says why. Returns whether the map is now on show.
-  function openMap(bytes, name, fixedTitle) {
+  function openMap(bytes, name, published) {
     if (bytes.length > MAX_MAP_BYTES) {
       say(words.tooLarge(name, MAX_MAP_BYTES / 1024 / 1024), game ? words.gameGoesOn : '');
       return false;
@@ -656,7 +658,7 @@
     useLanguage(chooseLanguage(language));
     page.transcript.lang = language;
     page.line.value = '';
-    showTitle(fixedTitle);
+    showTitle(published);
     setLines(unplayable ? [] : loadSavedLines(game.key));
     game.unsaved = false;
     if (game.lines.length > 0) {
@@ -782,8 +784,8 @@
       say(words.noEngine);
       return;
     }
-    const fixedTitle = published ? page.title.textContent : '';
-    guarded(() => openMap(decodeBase64(page.embeddedMap.textContent), page.embeddedMap.dataset.name || 'map', fixedTitle),
+    const facts = published ? {title: page.title.textContent, author: page.author.textContent} : null;
+    guarded(() => openMap(decodeBase64(page.embeddedMap.textContent), page.embeddedMap.dataset.name || 'map', facts),
             false);
     document.body.dataset.ready = 'true';
     // For the benchmark: when the first room has been painted.
