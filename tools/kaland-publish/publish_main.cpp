@@ -19,6 +19,7 @@
 #include "map_reading.h"
 #include "output_files.h"
 #include "page_template.h"
+#include "script_transcript.h"
 
 namespace {
 
@@ -151,6 +152,16 @@ bool checkMap(const char* path, const std::string& bytes, MapCheck* check) {
     return true;
 }
 
+// The first room, played by the runner's own code, for the page to show
+// before its engine is ready.
+PageFirstScreen playFirstScreen(const std::string& map, const MapCheck& check, const GameFacts& facts) {
+    TranscriptMap table = loadTranscriptMap(map.data(), map.size());
+    FirstScreen screen = firstScreen(table);
+    PageFirstScreen pageScreen = pageFirstScreen(screen.output, screen.room, check, facts);
+    releaseTranscriptMap(&table);
+    return pageScreen;
+}
+
 // A fresh IFID for a map without one, and the line that gives the map it.
 std::string freshIfid(const char* path) {
     std::random_device source;
@@ -272,6 +283,7 @@ int publish(const Options& options) {
                      error.c_str());
         return 2;
     }
+    fillFirstScreen(&page, playFirstScreen(map, check, game));
     std::string zip;
     if (!options.zip.empty() &&
         !makeReleaseZip(page, map, mapName, game, modificationTime(options.map), &zip, &error)) {
