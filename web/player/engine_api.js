@@ -154,11 +154,12 @@ function makeKalandEngine(module) {
   const isSave = (bytes) => putInput(bytes) && module._kaland_is_save(bytes.length) === 1;
 
   // Plays the lines of the save (or key script) `bytes` on the loaded map:
-  // {input, outcome, map, lines, kept, line}: `input` the lines that bring
-  // the game where the save had it (bytes, each line with its newline);
+  // {input, outcome, map, lines, kept, line}: `input` the save's typed
+  // lines (bytes, each line with its newline), of which the first `kept`
+  // bring the game where the save had it;
   // `outcome` what the engine found, one of KalandSaveOutcome; `map` one of
-  // KalandSaveMap; `lines` how many the save holds, `kept` how many of them
-  // `input` holds, and `line` the first one left out (from 1; 0 for none).
+  // KalandSaveMap; `lines` how many the save holds, and `line` the first
+  // one left out (from 1; 0 for none).
   // Null when memory is short.
   function readSave(bytes) {
     if (!putInput(bytes)) return null;

@@ -322,17 +322,16 @@ EMSCRIPTEN_KEEPALIVE const char* kaland_save_file(std::size_t size) {
 }
 
 /// Reads the save file (or key script) in the first `size` bytes of the
-/// input buffer and plays its lines on the map loaded. Returns the lines
-/// that bring the game where the save had it (each with its newline; size
-/// kaland_answer_size); kaland_save_report tells how far they went.
+/// input buffer and plays its lines on the map loaded. Returns its typed
+/// lines, each with its newline (size kaland_answer_size); kaland_save_report
+/// tells how many of them bring the game where the save had it.
 EMSCRIPTEN_KEEPALIVE const char* kaland_read_save(std::size_t size) {
     SavedGame saved = readSavedGame(engine.input != nullptr ? engine.input : "", engine.input != nullptr ? size : 0);
     std::string typed;
     for (const std::string& line : saved.lines) typed += line + "\n";
     playNoted(typed.data(), typed.size(), false);
     ReplayCheck check = checkReplay(saved, engine.readers);
-    engine.answer.clear();
-    for (std::size_t line = 0; line < check.linesKept; ++line) engine.answer += saved.lines[line] + "\n";
+    engine.answer = typed;
     auto count = [](std::size_t value) { return value > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(value); };
     engine.saveReport[0] = check.outcome;
     engine.saveReport[1] = saved.map.empty() ? 0 : saved.map == engine.fingerprint ? 1 : 2;
