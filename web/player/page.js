@@ -34,6 +34,7 @@
     howTo: document.getElementById('how-to'),
     hint: document.getElementById('hint'),
     embeddedMap: document.getElementById('kaland-map'),
+    firstScreen: document.getElementById('kaland-first-screen'),
     engineBinary: document.getElementById('kaland-engine'),
   };
 
@@ -172,6 +173,7 @@
     page.howTo.textContent = words.howTo;
     page.hint.textContent = words.hint;
     page.restart.textContent = restartWord();
+    for (const aid of aids) aid.useLanguage(language);
   }
 
   // Writes the page's message outside the log. Parts are the page's words,
@@ -241,11 +243,16 @@
 
   // The engine's binary, when the page holds it apart from the engine's
   // script, is compiled at once where the browser allows it, so that the
-  // first room is in the page's first frame; else in the background.
-  function engineOptions() {
+  // first room is in the page's first frame; else in the background, as
+  // it is when the page already shows the first room (`background`).
+  function engineOptions(background) {
     if (!page.engineBinary) return {};
     const binary = decodeBase64(page.engineBinary.textContent);
     const instantiateWasm = (imports, receive) => {
+      if (background) {
+        WebAssembly.instantiate(binary, imports).then((result) => receive(result.instance), () => say(words.noEngine));
+        return {};
+      }
       try {
         const instance = new WebAssembly.Instance(new WebAssembly.Module(binary), imports);
         receive(instance);
@@ -258,8 +265,8 @@
     return {instantiateWasm};
   }
 
-  function startEngine() {
-    engineStarting = createKalandEngine(engineOptions()).then((module) => {
+  function startEngine(background = false) {
+    engineStarting = createKalandEngine(engineOptions(background)).then((module) => {
       engine = makeKalandEngine(module);
       if (game) engine.load(game.bytes);
     });
@@ -484,6 +491,7 @@
     saveLines();
     say(...describeEnd(message));
     showTurn(game.turns[game.turns.length - 1]);
+    for (const aid of aids) aid.update();
   }
 
   function describeEnd(message) {
@@ -662,7 +670,7 @@
     if (game.lines.length > 0) {
       playWhole(words.savedBack);
     } else {
-      showWhole(first);
+      if (!adoptFirstScreen(first)) showWhole(first);
       showOutcome([]);
     }
     return true;
@@ -685,6 +693,10 @@
       return;
     }
     await engineStarting;
+    if (game && saves.isSaveFile(bytes, file.name)) {
+      guarded(() => saves.importSave(bytes, file.name));
+      return;
+    }
     guarded(() => openMap(bytes, file.name, ''), false);
   }
 
@@ -692,6 +704,7 @@
   // takes over with the same map and lines. Actions on the game wait for a
   // map that the browser could hold.
   async function guarded(action, needsGame = true) {
+    if (needsGame && !game) await mapOpening;
     if (needsGame && !game) {
       say(words.openAMap);
       page.line.focus();
@@ -708,8 +721,106 @@
       engineBroken = false;
       await startEngine();
     }
-    page.line.focus();
+    focusAfterAction();
   }
+
+  // ---- the first room before the engine ----
+
+  // kaland-publish writes the first room into the page, played by the
+  // runner's own code, so that it shows before the engine is ready; the
+  // engine then takes over the very rows it shows, and a screen reader
+  // hears the room once. A saved game to resume waits for the engine.
+  let firstScreen = null;
+
+  function showFirstScreen(mapBytes, language) {
+    const data = page.firstScreen;
+    if (!data?.dataset.encoding || data.textContent.trim() === '') return false;
+    if (loadSavedLines(fingerprint(mapBytes)).length > 0) return false;
+    let decoder;
+    try {
+      decoder = new TextDecoder(data.dataset.encoding);
+    } catch (error) {
+      return false;
+    }
+    const bytes = decodeBase64(data.textContent);
+    const turn = makeTurn();
+    appendRows(turn, decoder.decode(bytes));
+    const chunk = document.createElement('div');
+    chunk.className = 'chunk';
+    chunk.appendChild(turn);
+    page.transcript.replaceChildren(chunk);
+    page.title.classList.toggle('visually-hidden', data.dataset.heading === 'hidden');
+    page.undo.disabled = true;
+    firstScreen = {bytes, turn, encoding: data.dataset.encoding};
+    const exits = data.dataset.exits ? decoder.decode(decodeBase64(data.dataset.exits)).split('\n').slice(0, -1) : [];
+    keyButtons.show(exits.map((line) => ({key: line[0], words: line.slice(1)})), data.dataset.enter === '1', language);
+    return true;
+  }
+
+  // Whether the engine's first game (`result`) shows what the page shows
+  // already: if so, the page keeps its rows as the game's first turn.
+  function adoptFirstScreen(result) {
+    const shown = firstScreen;
+    firstScreen = null;
+    const same = shown && game.lines.length === 0 && game.encoding === shown.encoding && result.readCount === 1 &&
+      result.state === KalandGameState.WaitingForLine && result.output.length === shown.bytes.length &&
+      result.runnerFrom >= shown.bytes.length && result.output.every((byte, index) => byte === shown.bytes[index]) &&
+      page.transcript.firstChild?.firstChild === shown.turn;
+    if (!same) return false;
+    game.turns = [shown.turn];
+    game.reads = result.reads;
+    game.outputSize = result.outputSize;
+    game.state = result.state;
+    game.outOfMemory = result.outOfMemory;
+    return true;
+  }
+
+  // ---- what the page's added parts see of it ----
+
+  // The key buttons and the saves (key_buttons.js, saves.js) act through
+  // these, and hear of each change of the game (update) and of the page's
+  // language (useLanguage).
+  const view = {
+    game: () => game,
+    engine: () => engine,
+    say,
+    act: (action) => guarded(action),
+    typeLine,
+    undoLine,
+    typedInput: () => typedInput(),
+    // Plays `lines` from the start and shows the whole log, as a reload does.
+    replayLines(lines, ...message) {
+      setLines(lines);
+      playWhole(...message);
+    },
+    // Says `message`, and what the game's end adds to it.
+    tell: (...message) => say(...describeEnd(message)),
+    // The first line of the room the game is in, trimmed, as text.
+    roomFirstLine() {
+      engine.playSince(typedInput(), game.outputSize, game.lines.length);
+      return game.decoder.decode(engine.roomFirstLine());
+    },
+    isOver: () => !game || game.unplayable || isOver(game.state),
+  };
+  const keyButtons = makeKeyButtons(view, page.line);
+  const saves = makeSaves(view);
+  const aids = [keyButtons, saves];
+
+  // After an action the command field takes the focus, unless the key
+  // buttons are there to keep a touch screen's keyboard closed.
+  function focusAfterAction() {
+    if (keyButtons.keepsKeyboardClosed()) keyButtons.keepFocus();
+    else page.line.focus();
+  }
+
+  // Resolved once the page's own map is open (or cannot be): actions asked
+  // for before then wait for it.
+  let mapOpened = null;
+  const mapOpening = new Promise((resolve) => {
+    mapOpened = resolve;
+  });
+
+  const markFirstRoom = () => requestAnimationFrame(() => setTimeout(() => performance.mark('kaland-first-room'), 0));
 
   // ---- wiring ----
 
@@ -739,7 +850,7 @@
     // A click that selects nothing, or a key typed while the log has the
     // focus, goes back to the command field.
     page.log.addEventListener('click', () => {
-      if (document.getSelection().isCollapsed) page.line.focus({preventScroll: true});
+      if (document.getSelection().isCollapsed && !keyButtons.keepsKeyboardClosed()) page.line.focus({preventScroll: true});
     });
     page.log.addEventListener('keydown', (event) => {
       if (event.key.length === 1 && event.key !== ' ' && !event.ctrlKey && !event.metaKey && !event.altKey) {
@@ -776,18 +887,27 @@
     const languageHint = published && marked !== 'en' ? marked : '';
     useLanguage(chooseLanguage(languageHint));
     wireControls();
+    const mapBytes = decodeBase64(page.embeddedMap.textContent);
+    // The first room, when the page holds it, shows before the engine is
+    // compiled; the engine is then compiled in the background.
+    const early = showFirstScreen(mapBytes, languageHint);
+    // For the benchmark: when the first room has been painted.
+    if (early) {
+      markFirstRoom();
+      await new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
+    }
     try {
-      await startEngine();
+      await startEngine(early);
     } catch (error) {
       say(words.noEngine);
+      mapOpened();
       return;
     }
     const fixedTitle = published ? page.title.textContent : '';
-    guarded(() => openMap(decodeBase64(page.embeddedMap.textContent), page.embeddedMap.dataset.name || 'map', fixedTitle),
-            false);
+    guarded(() => openMap(mapBytes, page.embeddedMap.dataset.name || 'map', fixedTitle), false);
+    mapOpened();
     document.body.dataset.ready = 'true';
-    // For the benchmark: when the first room has been painted.
-    requestAnimationFrame(() => setTimeout(() => performance.mark('kaland-first-room'), 0));
+    if (!early) markFirstRoom();
   }
 
   start();
