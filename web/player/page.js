@@ -775,6 +775,47 @@
     return true;
   }
 
+  // ---- another game's lines ----
+
+  // Plays `lines` as the game. The turns of the lines it begins with in
+  // common with the game on show stay as they are (the same lines write the
+  // same transcript), so that going back to an earlier point of the same
+  // game costs what Undo does, and going on from it what typing does.
+  function replayLines(lines, ...message) {
+    let same = 0;
+    const most = Math.min(lines.length, game.lines.length, game.reads.length - 1);
+    while (same < most && lines[same] === game.lines[same]) ++same;
+    if (same === 0 || game.unplayable || game.outOfMemory) {
+      setLines(lines);
+      playWhole(...message);
+      return;
+    }
+    // The game waited for line `same + 1` here, whatever came after.
+    const waitedAt = game.reads[same];
+    while (game.lines.length > same) popInputLine();
+    for (const line of lines.slice(same)) pushInputLine(line);
+    const result = engine.playSince(typedInput(), waitedAt, same);
+    if (result.outOfMemory || result.readCount <= same || result.reads[0] !== waitedAt) {
+      playWhole(...message);
+      return;
+    }
+    while (game.turns.length > same + 1) removeLastTurn();
+    const consumed = Math.min(game.lines.length, result.readCount);
+    while (game.lines.length > consumed) popInputLine();
+    for (let line = same + 1; line <= consumed; ++line) {
+      const turn = makeTurn(game.lines[line - 1]);
+      const end = line < consumed ? result.reads[line - same] : result.outputSize;
+      appendOutput(turn, result.output, waitedAt, result.reads[line - 1 - same], end, result.runnerFrom);
+      addTurn(page.transcript, turn);
+    }
+    game.reads.length = same;
+    for (const read of result.reads) game.reads.push(read);
+    game.outputSize = result.outputSize;
+    game.state = result.state;
+    game.outOfMemory = result.outOfMemory;
+    showOutcome(message);
+  }
+
   // ---- what the page's added parts see of it ----
 
   // The key buttons and the saves (key_buttons.js, saves.js) act through
@@ -788,11 +829,7 @@
     typeLine,
     undoLine,
     typedInput: () => typedInput(),
-    // Plays `lines` from the start and shows the whole log, as a reload does.
-    replayLines(lines, ...message) {
-      setLines(lines);
-      playWhole(...message);
-    },
+    replayLines,
     // Says `message`, and what the game's end adds to it.
     tell: (...message) => say(...describeEnd(message)),
     // The first line of the room the game is in, trimmed, as text.
