@@ -669,6 +669,7 @@ class BundledPageTest(Player):
         self.assertIn("THE BELL TOWER", self.saves()[0][1])
         in_tower = self.log_output()
         self.type_lines(["f", ""])
+        later = self.log_output()
         self.click_in_save("In the tower", "Restore")
         self.wait_for(lambda: len(self.echoes()) == 2, "the restore")
         self.assertEqual(in_tower, self.log_output())
@@ -676,6 +677,10 @@ class BundledPageTest(Player):
                          self.log_output() + "Nyomj <Enter>-t a kilepeshez!")
         self.assertIn("Restored “In the tower”.", self.status())
         self.assertEqual("line", self.focused_id())
+        # The game the restore replaced comes back with the saves' Undo.
+        self.click("saves-undo-button")
+        self.wait_for(lambda: len(self.echoes()) == 4, "the game before the restore")
+        self.assertEqual(later, self.log_output())
         # Deleted, and brought back by Undo; the list outlives a reload.
         self.click_in_save("In the tower", "Delete")
         self.wait_for(lambda: self.saves() == [], "the delete")
@@ -736,7 +741,7 @@ class BundledPageTest(Player):
     def test_touch_plays_the_walkthrough_by_buttons_alone(self):
         DRIVER.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 5})
         self.addCleanup(DRIVER.execute_cdp_cmd, "Emulation.setTouchEmulationEnabled", {"enabled": False})
-        self.emulate_screen(375, 640)
+        self.emulate_screen(375, 400)
         self.open_page(self.page_url, fresh=True)
         self.assertTrue(self.element("key-buttons").is_selected(), "key buttons are on by a touch screen's default")
         with open(os.path.join(SOURCE_DIR, "zelmor.walkthrough"), "rb") as file:
@@ -767,6 +772,7 @@ class BundledPageTest(Player):
              if button.text == wanted or (wanted != "Enter" and button.text.startswith(wanted))][0].click()
             self.wait_for(lambda: len(self.echoes()) > before, f"the button for {line!r}")
             self.assertNotEqual("line", self.focused_id(), "the command field took the focus")
+            self.assertIn(self.first_new_room_line_in_view(), (True, "no room shown"), f"after {line!r}")
         self.assertEqual(console_output(os.path.join(SOURCE_DIR, "zelmor.map"), walkthrough).decode(), self.log_output())
         # The setting is remembered: off, it stays off on the next visit.
         self.click("key-buttons")
