@@ -688,7 +688,7 @@ class BundledPageTest(Player):
         self.click("saves-undo-button")
         self.wait_for(lambda: len(self.saves()) == 1, "the undo")
         self.open_page(self.page_url)
-        self.assertEqual("In the tower", self.saves()[0][0])
+        self.wait_for(lambda: [name for name, _ in self.saves()] == ["In the tower"], "the saves after a reload")
 
     def export_save(self, name):
         self.click("export-save")

@@ -12,6 +12,12 @@
 
 function makeSaves(view) {
   const PREFIX = 'kaland:saves:';
+  // The Hungarian article before a number: "az" where its name starts with
+  // a vowel (egy, öt, ezer...: 1, 5, 50, 1000...), else "a".
+  const article = (number) => {
+    const digits = String(number);
+    return digits[0] === '5' || (digits[0] === '1' && digits.length % 3 === 1) ? 'az' : 'a';
+  };
   const WORDS = {
     en: {
       saveAs: 'Save as…',
@@ -38,12 +44,15 @@ function makeSaves(view) {
       // Why an imported save stopped where it did.
       otherMap: 'This save was made for another map, or another version of this one.',
       unnamedMap: 'This file does not say which map it was made for.',
-      whole: (file, count) => `Restored ${file}: ${count}.`,
-      wholeElsewhere: (file, count) => `Its ${count} still lead where they led, so ${file} is restored whole.`,
-      endsSooner: (kept, total, line) => `Restored ${kept} of its ${total}: the game ends before line ${line}.`,
-      startsElsewhere: (total) => `Its first line is read in another room here, so none of its ${total} was restored.`,
-      leadsElsewhere: (kept, total, line, typed) =>
-        `Restored the first ${kept} of its ${total}: line ${line} (${typed}) no longer leads where it led when the game was saved.`,
+      whole: (file, count) => `Restored ${file}: ${WORDS.en.lines(count)}.`,
+      wholeElsewhere: (file, count) =>
+        `Its lines still lead where they led, so ${file} (${WORDS.en.lines(count)}) is restored whole.`,
+      endsSooner: (kept, total, line) =>
+        `Restored ${kept} of its ${WORDS.en.lines(total)}: the game ends before line ${line}.`,
+      startsElsewhere: (total) =>
+        `Its first line is read in another room here, so none of its ${WORDS.en.lines(total)} was restored.`,
+      leadsElsewhere: (kept, total, line, typed) => `Restored the first ${kept} of its ${WORDS.en.lines(total)}: ` +
+        `line ${line} (${typed}) no longer leads where it led when the game was saved.`,
       memory: 'There is not enough memory for this save.',
       unreadable: (file) => `${file} could not be read.`,
     },
@@ -71,12 +80,13 @@ function makeSaves(view) {
       youAreAt: (room) => `Itt vagy: ${room}`,
       otherMap: 'Ez a mentés egy másik térképhez vagy ennek egy másik változatához készült.',
       unnamedMap: 'Ez a fájl nem mondja meg, melyik térképhez készült.',
-      whole: (file, count) => `Visszaállítottad: ${file}, ${count}.`,
-      wholeElsewhere: (file, count) => `A ${count} ma is oda vezet, ahová akkor, így ${file} egészében visszaállt.`,
-      endsSooner: (kept, total, line) => `${total} sorából ${kept} állt vissza: a játék a ${line}. sor előtt véget ér.`,
+      whole: (file, count) => `Visszaállítottad: ${file}, ${count} sor.`,
+      wholeElsewhere: (file, count) => `A sorai ma is oda vezetnek, ahová akkor, így ${file} (${count} sor) egészében visszaállt.`,
+      endsSooner: (kept, total, line) =>
+        `${total} sorából ${kept} állt vissza: a játék ${article(line)} ${line}. sor előtt véget ér.`,
       startsElsewhere: (total) => `Az első sorát itt egy másik helyiség olvassa, így ${total} sorából egy sem állt vissza.`,
-      leadsElsewhere: (kept, total, line, typed) =>
-        `${total} sorából az első ${kept} állt vissza: a ${line}. sor (${typed}) már nem oda vezet, ahová a mentéskor.`,
+      leadsElsewhere: (kept, total, line, typed) => `${total} sorából az első ${kept} állt vissza: ` +
+        `${article(line)} ${line}. sor (${typed}) már nem oda vezet, ahová a mentéskor.`,
       memory: 'Ehhez a mentéshez nincs elég memória.',
       unreadable: (file) => `${file}: a fájl nem olvasható.`,
     },
@@ -303,7 +313,7 @@ function makeSaves(view) {
 
   // What the page says of an imported save, from the engine's report.
   function importMessage(report, file, lines) {
-    const total = words.lines(report.lines);
+    const total = report.lines;
     const map = report.map === KalandSaveMap.Other ? words.otherMap : report.map === KalandSaveMap.Unnamed
       ? words.unnamedMap : '';
     switch (report.outcome) {
