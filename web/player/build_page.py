@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Builds the self-contained page: the template with its style, its scripts
-(the engine first) and a map inlined. The map is stored as base64, whose
+(the engine last, after the scripts that show the first room) and a map
+inlined. The map is stored as base64, whose
 alphabet has no '<', so no map can end the element that holds it. The
 engine's WebAssembly binary, which Emscripten puts into the engine's script
 as a data: address, goes into an element of its own in the same way: the
@@ -53,7 +54,7 @@ def inline_engine(path):
     script = script_element(path, code)
     if binary is None:
         return script
-    return f'<script type="application/wasm" id="kaland-engine">{binary}</script>\n{script}'
+    return f'{script}\n<script type="application/wasm" id="kaland-engine">{binary}</script>'
 
 
 FIRST_SCREEN = '<script type="application/octet-stream" id="kaland-first-screen"></script>'
@@ -101,8 +102,10 @@ def main():
     write_filled_template(options.template, (
         *first,
         ("@KALAND_STYLE@", compact_style(read_style(options.style))),
-        ("@KALAND_SCRIPTS@", "\n".join(([inline_engine(options.engine)] if options.engine else []) +
-                                        [inline_script(path) for path in options.script])),
+        # The engine last: the page's own scripts show the first room
+        # while the browser still reads the engine's 200 KB.
+        ("@KALAND_SCRIPTS@", "\n".join([inline_script(path) for path in options.script] +
+                                       ([inline_engine(options.engine)] if options.engine else []))),
         ("@KALAND_MAP_NAME@", safe_file_name(os.path.basename(options.map))),
         ("@KALAND_MAP@", base64_of(options.map)),
     ), options.output)

@@ -35,7 +35,6 @@
     hint: document.getElementById('hint'),
     embeddedMap: document.getElementById('kaland-map'),
     firstScreen: document.getElementById('kaland-first-screen'),
-    engineBinary: document.getElementById('kaland-engine'),
   };
 
   // ---- the page's own words, in English and Hungarian ----
@@ -246,8 +245,9 @@
   // first room is in the page's first frame; else in the background, as
   // it is when the page already shows the first room (`background`).
   function engineOptions(background) {
-    if (!page.engineBinary) return {};
-    const binary = decodeBase64(page.engineBinary.textContent);
+    const engineBinary = document.getElementById('kaland-engine');
+    if (!engineBinary) return {};
+    const binary = decodeBase64(engineBinary.textContent);
     const instantiateWasm = (imports, receive) => {
       if (background) {
         WebAssembly.instantiate(binary, imports).then((result) => receive(result.instance), () => say(words.noEngine));
@@ -265,8 +265,15 @@
     return {instantiateWasm};
   }
 
+  // The engine comes last in the page, after everything the first room
+  // needs: it is there once the page is parsed.
+  const pageParsed = new Promise((resolve) => {
+    if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', resolve, {once: true});
+    else resolve();
+  });
+
   function startEngine(background = false) {
-    engineStarting = createKalandEngine(engineOptions(background)).then((module) => {
+    engineStarting = pageParsed.then(() => createKalandEngine(engineOptions(background))).then((module) => {
       engine = makeKalandEngine(module);
       if (game) engine.load(game.bytes);
     });
