@@ -55,6 +55,7 @@ function makeSaves(view) {
         `line ${line} (${typed}) no longer leads where it led when the game was saved.`,
       memory: 'There is not enough memory for this save.',
       unreadable: (file) => `${file} could not be read.`,
+      tooLarge: (file, megabytes) => `${file} is larger than ${megabytes} MB, the most this page reads.`,
     },
     hu: {
       saveAs: 'Mentés másként…',
@@ -89,6 +90,7 @@ function makeSaves(view) {
         `${article(line)} ${line}. sor (${typed}) már nem oda vezet, ahová a mentéskor.`,
       memory: 'Ehhez a mentéshez nincs elég memória.',
       unreadable: (file) => `${file}: a fájl nem olvasható.`,
+      tooLarge: (file, megabytes) => `${file}: nagyobb ${megabytes} MB-nál, ennél nagyobb fájlt ez a lap nem olvas be.`,
     },
   };
   const element = (id) => document.getElementById(id);
@@ -254,8 +256,17 @@ function makeSaves(view) {
     offerUndo(sameLines(before, after) ? null : {before, after}, words.canUndo);
   }
 
+  // A map the runner refuses plays no lines: the page says why, as when
+  // the player types one.
+  function refused() {
+    if (!view.game().unplayable) return false;
+    view.tell();
+    return true;
+  }
+
   function restoreSave(save) {
     closeForm();
+    if (refused()) return;
     replaceWithUndo(save.lines, words.restored(save.name));
   }
 
@@ -332,6 +343,7 @@ function makeSaves(view) {
 
   function importSave(bytes, file) {
     const game = view.game();
+    if (refused()) return;
     const report = view.engine().readSave(bytes);
     if (!report) {
       view.say(words.memory);
@@ -344,6 +356,10 @@ function makeSaves(view) {
 
   async function importFile(file) {
     if (!file) return;
+    if (file.size > MAX_MAP_BYTES) {
+      view.say(words.tooLarge(file.name, MAX_MAP_BYTES / 1024 / 1024));
+      return;
+    }
     let bytes;
     try {
       bytes = new Uint8Array(await file.arrayBuffer());
