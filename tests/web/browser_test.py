@@ -690,6 +690,34 @@ class BundledPageTest(Player):
         self.open_page(self.page_url)
         self.wait_for(lambda: [name for name, _ in self.saves()] == ["In the tower"], "the saves after a reload")
 
+    def test_a_long_save_restored_over_a_new_game(self):
+        ring = "".join(f"#helyiseg {room}\nHall {room}.\n    [n] on\n#irany N {room % 9 + 1} n\n" for room in range(1, 10))
+        path = write_file("ring.map", ring.encode())
+        self.open_map_file(path)
+        self.type_line("n")
+        DRIVER.execute_script("""
+            for (let i = 0; i < localStorage.length; ++i) {
+              const key = localStorage.key(i);
+              if (key.startsWith('kaland:game:')) localStorage.setItem(key, JSON.stringify({lines: new Array(150).fill('n')}));
+            }""")
+        self.open_map_file(path)
+        self.assertEqual(150, len(self.echoes()))
+        log = self.log_output()
+        self.click("save-as")
+        self.element("save-name").send_keys("\n")
+        self.wait_for(lambda: len(self.saves()) == 1, "the save")
+        self.click("restart")
+        self.wait_for(lambda: len(self.echoes()) == 0, "the restart")
+        self.click_in_save(self.saves()[0][0], "Restore")
+        self.wait_for(lambda: len(self.echoes()) == 150, "the restore")
+        self.assertEqual(log, self.log_output())
+        self.assertEqual(console_output(path, b"n\n" * 150).decode(), log + "Nyomj <Enter>-t a kilepeshez!")
+        # The first turns, far out of view, get a row per line once they come near it.
+        self.assertEqual(1, DRIVER.execute_script("return document.querySelector('#log .turn').querySelectorAll('.row').length"))
+        DRIVER.execute_script("document.getElementById('log').scrollTop = 0")
+        self.wait_for(lambda: DRIVER.execute_script(
+            "return document.querySelector('#log .turn').querySelectorAll('.row').length") == 4, "the first rows")
+
     def export_save(self, name):
         self.click("export-save")
         path = os.path.join(OPTIONS.user_data_dir, "downloads", name)

@@ -792,9 +792,15 @@
     let same = 0;
     const most = Math.min(lines.length, game.lines.length, game.reads.length - 1);
     while (same < most && lines[same] === game.lines[same]) ++same;
-    if (same === 0 || game.unplayable || game.outOfMemory) {
+    if (game.unplayable || game.outOfMemory) {
       setLines(lines);
       playWhole(...message);
+      return;
+    }
+    if (same === 0) {
+      setLines(lines);
+      showWholeLater(engine.play(typedInput()));
+      showOutcome(message);
       return;
     }
     // The game waited for line `same + 1` here, whatever came after.
@@ -821,6 +827,59 @@
     game.state = result.state;
     game.outOfMemory = result.outOfMemory;
     showOutcome(message);
+  }
+
+  // A whole log built at once: the turns of all but its last two chunks go
+  // in with one row each, the lines of their output together, and a chunk
+  // gets a row per line (each wrapping under its own indent) as it comes
+  // near the log's visible part. Its text is the same either way, so a long
+  // game comes back in the time its last turns take.
+  let laterRows = null;
+
+  function expandLaterRows(chunk) {
+    for (const row of chunk.querySelectorAll('.row.later')) {
+      const turn = row.parentNode;
+      row.remove();
+      appendRows(turn, row.textContent);
+    }
+  }
+
+  function showWholeLater(result) {
+    const consumed = Math.min(game.lines.length, result.reads.length);
+    while (game.lines.length > consumed) popInputLine();
+    const rowsFrom = (Math.floor(consumed / TURNS_PER_CHUNK) - 1) * TURNS_PER_CHUNK;
+    const fragment = document.createDocumentFragment();
+    game.turns = [];
+    let start = 0;
+    for (let index = 0; index <= consumed; ++index) {
+      const turn = makeTurn(index === 0 ? undefined : game.lines[index - 1]);
+      const end = index < consumed ? result.reads[index] : result.output.length;
+      if (index >= rowsFrom || end > result.runnerFrom) {
+        appendOutput(turn, result.output, 0, start, end, result.runnerFrom);
+      } else if (end > start) {
+        const row = document.createElement('span');
+        row.className = 'row later';
+        row.textContent = game.decoder.decode(result.output.subarray(start, end));
+        turn.appendChild(row);
+      }
+      addTurn(fragment, turn);
+      start = end;
+    }
+    page.transcript.replaceChildren(fragment);
+    laterRows ??= new IntersectionObserver((entries) => {
+      for (const entry of entries) {
+        if (!entry.isIntersecting) continue;
+        laterRows.unobserve(entry.target);
+        expandLaterRows(entry.target);
+      }
+    }, {root: page.log, rootMargin: '200% 0px'});
+    for (const chunk of page.transcript.children) {
+      if (chunk.querySelector('.later')) laterRows.observe(chunk);
+    }
+    game.reads = result.reads;
+    game.outputSize = result.outputSize;
+    game.state = result.state;
+    game.outOfMemory = result.outOfMemory;
   }
 
   // ---- what the page's added parts see of it ----
