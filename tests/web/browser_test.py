@@ -667,6 +667,10 @@ class BundledPageTest(Player):
         self.wait_for(lambda: len(self.saves()) == 1, "the save")
         self.assertEqual("In the tower", self.saves()[0][0])
         self.assertIn("THE BELL TOWER", self.saves()[0][1])
+        # The list and the key buttons on show, axe finds nothing either.
+        self.click("key-buttons")
+        self.assertEqual([], self.axe_violations())
+        self.click("key-buttons")
         in_tower = self.log_output()
         self.type_lines(["f", ""])
         later = self.log_output()
