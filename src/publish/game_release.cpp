@@ -4,8 +4,10 @@
 
 #include "diagnostic_text.h"
 #include "ifiction_record.h"
+#include "named_exits.h"
 #include "page_text.h"
 #include "release_names.h"
+#include "room_table.h"
 #include "text_encoding.h"
 
 namespace {
@@ -101,6 +103,21 @@ GameFacts readGameFacts(const std::string& map, const std::string& mapName, cons
     }
     game.title = withoutControlCharacters(game.title);
     return game;
+}
+
+PageFirstScreen pageFirstScreen(const std::string& output, std::uint32_t room, const MapCheck& check,
+                                const GameFacts& facts) {
+    PageFirstScreen screen;
+    std::uint32_t start = findFirstDescribedRoom();
+    if (output.empty() || room >= roomCount || start >= roomCount) return screen;
+    screen.output = output;
+    screen.encoding = mapEncodingLabel(check.encoding);
+    // As the page decides once its engine is up: the start room's first line, trimmed.
+    std::string firstLine = trimmed(rooms[start].lines[0]);
+    screen.headingHidden = !firstLine.empty() && facts.title == mapTextToUtf8(firstLine, check.encoding);
+    for (const NamedExit& exit : namedExits(rooms[room])) screen.exits += exit.key + exit.words + '\n';
+    screen.waitsForEnter = rooms[room].kind == WaitForEnter;
+    return screen;
 }
 
 std::string mapTooLargeError(const std::string& mapPath) {

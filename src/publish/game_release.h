@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "map_model.h"
@@ -27,6 +28,14 @@ GameFacts gameFactsOf(const MapFacts& facts, MapEncoding encoding);
 /// are not taken are the checker's to report.
 GameFacts readGameFacts(const std::string& map, const std::string& mapName, const MapCheck& check,
                         const std::string* title);
+
+/// What the page shows before its engine is ready, for the map whose table
+/// the runner has loaded: the game's output up to the first line a room
+/// reads (`output`, "" for none) and that room, with how the page shows
+/// them: the map's encoding, whether the heading (`facts.title`) only
+/// repeats the start room's first line, and the room's named exits.
+PageFirstScreen pageFirstScreen(const std::string& output, std::uint32_t room, const MapCheck& check,
+                                const GameFacts& facts);
 
 /// The largest map the player page opens: a larger one is not published.
 constexpr std::size_t MAX_PAGE_MAP_BYTES = std::size_t{64} << 20;

@@ -12,6 +12,7 @@ const char HEADING_FIXED[] = "<h1 id=\"kaland-title\" data-source=\"page\">";
 const char HEADING_END[] = "</h1>";
 const char MAP_START[] = "<script type=\"application/octet-stream\" id=\"kaland-map\" data-name=\"";
 const char MAP_END[] = "</script>";
+const char FIRST_SCREEN_START[] = "<script type=\"application/octet-stream\" id=\"kaland-first-screen\"";
 const char LANGUAGE_MARK[] = "<html lang=\"en\">";
 const char AUTHOR_MARK[] = "<p id=\"kaland-author\" hidden></p>";
 const char IFICTION_PREFIX[] = "ifiction: http://babel.ifarchive.org/protocol/iFiction/";
@@ -89,4 +90,16 @@ bool fillPageTemplate(std::string* page, const std::string& mapBytes, const std:
         return true;
     }
     return false;
+}
+
+bool fillFirstScreen(std::string* page, const PageFirstScreen& screen) {
+    std::string element = FIRST_SCREEN_START;
+    if (!screen.output.empty()) {
+        element += " data-encoding=\"" + escapeHtml(screen.encoding) + "\"";
+        if (screen.headingHidden) element += " data-heading=\"hidden\"";
+        if (!screen.exits.empty()) element += " data-exits=\"" + encodeBase64(screen.exits) + "\"";
+        if (screen.waitsForEnter) element += " data-enter=\"1\"";
+    }
+    element += ">" + encodeBase64(screen.output) + MAP_END;
+    return replaceMarked(page, FIRST_SCREEN_START, MAP_END, element);
 }

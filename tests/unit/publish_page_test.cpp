@@ -119,6 +119,18 @@ TEST(PublishTemplate, RefusesATemplateWithoutItsPlaces) {
     }
 }
 
+TEST(PublishTemplate, TheFirstScreenIsDataNotMarkup) {
+    std::string page = std::string(TEMPLATE) + "<script type=\"application/octet-stream\" id=\"kaland-first-screen\"></script>";
+    PageFirstScreen screen{"\n<b>Hall</b>\n\n", "utf-8", true, "nnorth\n", false};
+    ASSERT_TRUE(fillFirstScreen(&page, screen));
+    EXPECT_NE(std::string::npos, page.find("<script type=\"application/octet-stream\" id=\"kaland-first-screen\" "
+                                           "data-encoding=\"utf-8\" data-heading=\"hidden\" data-exits=\"bm5vcnRoCg==\">"
+                                           "CjxiPkhhbGw8L2I+Cgo=</script>"));
+    std::string without = TEMPLATE;
+    EXPECT_FALSE(fillFirstScreen(&without, screen));
+    EXPECT_EQ(TEMPLATE, without);
+}
+
 TEST(PublishRelease, XmlTextHoldsOnlyWhatXmlCan) {
     EXPECT_EQ("&lt;a&gt; &amp; &quot;b&quot; &apos;c&apos;", escapeXml("<a> & \"b\" 'c'"));
     EXPECT_EQ("tab\tand \xEF\xBF\xBD\xEF\xBF\xBD \xC5\x91", escapeXml("tab\tand \x1B\xEF\xBF\xBF \xC5\x91"));

@@ -37,7 +37,8 @@ class PageFileTest(unittest.TestCase):
                    if "type=" not in attributes]
         hashes = {"'sha256-" + base64.b64encode(hashlib.sha256(text.encode()).digest()).decode() + "'"
                   for text in scripts}
-        self.assertEqual(4, len(hashes))  # the engine, its interface, the byte helpers, the page
+        # the engine, its interface, the byte helpers, the key buttons, the saves, the page
+        self.assertEqual(6, len(hashes))
         self.assertEqual(hashes | {"'wasm-unsafe-eval'"}, set(directives["script-src"].split()))
         self.assertNotIn("unsafe-inline", directives["style-src"])
         for directive, value in (("default-src", "'none'"), ("form-action", "'none'"), ("base-uri", "'none'")):

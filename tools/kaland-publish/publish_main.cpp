@@ -20,6 +20,7 @@
 #include "output_files.h"
 #include "page_template.h"
 #include "release_names.h"
+#include "script_transcript.h"
 
 namespace {
 
@@ -138,6 +139,16 @@ bool checkMap(const char* path, const std::string& bytes, MapCheck* check) {
     }
     std::fputs(publishedWarnings(path, *check).c_str(), stderr);
     return true;
+}
+
+// The first room, played by the runner's own code, for the page to show
+// before its engine is ready.
+PageFirstScreen playFirstScreen(const std::string& map, const MapCheck& check, const GameFacts& facts) {
+    TranscriptMap table = loadTranscriptMap(map.data(), map.size());
+    FirstScreen screen = firstScreen(table);
+    PageFirstScreen pageScreen = pageFirstScreen(screen.output, screen.room, check, facts);
+    releaseTranscriptMap(&table);
+    return pageScreen;
 }
 
 // A fresh IFID for a map without one, and the line that gives the map it.
@@ -266,6 +277,7 @@ int publish(const Options& options) {
                      error.c_str());
         return 2;
     }
+    fillFirstScreen(&page, playFirstScreen(map, check, game));
     std::string zip;
     if (!options.zip.empty() &&
         !makeReleaseZip(page, map, mapName, game, modificationTime(options.map), &zip, &error)) {

@@ -35,6 +35,21 @@ def read_style(path):
     return style
 
 
+def compact_script(code):
+    """The script without its whole-line comments, blank lines and
+    indentation, which a page need not carry. Only whole lines go: a "//"
+    after code may sit in a string. (No script of ours continues a string
+    or a template over a line end, where this would change its text.)"""
+    lines = (line.strip() for line in code.split("\n"))
+    return "\n".join(line for line in lines if line and not line.startswith("//"))
+
+
+def compact_style(style):
+    """The style sheet without its comments and indentation."""
+    style = re.sub(r"/\*.*?\*/", "", style, flags=re.S)
+    return "\n".join(line.strip() for line in style.split("\n") if line.strip())
+
+
 def safe_file_name(path_name):
     return re.sub(r"[^A-Za-z0-9._-]", "_", path_name)
 
