@@ -67,17 +67,37 @@ struct RandomReport {
 RandomReport playRandomGames(const MapCheck& check, const RandomOptions& options);
 
 /// Where the lines of the first game stopped by a defect are written:
-/// beside the map, named after it without ".map", with the seed:
+/// beside the map, named after it without its extension, with the seed:
 /// cave.map gives cave.random-1.keys ("-" gives stdin.random-1.keys).
 std::string randomKeysPath(const std::string& mapPath, std::uint64_t seed);
 
 /// The report on standard output: the games, each ending with its count and
 /// share, the games stuck (and where), quit, out of lines and stopped by a
 /// defect, the notes of what no game reached, and the coverage summary.
-std::string randomReportText(const char* mapName, const RandomReport& report, const RandomOptions& options,
-                             const MapCheck& check, const std::string& keysPath);
+std::vector<ReportLine> randomReportLines(const std::string& mapName, const RandomReport& report,
+                                          const RandomOptions& options, const MapCheck& check,
+                                          const std::string& keysPath);
 
 /// The error on standard error for the first game stopped by a defect, as
-/// --cover reports that script: "KEYS:LINE: error: MESSAGE: CAUSE".
-std::string randomStopError(const char* mapName, const RandomReport& report, const MapCheck& check,
-                            const std::string& keysPath);
+/// --cover reports that script: "KEYS:LINE: error: MESSAGE: CAUSE"; none
+/// when no defect stopped a game.
+std::vector<ReportLine> randomStopError(const std::string& mapName, const RandomReport& report,
+                                        const MapCheck& check, const std::string& keysPath);
+
+/// The most games, and lines in a game, a run may ask for.
+constexpr std::uint64_t MOST_RANDOM_GAMES = 1000000000;
+
+// The values that choose random games, as kaland-check's options name them.
+enum RandomOption {
+    RandomGamesOption,  // --random N
+    RandomSeedOption,   // --seed S
+    RandomStepsOption,  // --steps K
+};
+
+/// Reads the value of `option` into `options`, as kaland-check reads its
+/// command line. Returns false, with the error in kaland-check's words,
+/// for a value it refuses.
+bool readRandomOption(RandomOption option, const char* value, RandomOptions* options, std::string* error);
+
+/// A whole number from `least` to `most` in decimal digits, nothing else.
+bool readDecimal(const char* value, std::uint64_t least, std::uint64_t most, std::uint64_t* number);

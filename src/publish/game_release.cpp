@@ -2,9 +2,10 @@
 
 #include <vector>
 
-#include "diagnostic_text.h"
+#include "file_names.h"
 #include "ifiction_record.h"
 #include "page_text.h"
+#include "text_bytes.h"
 #include "text_encoding.h"
 
 namespace {
@@ -14,13 +15,6 @@ const char README_NAME[] = "README.txt";
 
 std::string lowercased(std::string text) {
     for (char& byte : text) byte = lowercaseByte(byte);
-    return text;
-}
-
-std::string capitals(std::string text) {
-    for (char& byte : text) {
-        if (byte >= 'a' && byte <= 'z') byte = static_cast<char>(byte - ('a' - 'A'));
-    }
     return text;
 }
 
@@ -91,43 +85,9 @@ std::string withWindowsLineEnds(const std::string& text) {
 
 }  // namespace
 
-GameFacts gameFactsOf(const MapFacts& facts, MapEncoding encoding) {
-    GameFacts game;
-    game.title = mapTextToUtf8(mapFactValue(facts, TitleFact), encoding);
-    game.author = mapTextToUtf8(mapFactValue(facts, AuthorFact), encoding);
-    game.language = mapFactValue(facts, LanguageFact);
-    game.ifid = capitals(mapFactValue(facts, IfidFact));
-    game.blurb = mapTextToUtf8(mapFactValue(facts, BlurbFact), encoding);
-    return game;
-}
-
-GameFacts readGameFacts(const std::string& map, const std::string& mapName, const MapCheck& check,
-                        const std::string* title) {
-    MapFacts facts;
-    MapLineReader reader;
-    if (startMapLinesInMemory(&reader, map.data(), map.size())) readMapFacts(&reader, &facts);
-    endMapLines(&reader);
-    GameFacts game = gameFactsOf(facts, check.encoding);
-    std::string firstLine = check.hasStart ? trimmed(roomAt(check, check.startRoom).firstLine) : "";
-    if (title != nullptr) {
-        game.title = textToUtf8(*title);
-    } else if (game.title.empty()) {
-        game.title = firstLine.empty() ? textToUtf8(mapName) : mapTextToUtf8(firstLine, check.encoding);
-    }
-    return game;
-}
-
-std::string mapTooLargeError(const std::string& mapPath) {
-    return mapPath + ": error: larger than " + std::to_string(MAX_PAGE_MAP_BYTES >> 20) +
-           " MB, the most the page opens\n";
-}
-
-std::string runnerRefusalErrors(const std::string& mapPath, const MapCheck& check) {
-    std::string errors;
-    for (const Diagnostic& diagnostic : check.diagnostics) {
-        if (diagnostic.severity == Error) errors += diagnosticLine(mapPath, diagnostic);
-    }
-    return errors + "kaland-publish: " + mapPath + ": kaland refuses this map; nothing written\n";
+ReportLine mapTooLargeError(const std::string& mapPath) {
+    return ReportLine{mapPath + ": error: larger than " + std::to_string(MAX_PAGE_MAP_BYTES >> 20) +
+                      " MB, the most the page opens"};
 }
 
 std::string makeIfid(const unsigned char random[16]) {
@@ -145,15 +105,15 @@ std::string makeIfid(const unsigned char random[16]) {
     return ifid;
 }
 
-std::string missingIfidWarning(const std::string& mapPath, const std::string& ifid) {
-    return mapPath + ": warning: no #ifid, the number that identifies a game in archives: this release gets a "
-                     "fresh one; put this line before the first #helyiseg to keep it in every release:\n#ifid " +
-           ifid + "\n";
+std::vector<ReportLine> missingIfidWarning(const std::string& mapPath, const std::string& ifid) {
+    return {ReportLine{mapPath + ": warning: no #ifid, the number that identifies a game in archives: this release "
+                                 "gets a fresh one; put this line before the first #helyiseg to keep it in every "
+                                 "release:"},
+            ReportLine{"#ifid " + ifid}};
 }
 
 std::string ifictionName(const std::string& mapName) {
-    std::size_t dot = mapName.rfind('.');
-    return (dot == std::string::npos || dot == 0 ? mapName : mapName.substr(0, dot)) + ".iFiction";
+    return fileNamedAfter(mapName, ".iFiction");
 }
 
 std::string makeReleaseReadme(const GameFacts& facts, const std::string& mapName) {

@@ -4,15 +4,7 @@
 
 #include <string>
 
-/// The game as the published files show it: UTF-8 text, ready for markup
-/// once escaped.
-struct GameFacts {
-    std::string title;     // never empty: #title, else the start room's first line, else the map's name
-    std::string author;    // "" when the map names none
-    std::string language;  // a language tag; "" when the map gives none
-    std::string ifid;      // a UUID in capitals; "" when there is none
-    std::string blurb;     // one line; "" when the map gives none
-};
+#include "game_facts.h"
 
 /// The bytes in base64, whose alphabet holds no '<': embedded in the page,
 /// no map can end the element that holds it.

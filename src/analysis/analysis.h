@@ -1,0 +1,109 @@
+// One analysis of a map, behind every author tool: kaland-check,
+// kaland-publish, the studio's engine and the language server ask it their
+// questions and turn its answers into their own form (printed lines, JSON,
+// the editor's protocol) at the edge. It holds the map's bytes and the
+// checker's model of them, and owns the runner's process-wide room table
+// while coverage, transcripts or play need it. No answer changes another:
+// a route search adds no warning to the map, a coverage leaves the table
+// loaded for the next transcript.
+//
+// A plain struct: hosts hand it to these functions and never reach into it.
+// A new question is a new function here (or in map_questions.h, for a
+// question about the map's text), answered in this library's own types.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "map_coverage.h"
+#include "map_lines.h"
+#include "map_model.h"
+#include "random_games.h"
+#include "route_search.h"
+#include "script_transcript.h"
+#include "transcript_diff.h"
+
+struct MapAnalysis {
+    std::string bytes;     // the map, when it was given whole
+    bool hasBytes = false;
+    MapCheck check;        // the checker's model of the map and its diagnostics
+    // The runner's table: whether this analysis has tried to load it, and
+    // why the runner refuses the map (NoDefect: the table holds it).
+    bool tableTried = false;
+    MapDefect refusal{NoDefect, 0, 0};
+};
+
+/// Checks the map `bytes` as kaland-check does, into `analysis`, which
+/// forgets the map before (and releases its table). A table larger than
+/// `machineMemory` bytes is an error: the runner cannot have it.
+void analyseMapBytes(MapAnalysis* analysis, std::string bytes, std::uint64_t machineMemory);
+
+/// The same for a map read line by line as it goes from `reader`, which the
+/// caller started (a file too large to keep whole): questions that play the
+/// map on the runner's table need the bytes and are not asked of it.
+void analyseMapLines(MapAnalysis* analysis, MapLineReader* reader, std::uint64_t machineMemory);
+
+/// Releases the runner's table, if the analysis loaded it.
+void endAnalysis(MapAnalysis* analysis);
+
+/// The map's bytes, as the analysis was given them ("" for a map read line
+/// by line).
+const std::string& mapBytes(const MapAnalysis& analysis);
+
+/// The diagnostics, in the order kaland-check prints them.
+const std::vector<Diagnostic>& mapDiagnostics(const MapAnalysis& analysis);
+
+/// How many diagnostics of `severity` the map has.
+std::size_t countDiagnostics(const MapAnalysis& analysis, Severity severity);
+
+/// Whether the runner loads the map: the checker found no error.
+bool runnerLoadsMap(const MapAnalysis& analysis);
+
+/// How the map's text is shown (decideMapEncoding).
+MapEncoding mapEncoding(const MapAnalysis& analysis);
+
+/// The runner's table, loaded from the map's bytes when first needed and
+/// kept until the analysis ends or is given another map. Returns why the
+/// runner refuses the map, NoDefect once the table holds it.
+const MapDefect& loadRunnerTable(MapAnalysis* analysis);
+
+// ---- routes ----
+
+/// The map's endings, lowest number first: what routes lead to by default.
+std::vector<std::uint32_t> mapEndings(const MapAnalysis& analysis);
+
+/// The shortest routes to `targets` (see findRoutes), with the targets no
+/// route reaches. The map must load.
+RouteSearch findMapRoutes(const MapAnalysis& analysis, const std::vector<std::uint32_t>& targets);
+
+/// The map's diagnostics with the warnings about targets no route reaches
+/// ("no route to `noun` N") among them, in the order kaland-check prints them.
+std::vector<Diagnostic> diagnosticsWithRoutes(const MapAnalysis& analysis, const RouteSearch& routes,
+                                              const char* noun);
+
+// ---- playing the map ----
+
+/// The coverage of `scripts` (see measureCoverage), played on the runner's
+/// table. `name` is the map's name in messages.
+CoverageReport coverScripts(MapAnalysis* analysis, const std::string& name, const std::vector<KeyScript>& scripts);
+
+/// `script` played as `kaland MAP < SCRIPT` plays it, on the runner's table.
+Transcript playScript(MapAnalysis* analysis, const std::string& script);
+
+/// The first difference of `transcript` (played by playScript) from the
+/// expected output and exit status, as --expect reports it; nothing when
+/// they are the same.
+std::vector<ReportLine> transcriptDifference(MapAnalysis* analysis, const Transcript& transcript,
+                                             const std::string& expectedOutput, int expectedStatus,
+                                             const TranscriptNames& names);
+
+/// Random games on the model of a map the runner loads (see playRandomGames).
+RandomReport playRandom(const MapAnalysis& analysis, const RandomOptions& options);
+
+/// What --random prints on standard output for `report`, and on standard
+/// error for the first game a defect stopped, whose lines go to `keysPath`.
+std::vector<ReportLine> randomReport(const MapAnalysis& analysis, const std::string& name, const RandomReport& report,
+                                     const RandomOptions& options, const std::string& keysPath);
+std::vector<ReportLine> randomStop(const MapAnalysis& analysis, const std::string& name, const RandomReport& report,
+                                   const std::string& keysPath);
