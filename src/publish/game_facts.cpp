@@ -20,6 +20,11 @@ std::string gameTitle(const MapFacts& facts, MapEncoding encoding, const std::st
     return mapName.empty() ? "kaland" : textToUtf8(mapName);
 }
 
+const char* pageWordsLanguage(const char* tag) {
+    if (isHungarianTag(tag)) return "hu";
+    return tagNamesLanguage(tag, "en") ? "en" : "";
+}
+
 GameFacts readGameFacts(const std::string& bytes, const std::string& mapName, MapEncoding encoding,
                         const std::string& startText, const std::string* title) {
     MapFacts facts;

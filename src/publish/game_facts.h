@@ -24,6 +24,11 @@ struct GameFacts {
 std::string gameTitle(const MapFacts& facts, MapEncoding encoding, const std::string& startText,
                       const std::string& mapName);
 
+/// Which of the player page's two languages its own words show in for a
+/// reader or a map whose language is the tag `tag`: "hu" for Hungarian,
+/// "en" for English, "" for any other language.
+const char* pageWordsLanguage(const char* tag);
+
 /// The facts the published files show for the map `bytes` named `mapName`,
 /// shown as `encoding`, whose start room's first line is `startText`. The
 /// title is `title` when given (text of the command line), else gameTitle.

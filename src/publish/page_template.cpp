@@ -40,7 +40,9 @@ std::string safeName(const std::string& name) {
 }
 
 // Meta data for archives and link previews, after the title: the IFID as
-// the archive's tools find it in a web page, the author and the blurb.
+// the archive's tools find it in a web page, the author and the blurb; and
+// for the page itself, the language of its own words for the map's
+// language, which it shows before its engine has started.
 std::string metaData(const GameFacts& facts) {
     std::string meta;
     if (!facts.ifid.empty()) {
@@ -49,6 +51,10 @@ std::string metaData(const GameFacts& facts) {
     }
     if (!facts.author.empty()) meta += "\n<meta name=\"author\" content=\"" + escapeHtml(facts.author) + "\">";
     if (!facts.blurb.empty()) meta += "\n<meta name=\"description\" content=\"" + escapeHtml(facts.blurb) + "\">";
+    if (!facts.language.empty()) {
+        const char* words = pageWordsLanguage(facts.language.c_str());
+        meta += std::string("\n<meta name=\"kaland-words\" content=\"") + (*words != '\0' ? words : "en") + "\">";
+    }
     return meta;
 }
 
