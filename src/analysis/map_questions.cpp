@@ -21,6 +21,11 @@ bool isRoomDescribed(const MapAnalysis& analysis, std::uint32_t room) {
     return room < analysis.check.roomCount && roomAt(analysis.check, room).descriptionLine != 0;
 }
 
+MapExit mapExit(const MapAnalysis& analysis, std::uint32_t room, std::uint32_t slot) {
+    const CheckedRoom& checked = roomAt(analysis.check, room);
+    return slot < MAX_EXITS ? MapExit{checked.exits[slot].target, checked.exitLines[slot]} : MapExit{0, 0};
+}
+
 std::string startRoomText(const MapAnalysis& analysis) {
     const MapCheck& check = analysis.check;
     return check.hasStart ? trimmed(roomAt(check, check.startRoom).firstLine) : "";

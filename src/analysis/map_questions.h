@@ -18,6 +18,15 @@ bool roomAtLine(const MapAnalysis& analysis, std::uint64_t line, std::uint32_t* 
 /// Whether `room` is in the runner's table and has a description.
 bool isRoomDescribed(const MapAnalysis& analysis, std::uint32_t room);
 
+// An exit of a room: where it leads and the #irany line that made it.
+struct MapExit {
+    std::uint32_t target;
+    std::uint64_t line;  // 0: no line filled the slot
+};
+
+/// Exit `slot` of room `room`.
+MapExit mapExit(const MapAnalysis& analysis, std::uint32_t room, std::uint32_t slot);
+
 /// The first line of the start room's text, trimmed; "" when no room has
 /// a description.
 std::string startRoomText(const MapAnalysis& analysis);

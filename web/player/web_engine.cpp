@@ -6,11 +6,15 @@
 // refusal in plain words.
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "defect_explanation.h"
+#include "file_names.h"
+#include "game_facts.h"
 #include "map_facts.h"
 #include "map_loader.h"
 #include "room_table.h"
@@ -33,6 +37,8 @@ struct Engine {
     std::size_t runnerOutputStart = 0;  // where the runner's own words begin in the output
     char* checkedMap = nullptr;         // a copy of the map for the checker, while it explains
     DefectExplanation explanation;
+    std::string text;                   // a text the page hands in: a file name, a language tag
+    std::string answer;                 // the last text answered
 };
 Engine engine;
 
@@ -100,8 +106,7 @@ EMSCRIPTEN_KEEPALIVE char* kaland_input_buffer(std::size_t size) {
 /// input ends there as a piped file does; otherwise the game stops where it
 /// would wait for more. Returns the GameState.
 EMSCRIPTEN_KEEPALIVE int kaland_play(std::size_t size, int inputClosed) {
-    WebGame game = playWebGame(engine.loaded, engine.loadDefect, engine.input, engine.input != nullptr ? size : 0,
-                               inputClosed != 0);
+    WebGame game = playWebGame(engine.loadDefect, engine.input, engine.input != nullptr ? size : 0, inputClosed != 0);
     engine.playDefect = game.defect;
     engine.runnerOutputStart = game.runnerOutputStart;
     return game.state;
@@ -125,6 +130,12 @@ EMSCRIPTEN_KEEPALIVE std::size_t kaland_read_count() {
 EMSCRIPTEN_KEEPALIVE const std::size_t* kaland_reads() {
     static_assert(sizeof(std::size_t) == 4, "the page reads the block as 32-bit numbers");
     return webReadOutputSizes();
+}
+
+/// What each read of the last game did (a ReadEffect), in one block that
+/// the page reads as 32-bit numbers.
+EMSCRIPTEN_KEEPALIVE const std::uint32_t* kaland_read_effects() {
+    return webReadEffects();
 }
 
 /// Where, in the last game's output, the runner's own words begin: the exit
@@ -153,10 +164,40 @@ EMSCRIPTEN_KEEPALIVE const char* kaland_start_text() {
     return trimmed(title);
 }
 
-/// The map's title, as kaland-publish gives it: its #title, else the first
-/// line of the start room's text; empty when there is neither.
-EMSCRIPTEN_KEEPALIVE const char* kaland_map_title() {
-    return engine.facts.given[TitleFact] ? engine.facts.values[TitleFact] : kaland_start_text();
+/// Room for `size` bytes of a text the next call reads, such as a file name.
+EMSCRIPTEN_KEEPALIVE char* kaland_text_buffer(std::size_t size) {
+    engine.text.assign(size, '\0');
+    return &engine.text[0];
+}
+
+/// The map's title, as kaland-publish gives it (gameTitle), in UTF-8: its
+/// #title, else the first line of the start room's text, else the map's
+/// file name, whose first `nameSize` bytes of UTF-8 are in the text buffer.
+EMSCRIPTEN_KEEPALIVE const char* kaland_map_title(std::size_t nameSize) {
+    std::string name = engine.text.substr(0, nameSize);
+    engine.answer = gameTitle(engine.facts, engine.encoding, kaland_start_text(), name);
+    return engine.answer.c_str();
+}
+
+/// The name of a file made from the map's: the text buffer holds the map's
+/// file name (`nameSize` bytes) and then the ending, such as ".keys".
+EMSCRIPTEN_KEEPALIVE const char* kaland_file_named_after(std::size_t nameSize) {
+    nameSize = std::min(nameSize, engine.text.size());
+    engine.answer = fileNamedAfter(engine.text.substr(0, nameSize), engine.text.substr(nameSize));
+    return engine.answer.c_str();
+}
+
+/// The language of the page's words for the language tag in the text
+/// buffer: "hu" for Hungarian, "en" for English, "" for any other.
+EMSCRIPTEN_KEEPALIVE const char* kaland_words_language() {
+    return pageWordsLanguage(engine.text.c_str());
+}
+
+/// What the engine tells the page once: the game states, what a line read
+/// did and the largest map the page opens, as JSON.
+EMSCRIPTEN_KEEPALIVE const char* kaland_constants() {
+    static const std::string constants = pageConstantsJson();
+    return constants.c_str();
 }
 
 /// The map's #author, #lang (a language tag) and #blurb: terminated bytes
