@@ -665,6 +665,10 @@
   async function openFile(file) {
     if (!file) return;
     await engineStarting;
+    if (!engine) {
+      say(words.noEngine);
+      return;
+    }
     if (file.size > engine.maxMapBytes) {
       say(words.tooLarge(file.name, engine.maxMapBytes / 1024 / 1024), game ? words.gameGoesOn : '');
       return;
