@@ -45,21 +45,25 @@ void checkUndescribedTargets(const MapCheck& check, const std::vector<std::uint3
         std::uint32_t target = room.exits[slot].target;
         return room.exitLines[slot] != 0 && target < check.roomCount && roomAt(check, target).descriptionLine == 0;
     };
-    std::vector<Finding> exits;
+    // Each exit by its line: the line, the room and the slot.
+    std::vector<std::pair<std::uint64_t, std::pair<std::uint32_t, std::uint32_t>>> exits;
     for (std::uint32_t number : numbers) {
         const CheckedRoom& room = roomAt(check, number);
         bool any = false;
         for (std::uint32_t slot = 0; slot < MAX_EXITS && !any; ++slot) any = undescribed(room, slot);
         if (!any) continue;
         for (std::uint32_t slot : takenExits(room)) {
-            if (!undescribed(room, slot)) continue;
-            std::uint32_t target = room.exits[slot].target;
-            exits.push_back(Finding{ExitToUndescribedRoom, room.exitLines[slot], undescribedRoomText(check, target),
-                                    number, slot, target});
+            if (undescribed(room, slot)) exits.push_back({room.exitLines[slot], {number, slot}});
         }
     }
-    std::stable_sort(exits.begin(), exits.end(), [](const Finding& a, const Finding& b) { return a.line < b.line; });
-    findings->insert(findings->end(), exits.begin(), exits.end());
+    std::sort(exits.begin(), exits.end());
+    for (const auto& exit : exits) {
+        std::uint32_t room = exit.second.first;
+        std::uint32_t slot = exit.second.second;
+        std::uint32_t target = roomAt(check, room).exits[slot].target;
+        findings->push_back(Finding{ExitToUndescribedRoom, exit.first, undescribedRoomText(check, target), room, slot,
+                                    target});
+    }
 }
 
 void checkExitTargets(const MapCheck& check, const std::vector<std::uint32_t>& numbers,

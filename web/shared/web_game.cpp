@@ -1,5 +1,7 @@
 #include "web_game.h"
 
+#include <cstdio>
+
 #include "game_release.h"
 #include "run_game.h"
 #include "web_console.h"
@@ -26,10 +28,8 @@ void noteExitTaken(void*, std::uint32_t room, std::uint32_t slot) {
 // A room read a line: the read the console began last.
 void noteLineRead(void*, std::uint32_t room, const char* line, LineMove move) {
     std::size_t read = webReadCount();
-    if (read > 0) {
-        play.reads.resize(read, WebRead{play.roomOnShow, ReadByNoRoom, 0});
-        play.reads[read - 1] = WebRead{room, static_cast<ReadEffect>(move.effect), move.slot};
-    }
+    while (play.reads.size() + 1 < read) play.reads.push_back(WebRead{play.roomOnShow, ReadByNoRoom, 0});
+    if (read > 0) play.reads.push_back(WebRead{room, static_cast<ReadEffect>(move.effect), move.slot});
     if (play.outer != nullptr && play.outer->lineRead != nullptr) {
         play.outer->lineRead(play.outer->context, room, line, move);
     }
@@ -37,7 +37,7 @@ void noteLineRead(void*, std::uint32_t room, const char* line, LineMove move) {
 
 // Every read no room made was made in the room on show last.
 void finishReads() {
-    play.reads.resize(webReadCount(), WebRead{play.roomOnShow, ReadByNoRoom, 0});
+    while (play.reads.size() < webReadCount()) play.reads.push_back(WebRead{play.roomOnShow, ReadByNoRoom, 0});
     play.effects.clear();
     for (const WebRead& read : play.reads) play.effects.push_back(read.effect);
 }
@@ -92,10 +92,12 @@ bool webGameOutOfMemory(const MapDefect& defect) {
 }
 
 std::string pageConstantsJson() {
-    return "{\"GameState\":{\"WaitingForLine\":" + std::to_string(WaitingForLine) +
-           ",\"WaitingForEnter\":" + std::to_string(WaitingForEnter) + ",\"Finished\":" + std::to_string(Finished) +
-           ",\"Stopped\":" + std::to_string(Stopped) + "},\"ReadEffect\":{\"Ignored\":" +
-           std::to_string(ReadIgnored) + ",\"TookExit\":" + std::to_string(ReadTookExit) +
-           ",\"Quit\":" + std::to_string(ReadQuit) + ",\"ByNoRoom\":" + std::to_string(ReadByNoRoom) +
-           "},\"maxMapBytes\":" + std::to_string(MAX_PAGE_MAP_BYTES) + "}";
+    char json[320];
+    std::snprintf(json, sizeof json,
+                  "{\"GameState\":{\"WaitingForLine\":%d,\"WaitingForEnter\":%d,\"Finished\":%d,\"Stopped\":%d},"
+                  "\"ReadEffect\":{\"Ignored\":%d,\"TookExit\":%d,\"Quit\":%d,\"ByNoRoom\":%d},"
+                  "\"maxMapBytes\":%zu}",
+                  WaitingForLine, WaitingForEnter, Finished, Stopped, ReadIgnored, ReadTookExit, ReadQuit,
+                  ReadByNoRoom, MAX_PAGE_MAP_BYTES);
+    return json;
 }
