@@ -7,22 +7,19 @@
 // a route search adds no warning to the map, a coverage leaves the table
 // loaded for the next transcript.
 //
-// A plain struct: hosts hand it to these functions and never reach into it.
-// A new question is a new function here (or in map_questions.h, for a
-// question about the map's text), answered in this library's own types.
+// A plain struct: hosts hand it to these functions (and those of
+// map_questions.h, line_tokens.h and played_answers.h) and never reach into
+// it. A new question is a new function in this library, answered in its
+// own types.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "map_coverage.h"
 #include "map_lines.h"
 #include "map_model.h"
-#include "random_games.h"
 #include "route_search.h"
-#include "script_transcript.h"
-#include "transcript_diff.h"
 
 struct MapAnalysis {
     std::string bytes;     // the map, when it was given whole
@@ -81,29 +78,3 @@ RouteSearch findMapRoutes(const MapAnalysis& analysis, const std::vector<std::ui
 /// ("no route to `noun` N") among them, in the order kaland-check prints them.
 std::vector<Diagnostic> diagnosticsWithRoutes(const MapAnalysis& analysis, const RouteSearch& routes,
                                               const char* noun);
-
-// ---- playing the map ----
-
-/// The coverage of `scripts` (see measureCoverage), played on the runner's
-/// table. `name` is the map's name in messages.
-CoverageReport coverScripts(MapAnalysis* analysis, const std::string& name, const std::vector<KeyScript>& scripts);
-
-/// `script` played as `kaland MAP < SCRIPT` plays it, on the runner's table.
-Transcript playScript(MapAnalysis* analysis, const std::string& script);
-
-/// The first difference of `transcript` (played by playScript) from the
-/// expected output and exit status, as --expect reports it; nothing when
-/// they are the same.
-std::vector<ReportLine> transcriptDifference(MapAnalysis* analysis, const Transcript& transcript,
-                                             const std::string& expectedOutput, int expectedStatus,
-                                             const TranscriptNames& names);
-
-/// Random games on the model of a map the runner loads (see playRandomGames).
-RandomReport playRandom(const MapAnalysis& analysis, const RandomOptions& options);
-
-/// What --random prints on standard output for `report`, and on standard
-/// error for the first game a defect stopped, whose lines go to `keysPath`.
-std::vector<ReportLine> randomReport(const MapAnalysis& analysis, const std::string& name, const RandomReport& report,
-                                     const RandomOptions& options, const std::string& keysPath);
-std::vector<ReportLine> randomStop(const MapAnalysis& analysis, const std::string& name, const RandomReport& report,
-                                   const std::string& keysPath);

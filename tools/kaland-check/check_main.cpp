@@ -17,6 +17,7 @@
 #include "machine_memory.h"
 #include "map_files.h"
 #include "map_questions.h"
+#include "played_answers.h"
 #include "route_files.h"
 #include "transcript_runs.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis.h"
+#include "played_answers.h"
 
 /// Plays each script on the map (its `bytes`) and writes its transcript to
 /// SCRIPT.expected, with a line on standard output for each. Returns the

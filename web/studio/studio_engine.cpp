@@ -17,6 +17,7 @@
 #include "game_release.h"
 #include "line_tokens.h"
 #include "map_questions.h"
+#include "played_answers.h"
 #include "publish_game.h"
 #include "studio_console.h"
 #include "web_console.h"
