@@ -1,7 +1,7 @@
 // One analysis of a map, behind every author tool: kaland-check,
-// kaland-publish, the studio's engine and the language server ask it their
-// questions and turn its answers into their own form (printed lines, JSON,
-// the editor's protocol) at the edge. It holds the map's bytes and the
+// kaland-publish and the studio's engine (and an editor's language server
+// the same way) ask it their questions and turn its answers into their own
+// form (printed lines, JSON, an editor's protocol) at the edge. It holds the map's bytes and the
 // checker's model of them, and owns the runner's process-wide room table
 // while coverage, transcripts or play need it. No answer changes another:
 // a route search adds no warning to the map, a coverage leaves the table

@@ -100,10 +100,10 @@ int checkOneMap(const std::string& path, const CheckOptions& options) {
     std::size_t warnings = countDiagnostics(diagnostics, Warning);
     // Notes are not counted: --quiet leaves out a map that has only notes.
     if (!options.quiet || errors + warnings > 0) {
-        for (const Diagnostic& diagnostic : diagnostics) {
-            std::fputs(printedLines({diagnosticLine(name, diagnostic)}).c_str(), stderr);
-        }
-        std::fputs(printedLines({diagnosticSummary(name, errors, warnings)}).c_str(), stderr);
+        std::vector<ReportLine> lines;
+        for (const Diagnostic& diagnostic : diagnostics) lines.push_back(diagnosticLine(name, diagnostic));
+        lines.push_back(diagnosticSummary(name, errors, warnings));
+        std::fputs(printedLines(lines).c_str(), stderr);
     }
     if (options.dot) std::fputs(drawMapPicture(analysis, name).dot.c_str(), stdout);
     int status = errors > 0 || (options.strict && warnings > 0) ? 1 : 0;
