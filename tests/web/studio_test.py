@@ -38,7 +38,7 @@ def start_studio_browser(profile):
 
 def run(program, *arguments, stdin=b"", cwd=SOURCE_DIR):
     return subprocess.run([os.path.join(OPTIONS.native_build, program), *arguments], input=stdin,
-                          capture_output=True, cwd=cwd, timeout=60)
+                          capture_output=True, cwd=cwd, timeout=20)
 
 
 def as_shown(data):
@@ -300,7 +300,7 @@ class StudioTest(unittest.TestCase):
                 open(os.path.join(work, "lamp.map"), "wb") as copy:
             copy.write(b"#ifid 3F2504E0-4F89-41D3-9A0C-0305E82C3301\n" + source.read())
         subprocess.run([os.path.join(tools, "kaland-publish"), "lamp.map", "--zip", "lamp.zip", "-o", "lamp.html"],
-                       cwd=work, check=True, capture_output=True, timeout=60)
+                       cwd=work, check=True, capture_output=True, timeout=20)
         self.open_map(os.path.join(work, "lamp.map"))
         for button, name in (("#publish", "lamp.html"), ("#publish-zip", "lamp.zip")):
             self.find(button).click()
