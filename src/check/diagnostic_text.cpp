@@ -53,27 +53,30 @@ std::string trimmed(const std::string& text) {
     return text.substr(begin, length);
 }
 
-std::string diagnosticSummary(const std::string& name, std::size_t errors, std::size_t warnings) {
-    return name + ": " + plural(errors, "error") + ", " + plural(warnings, "warning") + "\n";
-}
-
-std::string publishedWarnings(const std::string& name, const MapCheck& check) {
-    std::string lines;
-    for (const Diagnostic& diagnostic : check.diagnostics) {
-        if (diagnostic.severity == Warning || (diagnostic.severity == Note && diagnostic.cause != NO_CAUSE)) {
-            lines += diagnosticLine(name, diagnostic);
-        }
-    }
-    return lines;
+ReportLine diagnosticSummary(const std::string& name, std::size_t errors, std::size_t warnings) {
+    return ReportLine{name + ": " + plural(errors, "error") + ", " + plural(warnings, "warning")};
 }
 
 std::string fileAndLine(const std::string& file, std::uint64_t line) {
     return line == 0 ? file : file + ":" + std::to_string(line);
 }
 
-std::string diagnosticLine(const std::string& name, const Diagnostic& diagnostic) {
-    const char* severity = diagnostic.severity == Error ? "error" : diagnostic.severity == Warning ? "warning" : "note";
-    return fileAndLine(name, diagnostic.line) + ": " + severity + ": " + diagnostic.text + "\n";
+ReportLine mapReportLine(const std::string& mapName, std::uint64_t line, const std::string& text) {
+    return ReportLine{fileAndLine(mapName, line) + ": " + text, line};
+}
+
+std::string printedLines(const std::vector<ReportLine>& lines) {
+    std::string printed;
+    for (const ReportLine& line : lines) printed += line.text + "\n";
+    return printed;
+}
+
+const char* severityWord(Severity severity) {
+    return severity == Error ? "error" : severity == Warning ? "warning" : "note";
+}
+
+ReportLine diagnosticLine(const std::string& name, const Diagnostic& diagnostic) {
+    return mapReportLine(name, diagnostic.line, std::string(severityWord(diagnostic.severity)) + ": " + diagnostic.text);
 }
 
 std::string whatTakesExit(RoomKind kind, char key) {
@@ -100,8 +103,8 @@ std::string explainStop(const char* mapPath, const MapCheck& check, const MapDef
     return exit + " back to room " + std::to_string(defect.room) + ": the passages go round in a circle";
 }
 
-std::string gameStopError(const std::string& script, std::uint64_t line, const std::string& message,
-                          const std::string& cause) {
-    return fileAndLine(script, line) + ": error: " + message + (line == 0 ? " before the first line" : "") +
-           (cause.empty() ? "" : ": " + cause) + "\n";
+ReportLine gameStopError(const std::string& script, std::uint64_t line, const std::string& message,
+                         const std::string& cause) {
+    return ReportLine{fileAndLine(script, line) + ": error: " + message + (line == 0 ? " before the first line" : "") +
+                      (cause.empty() ? "" : ": " + cause)};
 }

@@ -1,14 +1,23 @@
 // The words of kaland-check's messages, shared by the checker and
 // kaland-publish: keys, room names, counts, quoted map text and the
-// runner's own messages, and a diagnostic as the line it is printed as.
+// runner's own messages, and the one way a line of a file is named
+// (FILE:LINE), for diagnostics and every report that names a line.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "map_defects.h"
 #include "map_model.h"
+
+// A line of a report as kaland-check prints it, without its newline, and the
+// map line it names (0: none), so that a page can lead the author there.
+struct ReportLine {
+    std::string text;
+    std::uint64_t mapLine = 0;
+};
 
 /// The name standard input goes by in messages and pictures.
 constexpr const char* STANDARD_INPUT_NAME = "<stdin>";
@@ -32,17 +41,22 @@ std::string plural(std::uint64_t count, const char* noun);
 /// `text` without white space (as maps count it) at either end.
 std::string trimmed(const std::string& text);
 
-/// The line after a map's diagnostics, newline included: "MAP: 1 error,
-/// 2 warnings".
-std::string diagnosticSummary(const std::string& name, std::size_t errors, std::size_t warnings);
+/// The line after a map's diagnostics: "MAP: 1 error, 2 warnings".
+ReportLine diagnosticSummary(const std::string& name, std::size_t errors, std::size_t warnings);
 
 /// What takes an exit of a room of `kind`: "key n" (the exit's `key`),
 /// "Enter" (a scene) or "passage".
 std::string whatTakesExit(RoomKind kind, char key);
 
 /// "FILE:LINE", or "FILE" alone for line 0: the file as a whole, or a
-/// script before its first line.
+/// script before its first line. The one place a line of a file is named.
 std::string fileAndLine(const std::string& file, std::uint64_t line);
+
+/// "MAP:LINE: TEXT", naming line `line` of the map `mapName`.
+ReportLine mapReportLine(const std::string& mapName, std::uint64_t line, const std::string& text);
+
+/// The lines as printed, each with its newline.
+std::string printedLines(const std::vector<ReportLine>& lines);
 
 /// Who takes exit `slot` of room `room`: "key n in room 1", "Enter in room
 /// 3" (a scene) or "passage room 4".
@@ -59,14 +73,12 @@ std::string explainStop(const char* mapPath, const MapCheck& check, const MapDef
 /// The error for a game the map stopped after line `line` of `script`
 /// (0: before the first), as --cover and --random give it:
 /// "SCRIPT:LINE: error: MESSAGE: CAUSE", without ": CAUSE" when it is empty.
-std::string gameStopError(const std::string& script, std::uint64_t line, const std::string& message,
-                          const std::string& cause);
+ReportLine gameStopError(const std::string& script, std::uint64_t line, const std::string& message,
+                         const std::string& cause);
 
-/// What kaland-publish shows of the diagnostics of a map the runner loads:
-/// each warning with the notes of what follows from it, as kaland-check
-/// prints them (a note that stands alone is a hint, not a warning).
-std::string publishedWarnings(const std::string& name, const MapCheck& check);
+/// The word for a severity: "error", "warning" or "note".
+const char* severityWord(Severity severity);
 
-/// A diagnostic as kaland-check prints it, newline included:
-/// "MAP:LINE: error|warning|note: TEXT", or "MAP: ..." for the file as a whole.
-std::string diagnosticLine(const std::string& name, const Diagnostic& diagnostic);
+/// A diagnostic as kaland-check prints it: "MAP:LINE: error|warning|note:
+/// TEXT", or "MAP: ..." for the file as a whole.
+ReportLine diagnosticLine(const std::string& name, const Diagnostic& diagnostic);

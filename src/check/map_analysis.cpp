@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <deque>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "diagnostic_text.h"
 #include "move_rules.h"
@@ -15,16 +17,6 @@ std::vector<std::uint32_t> sortedRoomNumbers(const MapCheck& check) {
     for (const auto& entry : check.rooms) numbers.push_back(entry.first);
     std::sort(numbers.begin(), numbers.end());
     return numbers;
-}
-
-// A warning, or, when it follows from another mistake, a note under that
-// mistake's warning.
-void reportUnder(MapCheck* check, std::size_t cause, std::uint64_t line, std::string text) {
-    if (cause == NO_CAUSE) {
-        check->report(line, Warning, std::move(text));
-    } else {
-        check->reportConsequence(cause, line, std::move(text));
-    }
 }
 
 // What a player meets in a room without a description, by its kind.
@@ -43,38 +35,49 @@ std::string undescribedRoomText(const MapCheck& check, std::uint32_t number) {
     }
 }
 
-// Exits into rooms of the table that have no description. Each is a
-// mistake of its own, unless the room's #helyiseg line is misspelt.
-void checkUndescribedTargets(MapCheck* check, const std::vector<std::uint32_t>& numbers, WarningCauses* causes) {
-    // Without a start room nothing is shown at all, and one warning says so.
-    if (!check->hasStart) return;
-    causes->undescribedExits = findUndescribedExits(*check, numbers);
-    for (const UndescribedExit& exit : causes->undescribedExits) {
-        std::string text = undescribedRoomText(*check, exit.target);
-        std::size_t warning = NO_CAUSE;
-        if (exit.cause != NO_CAUSE) {
-            check->reportConsequence(exit.cause, exit.line, text);
-        } else {
-            warning = check->report(exit.line, Warning, text);
+// The exits a player can take into rooms of the table that have no
+// description, by line. Without a start room nothing is shown at all, and
+// one warning says so.
+void checkUndescribedTargets(const MapCheck& check, const std::vector<std::uint32_t>& numbers,
+                             std::vector<Finding>* findings) {
+    if (!check.hasStart) return;
+    auto undescribed = [&check](const CheckedRoom& room, std::uint32_t slot) {
+        std::uint32_t target = room.exits[slot].target;
+        return room.exitLines[slot] != 0 && target < check.roomCount && roomAt(check, target).descriptionLine == 0;
+    };
+    // Each exit by its line: the line, the room and the slot.
+    std::vector<std::pair<std::uint64_t, std::pair<std::uint32_t, std::uint32_t>>> exits;
+    for (std::uint32_t number : numbers) {
+        const CheckedRoom& room = roomAt(check, number);
+        bool any = false;
+        for (std::uint32_t slot = 0; slot < MAX_EXITS && !any; ++slot) any = undescribed(room, slot);
+        if (!any) continue;
+        for (std::uint32_t slot : takenExits(room)) {
+            if (undescribed(room, slot)) exits.push_back({room.exitLines[slot], {number, slot}});
         }
-        causes->exitWarnings.push_back(warning);
-        if (roomAt(*check, exit.target).exitLines[FIRST_EXIT] == 0) {
-            causes->deadEnds.emplace(exit.target, warning == NO_CAUSE ? exit.cause : warning);
-        }
+    }
+    std::sort(exits.begin(), exits.end());
+    for (const auto& exit : exits) {
+        std::uint32_t room = exit.second.first;
+        std::uint32_t slot = exit.second.second;
+        std::uint32_t target = roomAt(check, room).exits[slot].target;
+        findings->push_back(Finding{ExitToUndescribedRoom, exit.first, undescribedRoomText(check, target), room, slot,
+                                    target});
     }
 }
 
-void checkExitTargets(MapCheck* check, const std::vector<std::uint32_t>& numbers) {
+void checkExitTargets(const MapCheck& check, const std::vector<std::uint32_t>& numbers,
+                      std::vector<Finding>* findings) {
     for (std::uint32_t number : numbers) {
-        const CheckedRoom& room = check->rooms[number];
+        const CheckedRoom& room = roomAt(check, number);
         for (std::uint32_t slot = 0; slot < MAX_EXITS; ++slot) {
             const Exit& exit = room.exits[slot];
-            if (room.exitLines[slot] == 0 || exit.target < check->roomCount) continue;
-            check->report(room.exitLines[slot], Warning,
-                          "exit to room " + std::to_string(exit.target) + ", but the highest room is " +
-                              std::to_string(check->highestRoom) +
-                              ": taking it ends the game with " +
-                              quotedMessage(MapDefect{RoomMissing, exit.target, 0}));
+            if (room.exitLines[slot] == 0 || exit.target < check.roomCount) continue;
+            findings->push_back(Finding{ExitOutOfTable, room.exitLines[slot],
+                                        "exit to room " + std::to_string(exit.target) + ", but the highest room is " +
+                                            std::to_string(check.highestRoom) + ": taking it ends the game with " +
+                                            quotedMessage(MapDefect{RoomMissing, exit.target, 0}),
+                                        number, slot, exit.target});
         }
     }
 }
@@ -97,10 +100,11 @@ struct CircleSearch : CheckedRooms {
     }
 };
 
-void checkAutomaticCircles(MapCheck* check, const std::vector<std::uint32_t>& numbers) {
-    CircleSearch search{{check}, {}, {}};
+void checkAutomaticCircles(const MapCheck& check, const std::vector<std::uint32_t>& numbers,
+                           std::vector<Finding>* findings) {
+    CircleSearch search{{&check}, {}, {}};
     for (std::uint32_t first : numbers) {
-        if (check->rooms[first].kind != Automatic || search.state.count(first)) continue;
+        if (roomAt(check, first).kind != Automatic || search.state.count(first)) continue;
         search.chain.clear();
         // A chain that runs into one followed before ends there: the circle
         // it may lead to is reported already.
@@ -109,10 +113,10 @@ void checkAutomaticCircles(MapCheck* check, const std::vector<std::uint32_t>& nu
             std::vector<std::uint32_t> circle(std::find(search.chain.begin(), search.chain.end(), passages.target),
                                               search.chain.end());
             std::rotate(circle.begin(), std::min_element(circle.begin(), circle.end()), circle.end());
-            const CheckedRoom& lowest = check->rooms[circle.front()];
-            check->report(lowest.exitLines[FIRST_EXIT], Warning,
-                          "automatic rooms go round in a circle (" + listRooms(circle) +
-                              "): a player who enters it gets \"" + AUTOMATIC_CIRCLE_MESSAGE + "\"");
+            findings->push_back(Finding{PassageCircle, roomAt(check, circle.front()).exitLines[FIRST_EXIT],
+                                        "automatic rooms go round in a circle (" + listRooms(circle) +
+                                            "): a player who enters it gets \"" + AUTOMATIC_CIRCLE_MESSAGE + "\"",
+                                        circle.front()});
         }
         for (std::uint32_t followed : search.chain) search.state[followed] = 2;
     }
@@ -202,60 +206,41 @@ std::string gameWithoutEnding(const MapCheck& check) {
     }
 }
 
-std::size_t causeOf(const std::unordered_map<std::uint32_t, std::size_t>& causes, std::uint32_t room) {
-    auto found = causes.find(room);
-    return found == causes.end() ? NO_CAUSE : found->second;
-}
-
-// An unreachable room, told under the exit that may have meant it.
-void reportUnreachable(MapCheck* check, std::uint32_t number, const WarningCauses& causes) {
-    const CheckedRoom& room = check->rooms[number];
-    std::string text = roomName(number) + " cannot be reached from the start room " + std::to_string(check->startRoom);
-    auto cause = causes.unreachableBecause.find(number);
-    if (cause == causes.unreachableBecause.end()) {
-        check->report(room.headingLine, Warning, text);
-        return;
-    }
-    auto through = causes.reachedThrough.find(number);
-    if (through != causes.reachedThrough.end()) {
-        text += " either: the way there is through " + roomName(through->second);
-    } else {
-        text += ": the exit on line " + std::to_string(cause->second.second) + " may have meant it";
-    }
-    check->reportConsequence(cause->second.first, room.headingLine, text);
-}
-
-void checkReachability(MapCheck* check, const std::vector<std::uint32_t>& numbers, const WarningCauses& causes) {
+void checkReachability(const MapCheck& check, const std::vector<std::uint32_t>& numbers,
+                       std::vector<Finding>* findings) {
     for (std::uint32_t number : numbers) {
-        const CheckedRoom& room = check->rooms[number];
-        if (room.headingLine != 0 && !check->reachedBy.count(number)) reportUnreachable(check, number, causes);
+        const CheckedRoom& room = roomAt(check, number);
+        if (room.headingLine == 0 || check.reachedBy.count(number)) continue;
+        findings->push_back(Finding{UnreachableRoom, room.headingLine,
+                                    roomName(number) + " cannot be reached from the start room " +
+                                        std::to_string(check.startRoom),
+                                    number});
     }
-
-    if (!check->finishing.count(check->startRoom)) {
-        reportUnder(check, causeOf(causes.stuckBecause, check->startRoom),
-                     roomAt(*check, check->startRoom).headingLine,
-                     "no #gameover room can be reached from the start room " + std::to_string(check->startRoom) +
-                         ": " + gameWithoutEnding(*check));
+    if (!check.finishing.count(check.startRoom)) {
+        findings->push_back(Finding{NoEndingFromStart, roomAt(check, check.startRoom).headingLine,
+                                    "no #gameover room can be reached from the start room " +
+                                        std::to_string(check.startRoom) + ": " + gameWithoutEnding(check),
+                                    check.startRoom});
         return;
     }
     std::vector<std::uint32_t> stuck;
-    for (const auto& entry : check->reachedBy) {
-        if (!check->finishing.count(entry.first)) stuck.push_back(entry.first);
+    for (const auto& entry : check.reachedBy) {
+        if (!check.finishing.count(entry.first)) stuck.push_back(entry.first);
     }
     std::sort(stuck.begin(), stuck.end());
     for (std::uint32_t number : stuck) {
-        std::uint64_t heading = roomAt(*check, number).headingLine;
-        // A room without exits keeps this warning beside that one: each has always been given.
-        std::size_t cause = causeOf(causes.stuckBecause, number);
-        if (cause != NO_CAUSE && cause == causeOf(causes.roomsWithoutExits, number)) cause = NO_CAUSE;
-        reportUnder(check, cause, heading != 0 ? heading : check->reachedBy[number],
-                     "no #gameover room can be reached from " + roomName(number) + ": a player there can only quit");
+        std::uint64_t heading = roomAt(check, number).headingLine;
+        findings->push_back(Finding{NoEndingFromRoom, heading != 0 ? heading : check.reachedBy.at(number),
+                                    "no #gameover room can be reached from " + roomName(number) +
+                                        ": a player there can only quit",
+                                    number});
     }
 }
 
-void checkRoomExits(MapCheck* check, const std::vector<std::uint32_t>& numbers, WarningCauses* causes) {
+void checkRoomExits(const MapCheck& check, const std::vector<std::uint32_t>& numbers,
+                    std::vector<Finding>* findings) {
     for (std::uint32_t number : numbers) {
-        const CheckedRoom& room = check->rooms[number];
+        const CheckedRoom& room = roomAt(check, number);
         if (room.kind == Navigate) {
             bool anyExit = false;
             ExitSlots taken = takenExits(room);
@@ -265,26 +250,25 @@ void checkRoomExits(MapCheck* check, const std::vector<std::uint32_t>& numbers, 
                 if (key == 0 || std::find(taken.begin(), taken.end(), slot) != taken.end()) continue;
                 const char line[2] = {key, '\0'};
                 std::uint32_t first = moveForLine(room.kind, room.exits, line).slot;
-                reportUnder(check, movedByMisspelling(*check, room.exitLines[slot]), room.exitLines[slot],
-                             "key " + describeKey(key) + " is already used by the exit on line " +
-                                 std::to_string(room.exitLines[first]) + ": this exit can never be taken");
+                findings->push_back(Finding{KeyUsedTwice, room.exitLines[slot],
+                                            "key " + describeKey(key) + " is already used by the exit on line " +
+                                                std::to_string(room.exitLines[first]) +
+                                                ": this exit can never be taken",
+                                            number, slot});
             }
             if (!anyExit && room.descriptionLine != 0) {
-                std::string text = roomName(number) + " waits for a key but has no exit: a player there can only quit";
-                std::size_t cause = causeOf(causes->deadEnds, number);
-                if (cause != NO_CAUSE) {
-                    check->reportConsequence(cause, room.headingLine, text);
-                } else {
-                    std::size_t warning = check->report(room.headingLine, Warning, text);
-                    causes->deadEnds.emplace(number, warning);
-                    causes->roomsWithoutExits.emplace(number, warning);
-                }
+                findings->push_back(Finding{RoomWithoutExits, room.headingLine,
+                                            roomName(number) +
+                                                " waits for a key but has no exit: a player there can only quit",
+                                            number});
             }
         } else if ((room.kind == Automatic || room.kind == WaitForEnter) && room.kindSlot != 0) {
-            reportUnder(check, movedByMisspelling(*check, room.kindLine), room.kindLine,
-                         roomName(number) + " moves on through its first exit (line " +
-                             std::to_string(room.exitLines[FIRST_EXIT]) + ", to room " +
-                             std::to_string(room.exits[FIRST_EXIT].target) + "), not through this one");
+            findings->push_back(Finding{MovesThroughFirstExit, room.kindLine,
+                                        roomName(number) + " moves on through its first exit (line " +
+                                            std::to_string(room.exitLines[FIRST_EXIT]) + ", to room " +
+                                            std::to_string(room.exits[FIRST_EXIT].target) +
+                                            "), not through this one",
+                                        number, room.kindSlot});
         }
     }
 }
@@ -302,45 +286,37 @@ bool hasExitKey(const CheckedRoom& room, char key) {
 
 // The keys a room's text names ([h], (h)) against the keys of its exits: a
 // key named that no exit has is a warning; an exit whose key the text never
-// names is a note, since a hidden exit may be meant (told under the
-// room's first such warning, as the two are often one slip). Rooms whose
-// text names no key at all are left alone: they tell their keys otherwise.
-void checkRoomKeys(MapCheck* check, std::uint32_t number, const NamedKey* begin, const NamedKey* end) {
-    const CheckedRoom& room = check->rooms[number];
+// names, a hint, since a hidden exit may be meant. Rooms whose text names
+// no key at all are left alone: they tell their keys otherwise.
+void checkRoomKeys(const MapCheck& check, std::uint32_t number, const NamedKey* begin, const NamedKey* end,
+                   std::vector<Finding>* findings) {
+    const CheckedRoom& room = roomAt(check, number);
     if (room.kind != Navigate) return;
-    std::size_t firstWarning = NO_CAUSE;
     for (const NamedKey* named = begin; named != end; ++named) {
         if (hasExitKey(room, named->key)) continue;
         std::string key = describeKey(named->key);
-        std::size_t warning = check->report(named->line, Warning,
-                                            "the text names key " + key + ", but no exit of " + roomName(number) +
-                                                " has it: a player who types " + key + " gets nothing");
-        if (firstWarning == NO_CAUSE) firstWarning = warning;
+        findings->push_back(Finding{KeyNamedWithoutExit, named->line,
+                                    "the text names key " + key + ", but no exit of " + roomName(number) +
+                                        " has it: a player who types " + key + " gets nothing",
+                                    number});
     }
     for (std::uint32_t slot : takenExits(room)) {
         // A key no one can type has a warning of its own already.
         char key = room.exits[slot].key;
-        unsigned char byte = static_cast<unsigned char>(key);
-        if (hasKey(begin, end, key) || byte <= ' ' || byte >= 0x7F) continue;
+        if (hasKey(begin, end, key) || keyTyping(key) != KeyTypable) continue;
         std::string shown = describeKey(key);
-        std::string text = "the text of " + roomName(number) + " never names key " + shown + " (as [" + shown +
-                           "] or (" + shown + ")): only a player who guesses it takes this exit";
-        // An exit moved here from below a misspelt #helyiseg belongs to another room's text.
-        std::size_t cause = movedByMisspelling(*check, room.exitLines[slot]);
-        if (cause == NO_CAUSE) cause = firstWarning;
-        if (cause == NO_CAUSE) {
-            check->report(room.exitLines[slot], Note, text);
-        } else {
-            check->reportConsequence(cause, room.exitLines[slot], text);
-        }
+        findings->push_back(Finding{KeyNeverNamed, room.exitLines[slot],
+                                    "the text of " + roomName(number) + " never names key " + shown + " (as [" +
+                                        shown + "] or (" + shown + ")): only a player who guesses it takes this exit",
+                                    number, slot});
     }
 }
 
-void checkNamedKeys(MapCheck* check) {
-    const std::vector<NamedKey>& keys = check->namedKeys;
+void checkNamedKeys(const MapCheck& check, std::vector<Finding>* findings) {
+    const std::vector<NamedKey>& keys = check.namedKeys;
     for (std::size_t first = 0, last = 0; first < keys.size(); first = last) {
         while (last < keys.size() && keys[last].room == keys[first].room) ++last;
-        checkRoomKeys(check, keys[first].room, keys.data() + first, keys.data() + last);
+        checkRoomKeys(check, keys[first].room, keys.data() + first, keys.data() + last, findings);
     }
 }
 
@@ -357,21 +333,35 @@ void buildMapModel(MapCheck* check, const std::vector<std::uint32_t>& numbers) {
     check->finishing = findFinishing(*check);
 }
 
-// The diagnostics that need the whole map, once the model is built.
-void reportWholeMap(MapCheck* check, const std::vector<std::uint32_t>& numbers) {
-    WarningCauses causes;
-    checkUndescribedTargets(check, numbers, &causes);
-    addMisspeltEndings(*check, &causes);
-    checkExitTargets(check, numbers);
-    checkAutomaticCircles(check, numbers);
-    checkRoomExits(check, numbers, &causes);
-    checkNamedKeys(check);
-    if (check->hasStart) {
-        traceConsequences(*check, &causes);
-        checkReachability(check, numbers, causes);
+// What the checks that need the whole map find, in the order it is told.
+std::vector<Finding> checkWholeMap(const MapCheck& check, const std::vector<std::uint32_t>& numbers) {
+    std::vector<Finding> findings;
+    checkUndescribedTargets(check, numbers, &findings);
+    checkExitTargets(check, numbers, &findings);
+    checkAutomaticCircles(check, numbers, &findings);
+    checkRoomExits(check, numbers, &findings);
+    checkNamedKeys(check, &findings);
+    if (check.hasStart) {
+        checkReachability(check, numbers, &findings);
     } else {
-        check->report(check->highestRoomLine, Warning,
-                      "no room has a description: the runner shows nothing and the game ends at once");
+        findings.push_back(Finding{NoDescribedRoom, check.highestRoomLine,
+                                   "no room has a description: the runner shows nothing and the game ends at once"});
+    }
+    return findings;
+}
+
+// Reports the findings, each in its place: a warning or hint of its own, or
+// a note under the mistake that causes it.
+void reportFindings(MapCheck* check, const std::vector<Finding>& findings) {
+    std::vector<FindingPlace> places = placeFindings(*check, findings, check->reported);
+    for (std::size_t i = 0; i < findings.size(); ++i) {
+        const FindingPlace& place = places[i];
+        std::string text = findings[i].text + place.textAfter;
+        if (place.cause == NO_CAUSE) {
+            check->report(findings[i].line, place.severity, std::move(text));
+        } else {
+            check->reportConsequence(place.cause, findings[i].line, std::move(text));
+        }
     }
 }
 
@@ -384,7 +374,7 @@ void analyseMap(MapCheck* check) {
         // After a defect the rest of its room was passed over, so warnings
         // about the whole map would mostly echo the defect: they wait until
         // the map loads. The model is still built, for the picture.
-        if (check->count(Error) == 0) reportWholeMap(check, numbers);
+        if (check->count(Error) == 0) reportFindings(check, checkWholeMap(*check, numbers));
     }
-    sortDiagnostics(check);
+    sortDiagnostics(&check->diagnostics);
 }

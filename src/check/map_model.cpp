@@ -4,9 +4,13 @@
 
 #include "move_rules.h"
 
-std::size_t MapCheck::count(Severity severity) const {
+std::size_t countDiagnostics(const std::vector<Diagnostic>& diagnostics, Severity severity) {
     return static_cast<std::size_t>(std::count_if(diagnostics.begin(), diagnostics.end(),
                                                   [severity](const Diagnostic& d) { return d.severity == severity; }));
+}
+
+std::size_t MapCheck::count(Severity severity) const {
+    return countDiagnostics(diagnostics, severity);
 }
 
 std::size_t MapCheck::report(std::uint64_t line, Severity severity, std::string text) {
@@ -35,8 +39,8 @@ struct DiagnosticPlace {
     }
 };
 
-void sortDiagnostics(MapCheck* check) {
-    std::vector<Diagnostic>& diagnostics = check->diagnostics;
+void sortDiagnostics(std::vector<Diagnostic>* sorting) {
+    std::vector<Diagnostic>& diagnostics = *sorting;
     if (std::none_of(diagnostics.begin(), diagnostics.end(),
                      [](const Diagnostic& diagnostic) { return diagnostic.cause != NO_CAUSE; })) {
         std::stable_sort(diagnostics.begin(), diagnostics.end(),
@@ -79,18 +83,15 @@ std::uint64_t roomLine(const MapCheck& check, std::uint32_t number) {
     return reached != check.reachedBy.end() ? reached->second : room.kindLine;
 }
 
-// A slot can be taken when the line that types its key (an empty line for a
-// slot without one) moves the player through that very slot.
 ExitSlots takenExits(const CheckedRoom& room) {
     ExitSlots taken;
     if (room.kind == Automatic) {
         taken.slots[taken.count++] = FIRST_EXIT;
         return taken;
     }
+    char line[2];
     for (std::uint32_t slot = 0; slot < MAX_EXITS; ++slot) {
-        const char line[2] = {room.exits[slot].key, '\0'};
-        LineMove move = moveForLine(room.kind, room.exits, line);
-        if (move.effect == LineTakesExit && move.slot == slot) taken.slots[taken.count++] = slot;
+        if (lineTakingExit(room.kind, room.exits, slot, line)) taken.slots[taken.count++] = slot;
     }
     return taken;
 }

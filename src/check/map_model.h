@@ -21,12 +21,30 @@ enum Severity { Warning, Error, Note };
 
 constexpr std::size_t NO_CAUSE = SIZE_MAX;
 
+// A change to one line of the map: its bytes from `begin` to `end` (byte
+// offsets in the line) become `text`.
+struct MapEdit {
+    std::uint64_t line;
+    std::size_t begin;
+    std::size_t end;
+    std::string text;
+};
+
 struct Diagnostic {
     std::uint64_t line;  // 1-based physical line of the map; 0: the file as a whole
     Severity severity;
     std::string text;
     std::size_t id = 0;            // the order in which it was reported
     std::size_t cause = NO_CAUSE;  // a note under another diagnostic: that one's id
+    // The edits that would mend it, where the checker can propose them: the
+    // place of a diagnostic's proposed mending. None is proposed yet.
+    std::vector<MapEdit> mending = {};
+};
+
+// A #helyiseg line and the room the lines after it go to.
+struct RoomHeading {
+    std::uint64_t line;
+    std::uint32_t room;
 };
 
 // A key that a room's text names, as [h] or (h), and the line that names it.
@@ -84,6 +102,8 @@ struct MapCheck {
     std::vector<NamedKey> namedKeys;
     // The misspelt directives, in the order of their lines.
     std::vector<MisspeltDirective> misspelt;
+    // Every #helyiseg line the reading reached, in the order of the lines.
+    std::vector<RoomHeading> headings;
     std::size_t reported = 0;  // diagnostics reported so far: the next id
 
     std::size_t count(Severity severity) const;
@@ -94,10 +114,13 @@ struct MapCheck {
     void reportConsequence(std::size_t cause, std::uint64_t line, std::string text);
 };
 
+/// How many of `diagnostics` are of `severity`.
+std::size_t countDiagnostics(const std::vector<Diagnostic>& diagnostics, Severity severity);
+
 /// Puts the diagnostics in the order of their lines (a stable sort), each
 /// note of a consequence right after the diagnostic that causes it, and
 /// the notes under one diagnostic in the order of their lines.
-void sortDiagnostics(MapCheck* check);
+void sortDiagnostics(std::vector<Diagnostic>* diagnostics);
 
 /// The room `number` as the runner's table would hold it.
 const CheckedRoom& roomAt(const MapCheck& check, std::uint32_t number);
@@ -116,9 +139,8 @@ struct ExitSlots {
 };
 
 /// The exit slots a player can actually take from a room, by the rules of a
-/// move: every key of a Navigate room (the first exit of a key wins), the
-/// first exit of an Automatic or WaitForEnter room, nothing from a GameOver
-/// room. In slot order.
+/// move: those a line takes (lineTakingExit) and the first exit of an
+/// Automatic room. In slot order.
 ExitSlots takenExits(const CheckedRoom& room);
 
 /// The GameOver rooms of the map, lowest number first.

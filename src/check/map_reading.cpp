@@ -9,6 +9,7 @@
 #include "key_words.h"
 #include "loader_steps.h"
 #include "map_fields.h"
+#include "move_rules.h"
 
 namespace {
 
@@ -217,6 +218,7 @@ void readHeading(Reading* reading, const LoaderStep& step, const MapLine& line) 
     }
     reading->sawHeading = true;
     reading->skippingRoom = false;
+    check->headings.push_back(RoomHeading{line.physicalLine, number});
     CheckedRoom& room = check->rooms[number];
     if (room.headingLine == 0) room.headingLine = line.physicalLine;
 }
@@ -288,11 +290,11 @@ void refuseLine(Reading* reading, const LoaderStep& step, const MapLine& line) {
 }
 
 void checkKey(Reading* reading, const MapLine& line, char key) {
-    unsigned char byte = static_cast<unsigned char>(key);
-    if (byte < 0x20 || byte == 0x7F) {
+    KeyTyping typing = keyTyping(key);
+    if (typing == KeyControl || typing == KeyEndsLine) {
         reading->check->report(line.physicalLine, Warning,
                                "key " + describeKey(key) + " is a control character that players cannot type");
-    } else if (byte >= 0x80) {
+    } else if (typing == KeyBeyondAscii) {
         reading->check->report(line.physicalLine, Warning,
                                "key " + describeKey(key) +
                                    " is not ASCII: a UTF-8 terminal sends such a letter as two bytes, "

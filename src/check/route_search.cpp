@@ -94,10 +94,12 @@ std::string routeScript(const Search& search, std::uint32_t room) {
     const MapCheck& check = *search.check;
     const Visit* visit = &search.visits.at(room);
     std::string reversed;
+    char line[2];
     while (visit->lines > 0) {
         const CheckedRoom& from = roomAt(check, visit->lineRoom);
+        lineTakingExit(from.kind, from.exits, visit->lineSlot, line);
         reversed += '\n';
-        if (from.kind == Navigate) reversed += from.exits[visit->lineSlot].key;
+        if (line[0] != '\0') reversed += line[0];
         visit = &search.visits.at(visit->lineRoom);
     }
     return std::string(reversed.rbegin(), reversed.rend());
@@ -116,28 +118,31 @@ std::string missingRouteReason(const MapCheck& check, std::uint32_t room) {
 
 }  // namespace
 
-std::vector<KeyRoute> findRoutes(MapCheck* check, const std::vector<std::uint32_t>& targets, const char* noun) {
-    Search search{{check}, {}, {}, {}};
+RouteSearch findRoutes(const MapCheck& check, const std::vector<std::uint32_t>& targets) {
+    Search search{{&check}, {}, {}, {}};
     std::vector<std::uint32_t> sortedTargets(targets);
     std::sort(sortedTargets.begin(), sortedTargets.end());
     sortedTargets.erase(std::unique(sortedTargets.begin(), sortedTargets.end()), sortedTargets.end());
-    if (check->hasStart) searchRoutes(&search, sortedTargets.size(), sortedTargets);
+    if (check.hasStart) searchRoutes(&search, sortedTargets.size(), sortedTargets);
 
-    std::vector<KeyRoute> routes;
+    RouteSearch found;
     for (std::size_t i = 0; i < targets.size(); ++i) {
         std::uint32_t room = targets[i];
         if (std::find(targets.begin(), targets.begin() + i, room) != targets.begin() + i) continue;
         auto visit = search.visits.find(room);
         if (visit == search.visits.end()) {
-            check->report(room < check->roomCount ? roomLine(*check, room) : 0, Warning,
-                          std::string("no route to ") + noun + " " + std::to_string(room) + ": " +
-                              missingRouteReason(*check, room));
+            found.unreached.push_back(UnreachedTarget{room, room < check.roomCount ? roomLine(check, room) : 0,
+                                                      missingRouteReason(check, room)});
             continue;
         }
-        routes.push_back(KeyRoute{room, roomLine(*check, room), visit->second.lines, routeScript(search, room)});
+        found.routes.push_back(KeyRoute{room, roomLine(check, room), visit->second.lines, routeScript(search, room)});
     }
-    sortDiagnostics(check);
-    return routes;
+    return found;
+}
+
+Diagnostic unreachedWarning(const UnreachedTarget& target, const char* noun) {
+    return Diagnostic{target.line, Warning,
+                      std::string("no route to ") + noun + " " + std::to_string(target.room) + ": " + target.reason};
 }
 
 std::string describeRouteKeys(const std::string& script) {
@@ -154,9 +159,9 @@ std::string describeRouteKeys(const std::string& script) {
     return keys;
 }
 
-std::string routeSummary(const char* mapPath, const char* noun, const KeyRoute& route) {
+
+ReportLine routeSummary(const std::string& mapName, const char* noun, const KeyRoute& route) {
     std::string summary = plural(route.lines, "line");
     if (route.lines > 0) summary += ": " + describeRouteKeys(route.script);
-    return std::string(mapPath) + ":" + std::to_string(route.line) + ": " + noun + " " + std::to_string(route.room) +
-           ": " + summary + "\n";
+    return mapReportLine(mapName, route.line, std::string(noun) + " " + std::to_string(route.room) + ": " + summary);
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "diagnostic_text.h"
 #include "map_model.h"
 
 struct KeyRoute {
@@ -15,20 +16,33 @@ struct KeyRoute {
     std::string script;       // exactly the lines to type, each ending with a newline
 };
 
-/// Finds the route with the fewest lines to each room of `targets`, as the
-/// runner plays: a key costs a line, a room that waits for Enter an empty
-/// line, a passage nothing; of two equally short routes the one that, where
-/// they part, takes the exit listed first wins; no route goes through an exit
-/// out of the table or into a circle of passages. The map must load (no
-/// errors in `check`). Adds a warning to `check` for each target no route
-/// reaches, calling it "`noun` N"; returns the routes found, in target order.
-std::vector<KeyRoute> findRoutes(MapCheck* check, const std::vector<std::uint32_t>& targets,
-                                 const char* noun);
+// A target no route reaches, and why.
+struct UnreachedTarget {
+    std::uint32_t room;
+    std::uint64_t line;  // the room's line (roomLine); 0 for a room past the table
+    std::string reason;
+};
+
+struct RouteSearch {
+    std::vector<KeyRoute> routes;           // in target order
+    std::vector<UnreachedTarget> unreached;  // in target order
+};
+
+/// Finds the route with the fewest lines to each room of `targets` (each
+/// once), as the runner plays: a key costs a line, a room that waits for
+/// Enter an empty line, a passage nothing; of two equally short routes the
+/// one that, where they part, takes the exit listed first wins; no route goes
+/// through an exit out of the table or into a circle of passages. The map
+/// must load (no errors in `check`).
+RouteSearch findRoutes(const MapCheck& check, const std::vector<std::uint32_t>& targets);
+
+/// The warning about a target no route reaches, calling it "`noun` N":
+/// "no route to ending 4: REASON".
+Diagnostic unreachedWarning(const UnreachedTarget& target, const char* noun);
 
 /// The keys of a route as the summary line shows them: separated by spaces,
 /// an empty line as "Enter", a byte that is not printable ASCII as ^A or 0xE9.
 std::string describeRouteKeys(const std::string& script);
 
-/// The line kaland-check prints for a route, newline included:
-/// "MAP:LINE: `noun` N: K lines: keys".
-std::string routeSummary(const char* mapPath, const char* noun, const KeyRoute& route);
+/// The line kaland-check prints for a route: "MAP:LINE: `noun` N: K lines: keys".
+ReportLine routeSummary(const std::string& mapName, const char* noun, const KeyRoute& route);

@@ -1,62 +1,54 @@
-// Which whole-map warnings follow from another mistake. An exit into a room
-// that has no description, or a misspelt #helyiseg or #gameover, leaves a
-// dead end; the rooms that can then reach no ending, and the rooms that an
-// exit's mistyped number leaves unreachable, are told as notes under the
-// warning of that mistake instead of as warnings of their own.
+// Which of the whole-map checks' findings follow from another mistake. An
+// exit into a room that has no description, or a misspelt #helyiseg or
+// #gameover, leaves a dead end; the rooms that can then reach no ending, and
+// the rooms that an exit's mistyped number leaves unreachable, are told as
+// notes under the warning of that mistake instead of as warnings of their
+// own. The checks return what they found (map_analysis.cpp); this groups it,
+// once, after all of them.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
+#include <string>
 #include <vector>
 
 #include "map_model.h"
 
-// An exit into a room in the table that has no description.
-struct UndescribedExit {
+// What a whole-map check found.
+enum FindingKind {
+    ExitToUndescribedRoom,  // exit `slot` of `room` leads to `target`, which has no description
+    ExitOutOfTable,         // exit `slot` of `room` leads past the table
+    PassageCircle,          // passages go round; `room` is the lowest on the circle
+    KeyUsedTwice,           // exit `slot` of `room` has a key an earlier exit answers
+    RoomWithoutExits,       // `room` waits for a key and has no exit
+    MovesThroughFirstExit,  // `room` moves on through its first exit, not the one on `line`
+    KeyNamedWithoutExit,    // the text of `room` names a key no exit has
+    KeyNeverNamed,          // the text of `room` never names the key of exit `slot`
+    UnreachableRoom,        // `room` cannot be reached from the start room
+    NoEndingFromStart,      // no ending can be reached from the start room `room`
+    NoEndingFromRoom,       // no ending can be reached from `room`
+    NoDescribedRoom,        // no room has a description
+};
+
+struct Finding {
+    FindingKind kind;
     std::uint64_t line;
-    std::uint32_t from;
-    std::uint32_t target;
-    std::size_t cause;  // the heading typo that left the target without text; NO_CAUSE: none
+    std::string text;
+    std::uint32_t room = 0;
+    std::uint32_t slot = 0;
+    std::uint32_t target = 0;
 };
 
-struct WarningCauses {
-    // The exits into undescribed rooms, by line, each with the id of its
-    // warning (NO_CAUSE when it is told as a note under a misspelt #helyiseg).
-    std::vector<UndescribedExit> undescribedExits;
-    std::vector<std::size_t> exitWarnings;
-    // Rooms with no way on, each with the id of the warning that says why.
-    std::unordered_map<std::uint32_t, std::size_t> deadEnds;
-    // Described rooms that wait for a key without any exit: their warning,
-    // under which the rooms that lead only there are told, not their own
-    // "no ending" warning.
-    std::unordered_map<std::uint32_t, std::size_t> roomsWithoutExits;
-    // Rooms from which no ending can be reached because they lead into such a
-    // dead end: the id of its warning.
-    std::unordered_map<std::uint32_t, std::size_t> stuckBecause;
-    // Unreachable rooms that an exit into an undescribed room may have meant
-    // (its number mistyped), and those reached through them: the warning's id
-    // and the line of that exit.
-    std::unordered_map<std::uint32_t, std::pair<std::size_t, std::uint64_t>> unreachableBecause;
-    // The room each unreachable room is reached through, when not the one meant itself.
-    std::unordered_map<std::uint32_t, std::uint32_t> reachedThrough;
+// Where a finding is told: a warning or a hint of its own (`cause` NO_CAUSE),
+// or a note under the diagnostic `cause`, with `textAfter` added to its text.
+struct FindingPlace {
+    Severity severity = Warning;
+    std::size_t cause = NO_CAUSE;
+    std::string textAfter;
 };
 
-/// The exits a player can take into rooms of the table that have no
-/// description, by line; each names the misspelt #helyiseg line that was
-/// meant to describe its target, if there is one.
-std::vector<UndescribedExit> findUndescribedExits(const MapCheck& check, const std::vector<std::uint32_t>& numbers);
-
-/// The id of the misspelt #helyiseg warning above `line` when the line is
-/// one of those it moved into the room before (up to the next #helyiseg);
-/// NO_CAUSE for any other line.
-std::size_t movedByMisspelling(const MapCheck& check, std::uint64_t line);
-
-/// Adds to `causes->deadEnds` each room that a misspelt #gameover leaves
-/// waiting for a key without any exit.
-void addMisspeltEndings(const MapCheck& check, WarningCauses* causes);
-
-/// Fills `causes->stuckBecause` and `causes->unreachableBecause` from
-/// `causes->deadEnds` and the exits into undescribed rooms with warnings
-/// of their own.
-void traceConsequences(const MapCheck& check, WarningCauses* causes);
+/// Places `findings`, which will be reported in their order from the id
+/// `firstId` on, under the mistakes that cause them: the misspelt
+/// directives the reading found, and each other.
+std::vector<FindingPlace> placeFindings(const MapCheck& check, const std::vector<Finding>& findings,
+                                        std::size_t firstId);

@@ -5,7 +5,9 @@
 
 #include "console_binding.h"
 #include "console_stdio.h"
+#include "console_text.h"
 #include "installed_files.h"
+#include "map_loader.h"
 #include "run_game.h"
 
 #ifndef KALAND_VERSION
@@ -54,27 +56,54 @@ int answerInformationRequest(const char* argument) {
     return finishOutput() ? 0 : -1;
 }
 
+// A defect of the map ends the run: an "Error: " message through fatalError,
+// which ends the process at once; a bare message or none returns -1.
+int endWithDefect(const MapDefect& defect) {
+    if (defectReport(defect.kind) == ErrorMessage) {
+        char message[96];
+        formatDefectMessage(defect, message, sizeof message);
+        fatalError(message);
+    }
+    reportDefect(defect);
+    return -1;
+}
+
+// Loads the map, as the run sequence begins: the map named on the command
+// line, or zelmor.map here or, when there is none, the installed one. A
+// console that shows text in a code page learns the map's encoding.
+int loadChosenMap(int argc, const char* mapPath, MapDefect* defect) {
+    MapEncoding encoding = MapInUtf8;
+    MapEncoding* shownAs = consoleNeedsMapEncoding() ? &encoding : nullptr;
+    int loaded = loadMap(mapPath, defect, shownAs);
+    char installedPath[4200];
+    if (loaded != 0 && defect->kind == MapNotOpened && argc <= 1 &&
+        findInstalledFile(DEFAULT_MAP_PATH, installedPath, sizeof installedPath)) {
+        loaded = loadMap(installedPath, defect, shownAs);
+    }
+    if (loaded == 0 && shownAs != nullptr) consoleShowMapTextAs(encoding);
+    return loaded;
+}
+
 }  // namespace
 
 int runSequence(int argc, char** argv) {
     // Arguments after the first are ignored.
     const char* mapPath = argc > 1 ? argv[1] : DEFAULT_MAP_PATH;
-    MapLineReader reader;
-    DefectKind opened = openMapFile(&reader, mapPath);
-    if (opened == MapNotOpened && argc > 1 && isInformationRequest(mapPath)) {
-        return answerInformationRequest(mapPath);
-    }
-    char installedPath[4200];
-    if (opened == MapNotOpened && argc <= 1 &&
-        findInstalledFile(DEFAULT_MAP_PATH, installedPath, sizeof installedPath)) {
-        opened = openMapFile(&reader, installedPath);
-    }
     MapDefect defect{NoDefect, 0, 0};
     int status = -1;
-    if (opened == NoDefect) {
-        if (consoleNeedsMapEncoding()) consoleShowMapTextAs(scanMapEncoding(&reader));
-        status = runGame(&reader, &defect);
-        reportDefect(defect);
+    if (loadChosenMap(argc, mapPath, &defect) == 0) {
+        // A defect ends the run where it is met: the table is not released.
+        GameEnd end = playGame(&defect);
+        if (end == GameStopped) {
+            status = endWithDefect(defect);
+        } else {
+            freeRooms();
+            status = closeGame(end);
+        }
+    } else if (defect.kind == MapNotOpened && argc > 1 && isInformationRequest(mapPath)) {
+        return answerInformationRequest(mapPath);
+    } else {
+        status = endWithDefect(defect);
     }
     // A message without a newline ("Nincs helyiseg") must still get out, and
     // a failed write turns a normal run into a failure.

@@ -80,7 +80,7 @@ bool readUntilMove(std::uint32_t number, Game* game, std::uint32_t* slot, GameEn
         }
         LineMove move = moveForLine(room.kind, room.exits, line);
         if (game->observer != nullptr && game->observer->lineRead != nullptr) {
-            game->observer->lineRead(game->observer->context, number, line, move.effect);
+            game->observer->lineRead(game->observer->context, number, line, move);
         }
         if (move.effect == LineTakesExit) {
             *slot = move.slot;

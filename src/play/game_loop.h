@@ -25,8 +25,30 @@ struct PlayObserver {
     void (*roomShown)(void* context, std::uint32_t room);
     void (*exitTaken)(void* context, std::uint32_t room, std::uint32_t slot);
     void* context;
-    void (*lineRead)(void* context, std::uint32_t room, const char* line, LineEffect effect) = nullptr;
+    void (*lineRead)(void* context, std::uint32_t room, const char* line, LineMove move) = nullptr;
 };
+
+/// Which exit led to the room shown, as an observer learns it: an exit is
+/// held when it is told, and led to the next room shown. An exit still held
+/// when the game ends is the one whose move stopped it.
+struct HeldExit {
+    bool held = false;
+    std::uint32_t room = 0;
+    std::uint32_t slot = 0;
+};
+
+/// An exit was taken: it is held until a room is shown.
+inline void holdExit(HeldExit* exit, std::uint32_t room, std::uint32_t slot) {
+    *exit = HeldExit{true, room, slot};
+}
+
+/// A room was shown: returns the exit that led there (not `held` for the
+/// start room), which is held no longer.
+inline HeldExit releaseHeldExit(HeldExit* exit) {
+    HeldExit led = *exit;
+    exit->held = false;
+    return led;
+}
 
 /// Plays the loaded map from its start room (the lowest-numbered described
 /// room) until a GameOver room, the word "exit" or the end of the input.

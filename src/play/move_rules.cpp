@@ -23,3 +23,21 @@ LineMove moveForLine(RoomKind kind, const Exit* exits, const char* line) {
     }
     return LineMove{isExitWord(line) ? LineQuits : LineIgnored, FIRST_EXIT};
 }
+
+bool lineTakingExit(RoomKind kind, const Exit* exits, std::uint32_t slot, char* line) {
+    line[0] = '\0';
+    if (kind == WaitForEnter) return slot == FIRST_EXIT;
+    char key = exits[slot].key;
+    if (kind != Navigate || key == '\0' || keyTyping(key) == KeyEndsLine) return false;
+    line[0] = key;
+    line[1] = '\0';
+    LineMove move = moveForLine(kind, exits, line);
+    return move.effect == LineTakesExit && move.slot == slot;
+}
+
+KeyTyping keyTyping(char key) {
+    unsigned char byte = static_cast<unsigned char>(key);
+    if (byte == '\n' || byte == '\r') return KeyEndsLine;
+    if (byte < 0x20 || byte == 0x7F) return KeyControl;
+    return byte >= 0x80 ? KeyBeyondAscii : KeyTypable;
+}

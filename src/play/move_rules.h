@@ -34,6 +34,27 @@ struct LineMove {
 /// kinds read no line: LineIgnored.
 LineMove moveForLine(RoomKind kind, const Exit* exits, const char* line);
 
+/// The reverse of moveForLine: the line that takes exit `slot` of a room of
+/// `kind` with `exits`, written terminated to `line` (two bytes): the exit's
+/// key alone in a room that waits for a key, an empty line in a scene.
+/// False when no line takes that slot: a passage or an ending, an empty
+/// slot, a scene's exit after its first, a key an earlier exit of the room
+/// answers, or a key no line can hold.
+bool lineTakingExit(RoomKind kind, const Exit* exits, std::uint32_t slot, char* line);
+
+// How a key byte can be typed as a line of its own.
+enum KeyTyping {
+    KeyTypable,      // printable ASCII
+    KeyControl,      // a control character: a key script can hold it, a player hardly types it
+    KeyBeyondAscii,  // 0x80 to 0xFF: a UTF-8 terminal sends such a letter as two bytes or more
+    KeyEndsLine,     // LF or CR: no line holds it alone
+};
+
+/// How `key` can be typed: the one rule for the checker's warnings about
+/// keys, for which keys random games type and which keys a room's text needs
+/// to name.
+KeyTyping keyTyping(char key);
+
 // How a chain of passages ends.
 enum ChainEnd {
     ChainStops,        // at `room`, which waits for a line or ends the game

@@ -1,7 +1,8 @@
-// One run of the program over a map: load, play, release, the exit prompt
-// (runGame), as the console program and the fuzz targets play it. Its parts
-// that follow a game (closeGame, reportDefect) also serve a host that keeps
-// the table from game to game, as the browser engine does.
+// What follows a game: the exit prompt and its line (closeGame), and what
+// the player is told of a defect (reportDefect), for the console program's
+// run sequence and for hosts that keep the table from game to game (the
+// browser engines, transcripts); and one whole run from a line reader
+// (runGame: load, play, release, close), as the fuzz target plays a map.
 #pragma once
 
 #include "game_loop.h"

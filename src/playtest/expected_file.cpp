@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "diagnostic_text.h"
-#include "release_names.h"
+#include "file_names.h"
 
 namespace {
 
@@ -89,17 +89,18 @@ std::string blessCommand(const std::string& mapPath, const std::string& scriptPa
            shellWord(scriptPath);
 }
 
-std::string blessedLine(const std::string& mapName, const std::string& scriptPath, const std::string& output,
-                        int status) {
-    return expectedPath(scriptPath) + ": kaland " + mapName + " < " + scriptPath + ": " + countLines(output) +
-           " of output, exit status " + std::to_string(status) + "\n";
+ReportLine blessedLine(const std::string& mapName, const std::string& scriptPath, const std::string& output,
+                       int status) {
+    return ReportLine{expectedPath(scriptPath) + ": kaland " + mapName + " < " + scriptPath + ": " +
+                      countLines(output) + " of output, exit status " + std::to_string(status)};
 }
 
-std::string badExpectedFileLine(const std::string& mapPath, const std::string& scriptPath, const std::string& error) {
-    return expectedPath(scriptPath) + ": error: " + error + "; make it again with: " +
-           blessCommand(mapPath, scriptPath) + "\n";
+ReportLine badExpectedFileLine(const std::string& mapPath, const std::string& scriptPath, const std::string& error) {
+    return ReportLine{expectedPath(scriptPath) + ": error: " + error + "; make it again with: " +
+                      blessCommand(mapPath, scriptPath)};
 }
 
-std::string expectSummary(const std::string& mapName, std::size_t same, std::size_t scripts) {
-    return mapName + ": " + std::to_string(same) + " of " + plural(scripts, "script") + " played as expected\n";
+ReportLine expectSummary(const std::string& mapName, std::size_t same, std::size_t scripts) {
+    return ReportLine{mapName + ": " + std::to_string(same) + " of " + plural(scripts, "script") +
+                      " played as expected"};
 }

@@ -17,6 +17,8 @@
 #include <cstddef>
 #include <string>
 
+#include "diagnostic_text.h"
+
 /// The name of a script's expected transcript: beside the script, its name
 /// with .expected, as releaseFileName makes it ("walk.keys" gives
 /// "walk.keys.expected").
@@ -35,12 +37,12 @@ std::string blessCommand(const std::string& mapPath, const std::string& scriptPa
 
 /// What --bless says of a script it blessed:
 /// "SCRIPT.expected: kaland MAP < SCRIPT: N lines of output, exit status S".
-std::string blessedLine(const std::string& mapName, const std::string& scriptPath, const std::string& output,
+ReportLine blessedLine(const std::string& mapName, const std::string& scriptPath, const std::string& output,
                         int status);
 
 /// The error for SCRIPT.expected when parseExpectedFile gave `error`, with
 /// the command that makes it again.
-std::string badExpectedFileLine(const std::string& mapPath, const std::string& scriptPath, const std::string& error);
+ReportLine badExpectedFileLine(const std::string& mapPath, const std::string& scriptPath, const std::string& error);
 
 /// The line --expect ends with: "MAP: K of N scripts played as expected".
-std::string expectSummary(const std::string& mapName, std::size_t same, std::size_t scripts);
+ReportLine expectSummary(const std::string& mapName, std::size_t same, std::size_t scripts);

@@ -1,6 +1,6 @@
-// Coverage: the map is loaded into the runner's own table and every script
-// is played by the runner's own game loop, with the checker's console as its
-// input and an observer that marks the rooms shown and the exits taken.
+// Coverage: every script is played by the runner's own game loop on the
+// runner's own table, with the checker's console as its input and an
+// observer that marks the rooms shown and the exits taken.
 #include "map_coverage.h"
 
 #include <algorithm>
@@ -8,14 +8,12 @@
 #include "bulk_memory.h"
 #include "diagnostic_text.h"
 #include "game_loop.h"
-#include "map_loader.h"
 #include "script_console.h"
 
 namespace {
 
 struct Marks {
     ReachMarks reached;
-    std::size_t bytes;                 // of reached.rooms
     std::string script;                // the name of the script being played
     std::vector<IdleLine>* idleLines;  // where the lines that did nothing go
 };
@@ -30,9 +28,9 @@ void onExitTaken(void* context, std::uint32_t room, std::uint32_t slot) {
 
 // A line read in a room that waits for a key and ignored there. A scene
 // takes any line, and "exit" quits: neither is idle.
-void noteLineRead(void* context, std::uint32_t room, const char* line, LineEffect effect) {
+void noteLineRead(void* context, std::uint32_t room, const char* line, LineMove move) {
     Marks* marks = static_cast<Marks*>(context);
-    if (effect != LineIgnored) return;
+    if (move.effect != LineIgnored) return;
     marks->idleLines->push_back(IdleLine{marks->script, scriptLineNumber(), room, line, ""});
 }
 
@@ -58,8 +56,8 @@ std::string defectText(const MapDefect& defect) {
 
 // Why the game stopped, in the map's terms: which exit of which room.
 std::string explainStop(const char* mapPath, const MapCheck& check, const MapDefect& defect, const ReachMarks& marks) {
-    if (!marks.exitPending) return "";
-    return explainStop(mapPath, check, defect, marks.exitRoom, marks.exitSlot);
+    if (!marks.exit.held) return "";
+    return explainStop(mapPath, check, defect, marks.exit.room, marks.exit.slot);
 }
 
 // The rooms coverage counts: every room with a description, every room a
@@ -79,16 +77,12 @@ std::vector<std::uint32_t> countedRooms(const MapCheck& check) {
 }  // namespace
 
 void markExitTaken(ReachMarks* marks, std::uint32_t room, std::uint32_t slot) {
-    marks->exitPending = true;
-    marks->exitRoom = room;
-    marks->exitSlot = slot;
+    holdExit(&marks->exit, room, slot);
 }
 
 void markRoomShown(ReachMarks* marks, std::uint32_t room) {
-    if (marks->exitPending) {
-        marks->rooms[marks->exitRoom] |= static_cast<std::uint16_t>(1u << marks->exitSlot);
-        marks->exitPending = false;
-    }
+    HeldExit led = releaseHeldExit(&marks->exit);
+    if (led.held) marks->rooms[led.room] |= static_cast<std::uint16_t>(1u << led.slot);
     marks->rooms[room] |= ROOM_SHOWN_MARK;
 }
 
@@ -127,7 +121,7 @@ void playScripts(const char* mapPath, const MapCheck& check, const std::vector<K
     marks->idleLines = &report->idleLines;
     for (const KeyScript& script : scripts) {
         startScriptConsole(script.bytes.data(), script.bytes.size());
-        marks->reached.exitPending = false;
+        marks->reached.exit = HeldExit{};
         marks->script = scriptName(script.path);
         MapDefect defect{NoDefect, 0, 0};
         if (playGame(&defect, &observer) != GameStopped) continue;
@@ -138,47 +132,41 @@ void playScripts(const char* mapPath, const MapCheck& check, const std::vector<K
 
 }  // namespace
 
-CoverageReport measureCoverage(const char* name, const char* bytes, std::size_t size, const MapCheck& check,
-                               const std::vector<KeyScript>& scripts) {
+CoverageReport measureCoverage(const char* name, const MapCheck& check, const std::vector<KeyScript>& scripts) {
     CoverageReport report;
-    MapLineReader reader;
-    MapDefect defect{NoMemory, 0, 0};
-    // The checker read these bytes: its model and the table are of the same map.
-    int loaded = startMapLinesInMemory(&reader, bytes, size) ? loadMapFrom(&reader, &defect) : 1;
-    endMapLines(&reader);
-    if (loaded != 0) {
-        report.refusal = defectText(defect);
-        return report;
-    }
     std::size_t markBytes = sizeof(std::uint16_t) * std::size_t{roomCount};
-    Marks marks{{}, markBytes, "", nullptr};
+    Marks marks{{}, "", nullptr};
     marks.reached.rooms = static_cast<std::uint16_t*>(allocateZeroedBlock(markBytes, false));
     if (marks.reached.rooms == nullptr) {
-        freeRooms();
         report.refusal = "not enough memory";
         return report;
     }
     report.played = true;
     playScripts(name, check, scripts, &marks, &report);
-    freeRooms();
     tallyReached(check, marks.reached.rooms, &report);
-    releaseZeroedBlock(marks.reached.rooms, marks.bytes, false);
+    releaseZeroedBlock(marks.reached.rooms, markBytes, false);
     for (IdleLine& idle : report.idleLines) idle.roomKeys = roomKeys(roomAt(check, idle.room));
     return report;
 }
 
-std::string coverageErrors(const char* mapPath, const CoverageReport& report) {
-    if (!report.played) return std::string(mapPath) + ": error: the runner does not play it: " + report.refusal + "\n";
-    std::string errors;
+CoverageReport refusedCoverage(const MapDefect& refusal) {
+    CoverageReport report;
+    report.refusal = defectText(refusal);
+    return report;
+}
+
+std::vector<ReportLine> coverageErrors(const std::string& mapName, const CoverageReport& report) {
+    if (!report.played) return {ReportLine{mapName + ": error: the runner does not play it: " + report.refusal}};
+    std::vector<ReportLine> errors;
     for (const ScriptStop& stop : report.stops) {
-        errors += gameStopError(scriptName(stop.path), stop.line, stop.message, stop.cause);
+        errors.push_back(gameStopError(scriptName(stop.path), stop.line, stop.message, stop.cause));
     }
     return errors;
 }
 
 namespace {
 
-std::string idleLineNote(const IdleLine& idle) {
+ReportLine idleLineNote(const IdleLine& idle) {
     std::string what;
     if (idle.text.empty()) {
         what = "an empty line";
@@ -187,29 +175,31 @@ std::string idleLineNote(const IdleLine& idle) {
     } else {
         what = "'" + shownText(idle.text.data(), idle.text.size()) + "'";
     }
-    std::string text = idle.script + ":" + std::to_string(idle.line) + ": note: " + what + " matches no exit of " +
+    std::string text = fileAndLine(idle.script, idle.line) + ": note: " + what + " matches no exit of " +
                        roomName(idle.room) + " (" + idle.roomKeys + ")";
     if (idle.text.size() > 1) text += ": a key is one character";
-    return text + "\n";
+    return ReportLine{text};
 }
 
 }  // namespace
 
-std::string coverageNotes(const char* mapPath, const CoverageReport& report) {
-    if (!report.played) return "";
-    std::string notes;
-    for (const IdleLine& idle : report.idleLines) notes += idleLineNote(idle);
+std::vector<ReportLine> coverageNotes(const std::string& mapName, const CoverageReport& report) {
+    if (!report.played) return {};
+    std::vector<ReportLine> notes;
+    for (const IdleLine& idle : report.idleLines) notes.push_back(idleLineNote(idle));
     for (const CoverageNote& note : report.notes) {
-        notes += std::string(mapPath) + ":" + std::to_string(note.line) + ": note: ";
-        notes += note.room == NO_ROOM
-                     ? "this exit is never taken: " + whatTakesExit(note.kind, note.key) + " to " +
-                           roomName(note.target) + "\n"
-                     : roomName(note.room) + " is never shown by " + report.reachedBy + "\n";
+        notes.push_back(mapReportLine(mapName, note.line,
+                                      note.room == NO_ROOM ? "note: this exit is never taken: " +
+                                                                 whatTakesExit(note.kind, note.key) + " to " +
+                                                                 roomName(note.target)
+                                                           : "note: " + roomName(note.room) + " is never shown by " +
+                                                                 report.reachedBy));
     }
-    return notes + mapPath + ": rooms shown " + std::to_string(report.roomsShown) + "/" +
-           std::to_string(report.rooms) + ", exits taken " + std::to_string(report.exitsTaken) + "/" +
-           std::to_string(report.exits) + ", endings reached " + std::to_string(report.endingsReached) + "/" +
-           std::to_string(report.endings) + "\n";
+    notes.push_back(ReportLine{mapName + ": rooms shown " + std::to_string(report.roomsShown) + "/" +
+                               std::to_string(report.rooms) + ", exits taken " + std::to_string(report.exitsTaken) +
+                               "/" + std::to_string(report.exits) + ", endings reached " +
+                               std::to_string(report.endingsReached) + "/" + std::to_string(report.endings)});
+    return notes;
 }
 
 bool leavesAnythingUncovered(const CoverageReport& report) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "diagnostic_text.h"
+#include "game_loop.h"
 #include "map_model.h"
 
 struct KeyScript {
@@ -57,30 +59,29 @@ struct CoverageReport {
     std::uint32_t endingsReached = 0, endings = 0;
 };
 
-/// Loads the map (`size` bytes) into the runner's table, plays each script
-/// from the start room as the runner would, and measures what the scripts
-/// reached against `check`, the checker's model of the same map (which must
-/// have no errors). Counts every room with a description, every room a
-/// player can reach and every ending; every exit of those rooms that a
-/// player can take (not one hidden by an earlier exit on the same key, nor a
-/// passage's or scene's exit after its first).
-/// `name` is the map's name in messages.
-CoverageReport measureCoverage(const char* name, const char* bytes, std::size_t size, const MapCheck& check,
-                               const std::vector<KeyScript>& scripts);
+/// Plays each script from the start room on the runner's table, which must
+/// hold the map, as the runner would, and measures what the scripts reached
+/// against `check`, the checker's model of the same map (which must have no
+/// errors). Counts every room with a description, every room a player can
+/// reach and every ending; every exit of those rooms that a player can take
+/// (not one hidden by an earlier exit on the same key, nor a passage's or
+/// scene's exit after its first). `name` is the map's name in messages.
+CoverageReport measureCoverage(const char* name, const MapCheck& check, const std::vector<KeyScript>& scripts);
+
+/// What a refused map's coverage says: why the runner refuses it.
+CoverageReport refusedCoverage(const MapDefect& refusal);
 
 /// Marks of what games reached, one per room of the table: ROOM_SHOWN_MARK
 /// once the room was shown, and bit S once its exit slot S was taken.
 constexpr std::uint16_t ROOM_SHOWN_MARK = 1u << 15;
 
 /// The marks games leave as they are played (by scripts or at random). The
-/// exit taken last stays pending until the room it leads to is shown: an
-/// exit whose move stops the game is never counted as taken, and tells why
-/// the game stopped.
+/// exit taken last is held until the room it leads to is shown: an exit
+/// whose move stops the game is never counted as taken, and tells why the
+/// game stopped.
 struct ReachMarks {
     std::uint16_t* rooms = nullptr;  // one per room of the table
-    bool exitPending = false;
-    std::uint32_t exitRoom = 0;
-    std::uint32_t exitSlot = 0;
+    HeldExit exit;
 };
 
 /// The game takes exit `slot` of `room`: it is pending until a room is shown.
@@ -95,15 +96,15 @@ void tallyReached(const MapCheck& check, const std::uint16_t* marks, CoverageRep
 
 /// What kaland-check writes on standard error for a coverage: the runner's
 /// refusal of the map, or an error line for each script the map stopped.
-std::string coverageErrors(const char* mapPath, const CoverageReport& report);
+std::vector<ReportLine> coverageErrors(const std::string& mapName, const CoverageReport& report);
 
 /// What it writes on standard output: a note for each script line that took
 /// no exit ("SCRIPT:LINE: note: key x matches no exit of room 1 (its keys:
 /// e, w)"), a note for each room never shown and each exit never taken
-/// ("this exit is never taken: key e to room 2"), then "MAP: rooms shown
-/// A/B, exits taken C/D, endings reached E/F". Nothing when the runner
-/// refused the map.
-std::string coverageNotes(const char* mapPath, const CoverageReport& report);
+/// ("MAP:LINE: note: this exit is never taken: key e to room 2"), then "MAP:
+/// rooms shown A/B, exits taken C/D, endings reached E/F". Nothing when the
+/// runner refused the map.
+std::vector<ReportLine> coverageNotes(const std::string& mapName, const CoverageReport& report);
 
 /// True when some room, exit or ending was never reached.
 bool leavesAnythingUncovered(const CoverageReport& report);

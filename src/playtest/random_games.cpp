@@ -6,9 +6,9 @@
 
 #include "bulk_memory.h"
 #include "diagnostic_text.h"
+#include "file_names.h"
 #include "move_rules.h"
 #include "random_draw.h"
-#include "release_names.h"
 
 namespace {
 
@@ -59,21 +59,19 @@ Arrival enterRoom(RandomPlayer* player, std::uint32_t number) {
         chain = known->second;
     } else {
         ++rooms.chain;
-        rooms.reached.exitPending = false;
+        rooms.reached.exit = HeldExit{};
         chain = enterAndFollowPassages(rooms, number);
         player->chains.emplace(number, chain);
     }
     return Arrival{chain, chain.end == ChainStops ? &roomAt(*player->check, chain.room) : nullptr};
 }
 
-// The exit slots a line typed in a room that waits for a key can take,
-// leaving out keys no console line can hold (a line ends at LF, and CR LF
-// is read as LF).
+// The exit slots a line typed in a room that waits for a key can take.
 std::uint32_t keyedSlots(const CheckedRoom& room, std::uint32_t slots[MAX_EXITS]) {
     std::uint32_t count = 0;
-    for (std::uint32_t slot : takenExits(room)) {
-        char key = room.exits[slot].key;
-        if (key != '\n' && key != '\r') slots[count++] = slot;
+    char line[2];
+    for (std::uint32_t slot = 0; slot < MAX_EXITS; ++slot) {
+        if (lineTakingExit(room.kind, room.exits, slot, line)) slots[count++] = slot;
     }
     return count;
 }
@@ -127,8 +125,10 @@ GameResult playRandomGame(RandomPlayer* player, RandomDraw* draw, std::uint64_t 
                 return QuitGame;
             }
             slot = slots[randomBelow(draw, choices)];
-            player->keys += room.exits[slot].key;
         }
+        char line[2];
+        lineTakingExit(room.kind, room.exits, slot, line);
+        player->keys += line;
         player->keys += '\n';
         ++lines;
         std::uint32_t target = room.exits[slot].target;
@@ -141,10 +141,6 @@ GameResult playRandomGame(RandomPlayer* player, RandomDraw* draw, std::uint64_t 
 std::string share(std::uint64_t count, std::uint64_t games) {
     std::uint64_t tenths = (count * 1000 + games / 2) / games;  // of a percent, rounded
     return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + "%";
-}
-
-std::string gamesLine(const std::string& where, const std::string& what, std::uint64_t count, std::uint64_t games) {
-    return where + ": " + what + ": " + plural(count, "game") + " (" + share(count, games) + ")";
 }
 
 std::vector<RoomCount> roomCounts(const std::map<std::uint32_t, std::uint64_t>& counts) {
@@ -212,40 +208,49 @@ RandomReport playRandomGames(const MapCheck& check, const RandomOptions& options
 }
 
 std::string randomKeysPath(const std::string& mapPath, std::uint64_t seed) {
-    std::string base = mapPath == "-" ? "stdin" : pathFileName(mapPath);
-    if (base.size() > 4 && base.compare(base.size() - 4, 4, ".map") == 0) base.resize(base.size() - 4);
-    return fileBeside(mapPath, base + ".random-" + std::to_string(seed) + ".keys");
+    return fileNamedAfter(mapPath == "-" ? "stdin" : mapPath, ".random-" + std::to_string(seed) + ".keys");
 }
 
-std::string randomReportText(const char* mapName, const RandomReport& report, const RandomOptions& options,
-                             const MapCheck& check, const std::string& keysPath) {
-    std::string name = mapName;
-    if (!report.played) return name + ": not enough memory for random games\n";
+std::vector<ReportLine> randomReportLines(const std::string& mapName, const RandomReport& report,
+                                          const RandomOptions& options, const MapCheck& check,
+                                          const std::string& keysPath) {
+    if (!report.played) return {ReportLine{mapName + ": not enough memory for random games"}};
     std::uint64_t games = options.games;
-    std::string text = name + ": " + plural(games, "random game") + ", seed " + std::to_string(options.seed) +
-                       ", at most " + plural(options.steps, "line") + " each\n";
-    if (!check.hasStart) return text + name + ": no game shows anything: no room has a description\n";
+    std::vector<ReportLine> lines{ReportLine{mapName + ": " + plural(games, "random game") + ", seed " +
+                                             std::to_string(options.seed) + ", at most " +
+                                             plural(options.steps, "line") + " each"}};
+    if (!check.hasStart) {
+        lines.push_back(ReportLine{mapName + ": no game shows anything: no room has a description"});
+        return lines;
+    }
+    auto countLine = [&](const std::string& what, std::uint64_t count) {
+        return what + ": " + plural(count, "game") + " (" + share(count, games) + ")";
+    };
     for (const RoomCount& ending : report.endings) {
-        text += gamesLine(name + ":" + std::to_string(roomLine(check, ending.room)), "ending " +
-                          std::to_string(ending.room), ending.games, games) + "\n";
+        lines.push_back(mapReportLine(mapName, roomLine(check, ending.room),
+                                      countLine("ending " + std::to_string(ending.room), ending.games)));
     }
-    text += gamesLine(name, "stuck in a room no line leaves", report.stuckGames, games) + "\n";
+    lines.push_back(ReportLine{mapName + ": " + countLine("stuck in a room no line leaves", report.stuckGames)});
     for (const RoomCount& room : report.stuck) {
-        text += gamesLine(name + ":" + std::to_string(roomLine(check, room.room)), "stuck in " + roomName(room.room),
-                          room.games, games) + "\n";
+        lines.push_back(mapReportLine(mapName, roomLine(check, room.room),
+                                      countLine("stuck in " + roomName(room.room), room.games)));
     }
-    text += gamesLine(name, "quit (typed exit)", report.quitGames, games) + "\n";
-    text += gamesLine(name, "out of lines after " + std::to_string(options.steps), report.longGames, games) + "\n";
-    text += gamesLine(name, "stopped by a defect of the map", report.stoppedGames, games);
+    lines.push_back(ReportLine{mapName + ": " + countLine("quit (typed exit)", report.quitGames)});
+    lines.push_back(ReportLine{mapName + ": " +
+                               countLine("out of lines after " + std::to_string(options.steps), report.longGames)});
+    std::string stopped = mapName + ": " + countLine("stopped by a defect of the map", report.stoppedGames);
     if (report.firstStopped != 0) {
-        text += "; the lines of the first, game " + std::to_string(report.firstStopped) + ", are in " + keysPath;
+        stopped += "; the lines of the first, game " + std::to_string(report.firstStopped) + ", are in " + keysPath;
     }
-    return text + "\n" + coverageNotes(mapName, report.reached);
+    lines.push_back(ReportLine{stopped});
+    std::vector<ReportLine> notes = coverageNotes(mapName, report.reached);
+    lines.insert(lines.end(), notes.begin(), notes.end());
+    return lines;
 }
 
-std::string randomStopError(const char* mapName, const RandomReport& report, const MapCheck& check,
-                            const std::string& keysPath) {
-    if (report.firstStopped == 0) return "";
-    return gameStopError(keysPath, report.stoppedLines, quotedMessage(report.defect),
-                         explainStop(mapName, check, report.defect, report.stopRoom, report.stopSlot));
+std::vector<ReportLine> randomStopError(const std::string& mapName, const RandomReport& report,
+                                        const MapCheck& check, const std::string& keysPath) {
+    if (report.firstStopped == 0) return {};
+    return {gameStopError(keysPath, report.stoppedLines, quotedMessage(report.defect),
+                          explainStop(mapName.c_str(), check, report.defect, report.stopRoom, report.stopSlot))};
 }

@@ -14,23 +14,10 @@
 #include "map_coverage.h"
 #include "map_defects.h"
 #include "map_model.h"
+#include "random_options.h"
 
-constexpr std::uint64_t DEFAULT_RANDOM_SEED = 1;
-constexpr std::uint64_t DEFAULT_RANDOM_STEPS = 1000;
 /// In a room that waits for a key, "exit" is typed at one read in this many.
 constexpr std::uint32_t EXIT_CHANCE = 100;
-
-/// How often a long run tells how far it is.
-constexpr std::uint64_t PROGRESS_GAMES = 1000;
-
-struct RandomOptions {
-    std::uint64_t games = 0;
-    std::uint64_t seed = DEFAULT_RANDOM_SEED;
-    std::uint64_t steps = DEFAULT_RANDOM_STEPS;  // lines typed at most in one game
-    // Told the number of games played after every PROGRESS_GAMES of them, for
-    // a page to show while a long run goes on; may be null.
-    void (*progress)(std::uint64_t played) = nullptr;
-};
 
 struct RoomCount {
     std::uint32_t room;
@@ -67,18 +54,21 @@ struct RandomReport {
 RandomReport playRandomGames(const MapCheck& check, const RandomOptions& options);
 
 /// Where the lines of the first game stopped by a defect are written:
-/// beside the map, named after it without ".map", with the seed, as
-/// releaseFileName makes it: cave.map gives cave.random-1.keys ("-" gives
+/// beside the map, named after it without its extension, with the seed, as
+/// fileNamedAfter makes it: cave.map gives cave.random-1.keys ("-" gives
 /// stdin.random-1.keys in the current folder).
 std::string randomKeysPath(const std::string& mapPath, std::uint64_t seed);
 
 /// The report on standard output: the games, each ending with its count and
 /// share, the games stuck (and where), quit, out of lines and stopped by a
 /// defect, the notes of what no game reached, and the coverage summary.
-std::string randomReportText(const char* mapName, const RandomReport& report, const RandomOptions& options,
-                             const MapCheck& check, const std::string& keysPath);
+std::vector<ReportLine> randomReportLines(const std::string& mapName, const RandomReport& report,
+                                          const RandomOptions& options, const MapCheck& check,
+                                          const std::string& keysPath);
 
 /// The error on standard error for the first game stopped by a defect, as
-/// --cover reports that script: "KEYS:LINE: error: MESSAGE: CAUSE".
-std::string randomStopError(const char* mapName, const RandomReport& report, const MapCheck& check,
-                            const std::string& keysPath);
+/// --cover reports that script: "KEYS:LINE: error: MESSAGE: CAUSE"; none
+/// when no defect stopped a game.
+std::vector<ReportLine> randomStopError(const std::string& mapName, const RandomReport& report,
+                                        const MapCheck& check, const std::string& keysPath);
+

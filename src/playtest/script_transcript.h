@@ -16,16 +16,12 @@
 #include "map_defects.h"
 #include "script_console.h"
 
-/// "No room" where a room number is optional.
-constexpr std::uint32_t NO_SHOWN_ROOM = UINT32_MAX;
-
 // A room shown in a game: its block (a blank line, its text, a blank line)
 // starts at `offset` in the output.
 struct ShownRoom {
     std::size_t offset;
     std::uint32_t room;
-    std::uint32_t fromRoom;  // the room whose exit led here; NO_SHOWN_ROOM for the start room
-    std::uint32_t fromSlot;
+    HeldExit wayIn;  // the exit that led here; not held for the start room
 };
 
 struct Transcript {
@@ -36,38 +32,25 @@ struct Transcript {
     MapDefect defect{NoDefect, 0, 0};  // the refusal, or the defect that stopped the game
     std::vector<ShownRoom> shown;
     std::size_t gameEnd = 0;      // the output's size when the game ended: the exit prompt or a message follow
-    // The last exit taken, when no room was shown after it: the exit that
-    // stopped the game.
-    bool exitPending = false;
-    std::uint32_t exitRoom = 0;
-    std::uint32_t exitSlot = 0;
+    // The last exit taken, still held when no room was shown after it: the
+    // exit that stopped the game.
+    HeldExit lastExit;
 };
-
-// The runner's table, loaded once for every script of a map, or why the
-// runner refuses the map.
-struct TranscriptMap {
-    bool loaded = false;
-    MapDefect refusal{NoDefect, 0, 0};
-};
-
-/// Loads the map (`size` bytes) into the runner's table as `kaland MAP`
-/// loads it. The table stays until releaseTranscriptMap.
-TranscriptMap loadTranscriptMap(const char* bytes, std::size_t size);
 
 /// Plays `script` from the start room as `kaland MAP < SCRIPT` plays it:
 /// the game, then the exit prompt and one more line read, or the message
-/// of the refusal or the defect, and the exit status.
-Transcript playTranscript(const TranscriptMap& map, const std::string& script);
+/// of the refusal or the defect, and the exit status. `refusal` is NoDefect
+/// when the runner's table holds the map (as `kaland MAP` loads it), and
+/// otherwise why the runner refuses it.
+Transcript playTranscript(const MapDefect& refusal, const std::string& script);
 
 // What a game shows before the player has typed anything.
 struct FirstScreen {
     std::string output;                 // the output up to the first line a room reads
-    std::uint32_t room = NO_SHOWN_ROOM;  // that room
+    std::uint32_t room = UINT32_MAX;     // that room; UINT32_MAX for none
 };
 
-/// The first screen of the map's game: empty (and no room) when the game
-/// ends or stops before any room reads a line.
-FirstScreen firstScreen(const TranscriptMap& map);
-
-/// Releases the table, if there is one.
-void releaseTranscriptMap(TranscriptMap* map);
+/// The first screen of the map's game (`refusal` as for playTranscript):
+/// empty (and no room) when the game ends or stops before any room reads a
+/// line.
+FirstScreen firstScreen(const MapDefect& refusal);

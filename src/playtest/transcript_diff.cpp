@@ -83,13 +83,13 @@ bool expectedShowsOtherRoom(const std::string& expected, std::size_t offset, std
 // The way into a shown room: the exit taken, or the start.
 Origin wayIn(const ShownRoom& shown, const MapCheck& check) {
     Origin origin;
-    if (shown.fromRoom == NO_SHOWN_ROOM) {
+    if (!shown.wayIn.held) {
         origin.mapLine = roomLine(check, shown.room);
         origin.what = "this room, " + roomName(shown.room) + ", where the game starts";
         return origin;
     }
-    origin.mapLine = roomAt(check, shown.fromRoom).exitLines[shown.fromSlot];
-    origin.what = "this exit: " + exitTaker(check, shown.fromRoom, shown.fromSlot) + " leads to " +
+    origin.mapLine = roomAt(check, shown.wayIn.room).exitLines[shown.wayIn.slot];
+    origin.what = "this exit: " + exitTaker(check, shown.wayIn.room, shown.wayIn.slot) + " leads to " +
                   roomName(shown.room);
     return origin;
 }
@@ -127,9 +127,10 @@ Origin endOrigin(const Transcript& transcript, const MapCheck& check) {
     switch (transcript.end) {
     case GameStopped:
         origin.what = "the runner stops the game: " + quotedMessage(transcript.defect);
-        if (transcript.exitPending) {
-            origin.mapLine = roomAt(check, transcript.exitRoom).exitLines[transcript.exitSlot];
-            origin.what = "this exit: " + exitTaker(check, transcript.exitRoom, transcript.exitSlot) +
+        if (transcript.lastExit.held) {
+            const HeldExit& exit = transcript.lastExit;
+            origin.mapLine = roomAt(check, exit.room).exitLines[exit.slot];
+            origin.what = "this exit: " + exitTaker(check, exit.room, exit.slot) +
                           " leads to " + roomName(transcript.defect.room) +
                           ", where the runner stops the game: " + quotedMessage(transcript.defect);
         }
@@ -258,27 +259,33 @@ std::string unifiedContext(const std::string& expected, const std::string& actua
     return text;
 }
 
-std::string describeDifference(const Transcript& transcript, const std::string& expectedOutput, int expectedStatus,
-                               const MapCheck& check, const std::string& mapBytes, const TranscriptNames& names) {
+std::vector<ReportLine> describeDifference(const Transcript& transcript, const std::string& expectedOutput,
+                                           int expectedStatus, const MapCheck& check, const std::string& mapBytes,
+                                           const TranscriptNames& names) {
     const std::string& actual = transcript.output.bytes;
-    std::string report;
+    std::vector<ReportLine> report;
     if (actual != expectedOutput) {
         std::size_t offset = firstDifference(expectedOutput, actual);
         Origin origin = findOrigin(transcript, offset, expectedOutput, check, mapBytes);
-        report += fileAndLine(names.script, origin.scriptLine) + ": the output differs from " + names.expected +
-                  (origin.scriptLine == 0 ? " before the first line" : " after this line");
+        std::string differs = fileAndLine(names.script, origin.scriptLine) + ": the output differs from " +
+                              names.expected + (origin.scriptLine == 0 ? " before the first line" : " after this line");
         if (origin.mapLine == 0) {
-            report += ": " + origin.what + "\n";
+            report.push_back(ReportLine{differs + ": " + origin.what});
         } else {
-            report += "\n" + names.map + ":" + std::to_string(origin.mapLine) + ": the differing text comes from " +
-                      origin.what + "\n";
+            report.push_back(ReportLine{differs});
+            report.push_back(mapReportLine(names.map, origin.mapLine, "the differing text comes from " + origin.what));
         }
-        report += unifiedContext(expectedOutput, actual, offset, names.expected,
-                                 "kaland " + names.map + " < " + names.script);
+        std::string context = unifiedContext(expectedOutput, actual, offset, names.expected,
+                                             "kaland " + names.map + " < " + names.script);
+        for (std::size_t start = 0; start < context.size();) {
+            std::size_t end = std::min(context.find('\n', start), context.size());
+            report.push_back(ReportLine{context.substr(start, end - start)});
+            start = end + 1;
+        }
     }
     if (transcript.status != expectedStatus) {
-        report += names.script + ": exit status " + std::to_string(transcript.status) + ", " + names.expected +
-                  " has " + std::to_string(expectedStatus) + "\n";
+        report.push_back(ReportLine{names.script + ": exit status " + std::to_string(transcript.status) + ", " +
+                                    names.expected + " has " + std::to_string(expectedStatus)});
     }
     return report;
 }

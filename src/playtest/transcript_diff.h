@@ -7,6 +7,9 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
+
+#include "diagnostic_text.h"
 
 #include "map_model.h"
 #include "script_transcript.h"
@@ -19,11 +22,12 @@ struct TranscriptNames {
 
 /// Compares `transcript` with the expected output and exit status. Returns
 /// nothing when they are the same; otherwise the report of the first
-/// difference, lines ending in newlines. The transcript's map must still be
-/// loaded (its text is read from the table); `check` is the checker's model
-/// of the same map and `mapBytes` its bytes.
-std::string describeDifference(const Transcript& transcript, const std::string& expectedOutput, int expectedStatus,
-                               const MapCheck& check, const std::string& mapBytes, const TranscriptNames& names);
+/// difference, its line about the map naming the map line. The transcript's
+/// map must still be loaded (its text is read from the table); `check` is
+/// the checker's model of the same map and `mapBytes` its bytes.
+std::vector<ReportLine> describeDifference(const Transcript& transcript, const std::string& expectedOutput,
+                                           int expectedStatus, const MapCheck& check, const std::string& mapBytes,
+                                           const TranscriptNames& names);
 
 /// Lines of unified-diff context (headers, one hunk) around `offset`, the
 /// first byte where `expected` and `actual` differ: up to three lines before

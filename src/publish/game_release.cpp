@@ -2,12 +2,12 @@
 
 #include <vector>
 
-#include "diagnostic_text.h"
+#include "file_names.h"
 #include "ifiction_record.h"
 #include "named_exits.h"
 #include "page_text.h"
-#include "release_names.h"
 #include "room_table.h"
+#include "text_bytes.h"
 #include "text_encoding.h"
 
 namespace {
@@ -17,13 +17,6 @@ const char README_NAME[] = "README.txt";
 
 std::string lowercased(std::string text) {
     for (char& byte : text) byte = lowercaseByte(byte);
-    return text;
-}
-
-std::string capitals(std::string text) {
-    for (char& byte : text) {
-        if (byte >= 'a' && byte <= 'z') byte = static_cast<char>(byte - ('a' - 'A'));
-    }
     return text;
 }
 
@@ -78,59 +71,25 @@ std::string withWindowsLineEnds(const std::string& text) {
 
 }  // namespace
 
-GameFacts gameFactsOf(const MapFacts& facts, MapEncoding encoding) {
-    GameFacts game;
-    game.title = withoutControlCharacters(mapTextToUtf8(mapFactValue(facts, TitleFact), encoding));
-    game.author = withoutControlCharacters(mapTextToUtf8(mapFactValue(facts, AuthorFact), encoding));
-    game.language = mapFactValue(facts, LanguageFact);
-    game.ifid = capitals(mapFactValue(facts, IfidFact));
-    game.blurb = withoutControlCharacters(mapTextToUtf8(mapFactValue(facts, BlurbFact), encoding));
-    return game;
-}
-
-GameFacts readGameFacts(const std::string& map, const std::string& mapName, const MapCheck& check,
-                        const std::string* title) {
-    MapFacts facts;
-    MapLineReader reader;
-    if (startMapLinesInMemory(&reader, map.data(), map.size())) readMapFacts(&reader, &facts);
-    endMapLines(&reader);
-    GameFacts game = gameFactsOf(facts, check.encoding);
-    std::string firstLine = check.hasStart ? trimmed(roomAt(check, check.startRoom).firstLine) : "";
-    if (title != nullptr) {
-        game.title = textToUtf8(*title);
-    } else if (game.title.empty()) {
-        game.title = firstLine.empty() ? textToUtf8(mapName) : mapTextToUtf8(firstLine, check.encoding);
-    }
-    game.title = withoutControlCharacters(game.title);
-    return game;
-}
-
-PageFirstScreen pageFirstScreen(const std::string& output, std::uint32_t room, const MapCheck& check,
+PageFirstScreen pageFirstScreen(const std::string& output, std::uint32_t room, MapEncoding encoding,
                                 const GameFacts& facts) {
     PageFirstScreen screen;
     std::uint32_t start = findFirstDescribedRoom();
     if (output.empty() || room >= roomCount || start >= roomCount) return screen;
     screen.output = output;
-    screen.encoding = mapEncodingLabel(check.encoding);
+    screen.encoding = mapEncodingLabel(encoding);
     // As the page decides once its engine is up: the start room's first line, trimmed.
     std::string firstLine = trimmed(rooms[start].lines[0]);
-    screen.headingHidden = !firstLine.empty() && facts.title == mapTextToUtf8(firstLine, check.encoding);
+    screen.headingHidden = !firstLine.empty() && facts.title == mapTextToUtf8(firstLine, encoding);
     for (const NamedExit& exit : namedExits(rooms[room])) screen.exits += exit.key + exit.words + '\n';
     screen.waitsForEnter = rooms[room].kind == WaitForEnter;
+    screen.language = facts.language;
     return screen;
 }
 
-std::string mapTooLargeError(const std::string& mapPath) {
-    return mapPath + ": error: larger than " + std::to_string(MAX_PAGE_MAP_BYTES >> 20) +
-           " MB, the most the page opens\n";
-}
-
-std::string runnerRefusalErrors(const std::string& mapPath, const MapCheck& check) {
-    std::string errors;
-    for (const Diagnostic& diagnostic : check.diagnostics) {
-        if (diagnostic.severity == Error) errors += diagnosticLine(mapPath, diagnostic);
-    }
-    return errors + "kaland-publish: " + mapPath + ": kaland refuses this map; nothing written\n";
+ReportLine mapTooLargeError(const std::string& mapPath) {
+    return ReportLine{mapPath + ": error: larger than " + std::to_string(MAX_PAGE_MAP_BYTES >> 20) +
+                      " MB, the most the page opens"};
 }
 
 std::string makeIfid(const unsigned char random[16]) {
@@ -148,16 +107,16 @@ std::string makeIfid(const unsigned char random[16]) {
     return ifid;
 }
 
-std::string missingIfidWarning(const std::string& mapPath, const std::string& ifid) {
-    return mapPath + ": warning: no #ifid, the number that identifies a game in archives: this release gets a "
-                     "fresh one; put this line before the first #helyiseg to keep it in every release:\n#ifid " +
-           ifid + "\n";
+std::vector<ReportLine> missingIfidWarning(const std::string& mapPath, const std::string& ifid) {
+    return {ReportLine{mapPath + ": warning: no #ifid, the number that identifies a game in archives: this release "
+                                 "gets a fresh one; put this line before the first #helyiseg to keep it in every "
+                                 "release:"},
+            ReportLine{"#ifid " + ifid}};
 }
 
 std::string ifictionName(const std::string& mapName) {
-    std::string name = releaseFileName(mapName);
-    std::size_t dot = name.rfind('.');
-    return releaseFileName((dot == std::string::npos || dot == 0 ? name : name.substr(0, dot)) + ".iFiction");
+    // Named after the map's entry in the zip, which may differ from its file.
+    return fileNamedAfter(releaseFileName(mapName), ".iFiction");
 }
 
 std::string makeReleaseReadme(const GameFacts& facts, const std::string& mapName) {

@@ -7,53 +7,34 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
-#include "map_model.h"
-#include "map_facts.h"
+#include "diagnostic_text.h"
+#include "game_facts.h"
 #include "page_template.h"
 #include "zip_archive.h"
-
-/// The map's facts as UTF-8 text, read in the map's encoding
-/// (decideMapEncoding), with their control characters made U+FFFD
-/// (withoutControlCharacters), the IFID in capitals. The title is the map's
-/// #title, or "" for none: the caller chooses what stands in for it.
-GameFacts gameFactsOf(const MapFacts& facts, MapEncoding encoding);
-
-/// The facts the published files show for `map` (its bytes, its file name
-/// `mapName`, and `check`, the checker's reading of it), read in the map's
-/// encoding. The title is `title` when given (text of the command line),
-/// else the map's #title, else the start room's first line, trimmed, else
-/// the map's name; from any of them without control characters. The IFID
-/// is "" when the map has none: the caller makes one. The fact lines that
-/// are not taken are the checker's to report.
-GameFacts readGameFacts(const std::string& map, const std::string& mapName, const MapCheck& check,
-                        const std::string* title);
 
 /// What the page shows before its engine is ready, for the map whose table
 /// the runner has loaded: the game's output up to the first line a room
 /// reads (`output`, "" for none) and that room, with how the page shows
-/// them: the map's encoding, whether the heading (`facts.title`) only
+/// them: the map's `encoding`, whether the heading (`facts.title`) only
 /// repeats the start room's first line, and the room's named exits.
-PageFirstScreen pageFirstScreen(const std::string& output, std::uint32_t room, const MapCheck& check,
+PageFirstScreen pageFirstScreen(const std::string& output, std::uint32_t room, MapEncoding encoding,
                                 const GameFacts& facts);
 
 /// The largest map the player page opens: a larger one is not published.
 constexpr std::size_t MAX_PAGE_MAP_BYTES = std::size_t{64} << 20;
 
-/// The error for a map larger than MAX_PAGE_MAP_BYTES, newline included.
-std::string mapTooLargeError(const std::string& mapPath);
-
-/// Why a map the runner refuses is not published: each of `check`'s errors
-/// as kaland-check prints it, then the line that says nothing was written.
-std::string runnerRefusalErrors(const std::string& mapPath, const MapCheck& check);
+/// The error for a map larger than MAX_PAGE_MAP_BYTES.
+ReportLine mapTooLargeError(const std::string& mapPath);
 
 /// A fresh IFID: a version 4 (random) UUID in capitals, made of 16 random
 /// bytes.
 std::string makeIfid(const unsigned char random[16]);
 
-/// The warning for a map published without an #ifid, with the line that
-/// gives it the fresh `ifid` (two lines, the last ending in a newline).
-std::string missingIfidWarning(const std::string& mapPath, const std::string& ifid);
+/// The warning for a map published without an #ifid, and the line that
+/// gives it the fresh `ifid`.
+std::vector<ReportLine> missingIfidWarning(const std::string& mapPath, const std::string& ifid);
 
 /// The name of the map's iFiction record in the zip: the map's release name
 /// (releaseFileName) with .iFiction in place of its extension ("castle.map"

@@ -1,7 +1,7 @@
 #include "page_template.h"
 
 #include "page_text.h"
-#include "release_names.h"
+#include "file_names.h"
 
 namespace {
 
@@ -30,7 +30,9 @@ bool replaceMarked(std::string* page, const std::string& start, const std::strin
 }
 
 // Meta data for archives and link previews, after the title: the IFID as
-// the archive's tools find it in a web page, the author and the blurb.
+// the archive's tools find it in a web page, the author and the blurb; and
+// for the page itself, the language of its own words for the map's
+// language, which it shows before its engine has started.
 std::string metaData(const GameFacts& facts) {
     std::string meta;
     if (!facts.ifid.empty()) {
@@ -39,6 +41,10 @@ std::string metaData(const GameFacts& facts) {
     }
     if (!facts.author.empty()) meta += "\n<meta name=\"author\" content=\"" + escapeHtml(facts.author) + "\">";
     if (!facts.blurb.empty()) meta += "\n<meta name=\"description\" content=\"" + escapeHtml(facts.blurb) + "\">";
+    if (!facts.language.empty()) {
+        const char* words = pageWordsLanguage(facts.language.c_str());
+        meta += std::string("\n<meta name=\"kaland-words\" content=\"") + (*words != '\0' ? words : "en") + "\">";
+    }
     return meta;
 }
 
@@ -99,6 +105,7 @@ bool fillFirstScreen(std::string* page, const PageFirstScreen& screen) {
         if (screen.headingHidden) element += " data-heading=\"hidden\"";
         if (!screen.exits.empty()) element += " data-exits=\"" + encodeBase64(screen.exits) + "\"";
         if (screen.waitsForEnter) element += " data-enter=\"1\"";
+        if (!screen.language.empty()) element += " data-language=\"" + escapeHtml(screen.language) + "\"";
     }
     element += ">" + encodeBase64(screen.output) + MAP_END;
     return replaceMarked(page, FIRST_SCREEN_START, MAP_END, element);

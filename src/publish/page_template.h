@@ -4,15 +4,7 @@
 
 #include <string>
 
-/// The game as the published files show it: UTF-8 text, ready for markup
-/// once escaped.
-struct GameFacts {
-    std::string title;     // never empty: #title, else the start room's first line, else the map's name
-    std::string author;    // "" when the map names none
-    std::string language;  // a language tag; "" when the map gives none
-    std::string ifid;      // a UUID in capitals; "" when there is none
-    std::string blurb;     // one line; "" when the map gives none
-};
+#include "game_facts.h"
 
 /// What the page shows of the game before its engine is ready: the first
 /// room, as the engine will show it, so that the page need not wait.
@@ -22,6 +14,7 @@ struct PageFirstScreen {
     bool headingHidden = false;  // the title only repeats the first line: the heading is for screen readers
     std::string exits;       // the first room's named exits: each key, its words and a newline, bytes of the map
     bool waitsForEnter = false;  // the first room is a scene that waits for Enter
+    std::string language;    // the map's #lang, which marks its words on the page; "" for none
 };
 
 /// The bytes in base64, whose alphabet holds no '<': embedded in the page,

@@ -19,7 +19,7 @@ bool readConsoleLine(char* buffer);
 void writeErrorLine(const char* message);
 
 /// Writes the message as writeErrorLine does and ends the process with
-/// status -1, for a host that must stop at once. Nothing in the core calls
-/// it: the core reports defects to its caller (MapDefect) and leaves the
-/// process alone.
+/// status -1: the console program's end when the map has a defect. Nothing
+/// in the core calls it: the core reports defects to its caller (MapDefect)
+/// and leaves the process alone.
 [[noreturn]] void fatalError(const char* message);

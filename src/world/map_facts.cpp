@@ -103,6 +103,14 @@ bool isLanguageTag(const char* text, std::size_t length) {
     }
 }
 
+bool tagNamesLanguage(const char* tag, const char* language) {
+    std::size_t length = std::strlen(language);
+    for (std::size_t i = 0; i < length; ++i) {
+        if (tag[i] == '\0' || lowercaseByte(tag[i]) != language[i]) return false;
+    }
+    return tag[length] == '\0' || tag[length] == '-';
+}
+
 bool isHungarianTag(const char* tag) {
-    return lowercaseByte(tag[0]) == 'h' && lowercaseByte(tag[1]) == 'u' && (tag[2] == '\0' || tag[2] == '-');
+    return tagNamesLanguage(tag, "hu");
 }

@@ -71,5 +71,9 @@ bool isUuid(const char* text, std::size_t length);
 /// "sr-Latn-RS").
 bool isLanguageTag(const char* text, std::size_t length);
 
+/// Whether the first subtag of a language tag is `language` (in small
+/// letters), in any case: "hu-HU" names "hu".
+bool tagNamesLanguage(const char* tag, const char* language);
+
 /// Whether a language tag names Hungarian: its first subtag is "hu" in any case.
 bool isHungarianTag(const char* tag);

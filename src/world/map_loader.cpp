@@ -91,10 +91,11 @@ int loadMapFrom(MapLineReader* reader, MapDefect* defect) {
     return 0;
 }
 
-int loadMap(const char* path, MapDefect* defect) {
+int loadMap(const char* path, MapDefect* defect, MapEncoding* encoding) {
     MapLineReader reader;
     DefectKind opened = openMapFile(&reader, path);
     if (opened != NoDefect) return failLoading(defect, opened);
+    if (encoding != nullptr) *encoding = scanMapEncoding(&reader);
     int result = loadMapFrom(&reader, defect);
     endMapLines(&reader);
     return result;

@@ -11,9 +11,11 @@
 
 /// Loads the map at `path` into the room table. Returns 0 when the table is
 /// built. Otherwise returns 1 with the reason in `defect`: the file cannot be
-/// opened, no room number above 0, no memory, or a defect of the map with the
-/// line it was found on; no table is left behind then. Prints nothing.
-int loadMap(const char* path, MapDefect* defect);
+/// opened, no room number above 0, no memory (or a table still loaded), or a
+/// defect of the map with the line it was found on; no table is left behind
+/// then. Prints nothing. With `encoding`, it also decides how the map's text
+/// is shown (decideMapEncoding), in a pass of its own before the loader's.
+int loadMap(const char* path, MapDefect* defect, MapEncoding* encoding = nullptr);
 
 /// The same, reading the map from `reader` (a file or memory).
 int loadMapFrom(MapLineReader* reader, MapDefect* defect);

@@ -85,7 +85,7 @@ bool fitsInMemorySize(std::uint64_t count, std::size_t size) {
 }  // namespace
 
 bool createRooms(std::uint32_t count) {
-    freeRooms();  // one table at a time
+    if (rooms != nullptr) return false;  // one table at a time, released by its owner
     roomCount = count;
     if (count == 0 || !fitsInMemorySize(count, sizeof(Room))) return false;
     std::size_t bytes = std::size_t{count} * sizeof(Room);

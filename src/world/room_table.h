@@ -1,7 +1,8 @@
 // The room table: the whole world of one game, one table per process.
 // Created and filled by the map loader, read by the game loop, released by
-// whoever loaded it (runGame after its game, the browser engine before the
-// next map, kaland-check's coverage after the scripts).
+// whoever loaded it: the console program after its game, the player page's
+// engine before the next map, a map's analysis (coverage, transcripts, the
+// studio's play) when it is given another map or ends.
 #pragma once
 
 #include <cstddef>
@@ -37,7 +38,8 @@ extern std::uint32_t roomCount;
 /// Sets roomCount and allocates `count` zero-filled rooms in one block. Pages
 /// of rooms the map never touches are never written, so they cost no memory.
 /// Returns false, leaving `rooms` null, for a count of 0, a size that does not
-/// fit size_t, or when the memory cannot be had.
+/// fit size_t, or when the memory cannot be had; and false, leaving the table
+/// there as it is, while one is loaded: whoever loaded it releases it first.
 bool createRooms(std::uint32_t count);
 
 /// Copies `length` bytes of text, terminated, into the table's own storage

@@ -14,14 +14,17 @@
 # Room N's text is taken from the map, which must write its directives
 # plainly (one per line, lower case, room text straight after #helyiseg).
 # A case folder may hold routes.expected/, whose files DIR must match exactly.
+# Every run is bounded like an end-to-end case: 20 s and 4 MB of output.
 set -u
+. "$(dirname "$(realpath "$0")")/../bounded_run.sh"
 kaland=$(realpath "$1")
 checker=$(realpath "$2")
 cases=$(realpath "$3")
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+scratch=
+trap '[[ -z $scratch ]] || rm -rf "$scratch"' EXIT
+trap 'bounded_stop; exit 1' HUP INT TERM
+make_scratch || exit 1
 prompt='Nyomj <Enter>-t a kilepeshez!'
-limit=1000000  # bytes of output kept from one run
 
 failed=0
 failures=0
@@ -62,8 +65,22 @@ room_block() {
     END { printf "%s", (kind == "" ? "N" : kind) > "/dev/stderr"; printf "\n%s\n", block }' "$1"
 }
 
+# Runs COMMAND... in the work folder with INPUT, its output to OUTPUT;
+# returns its status. A run over its bounds fails the whole script.
+run_bounded() {  # run_bounded INPUT OUTPUT COMMAND...
+  local input=$1 output=$2
+  shift 2
+  cd "$scratch/work"
+  if ! bounded_run 20 "$BOUNDED_SPARE_BYTES" "$BOUNDED_SPARE_BYTES" "$output" /dev/null "$input" "$@"; then
+    echo "$case_name: $(basename "$1") $bounded_failure"
+    exit 1
+  fi
+  cd "$scratch"
+  return "$bounded_status"
+}
+
 play() {  # play MAP KEYS OUTPUT: runs the runner, keeps its output, returns its status
-  (cd "$scratch/work" && timeout 10 "$kaland" "$1" <"$2" | head -c $limit >"$3"; exit "${PIPESTATUS[0]}")
+  run_bounded "$2" "$3" "$kaland" "$1"
 }
 
 checked=0
@@ -85,7 +102,7 @@ for case_dir in "$cases"/*/; do
       *) cp -RL "$item" "$scratch/work/" ;;
     esac
   done
-  (cd "$scratch/work" && timeout 60 "$checker" "${args[@]}" 2>/dev/null | head -c $limit >"$scratch/printed")
+  run_bounded /dev/null "$scratch/printed" "$checker" "${args[@]}"
 
   if [[ -d $case_dir/routes.expected ]]; then
     checked=$((checked + 1))

@@ -8,13 +8,28 @@
 # then FILE must hold LINE lines, and `kaland MAP < FILE` must exit with
 # status 255 after writing "Error: MESSAGE" as its last line.
 #   replay_random_keys.sh KALAND KALAND_CHECK CASES_DIR
+# Every run is bounded like an end-to-end case: 20 s and 4 MB of output.
 set -u
+. "$(dirname "$(realpath "$0")")/../bounded_run.sh"
 kaland=$(realpath "$1")
 checker=$(realpath "$2")
 cases=$(realpath "$3")
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-limit=1000000  # bytes of output kept from one run
+scratch=
+trap '[[ -z $scratch ]] || rm -rf "$scratch"' EXIT
+trap 'bounded_stop; exit 1' HUP INT TERM
+make_scratch || exit 1
+
+# Runs COMMAND... in the work folder with INPUT; its output goes to OUTPUT
+# and ERRORS. Returns its status; a run over its bounds fails the script.
+run_bounded() {  # run_bounded INPUT OUTPUT ERRORS COMMAND...
+  cd "$scratch/work"
+  if ! bounded_run 20 "$BOUNDED_SPARE_BYTES" "$BOUNDED_SPARE_BYTES" "$2" "$3" "$1" "${@:4}"; then
+    echo "$case_name: $(basename "$4") $bounded_failure"
+    exit 1
+  fi
+  cd "$scratch"
+  return "$bounded_status"
+}
 
 checked=0
 failed=0
@@ -34,7 +49,7 @@ for case_dir in "$cases"/*/; do
       *) cp -RL "$item" "$scratch/work/" ;;
     esac
   done
-  (cd "$scratch/work" && timeout 60 "$checker" "${args[@]}" 2>"$scratch/errors" | head -c $limit >"$scratch/printed")
+  run_bounded /dev/null "$scratch/printed" "$scratch/errors" "$checker" "${args[@]}"
   report='^(.*): stopped by a defect of the map: .*; the lines of the first, game [0-9]+, are in (.*)$'
   line=$(grep -aE "$report" "$scratch/printed") || continue
   [[ $line =~ $report ]]
@@ -51,7 +66,7 @@ for case_dir in "$cases"/*/; do
     fail "$file does not hold the $lines lines the error names"
     continue
   fi
-  (cd "$scratch/work" && timeout 10 "$kaland" "$map" <"$file" | head -c $limit >"$scratch/replayed"; exit "${PIPESTATUS[0]}")
+  run_bounded "$scratch/work/$file" "$scratch/replayed" /dev/null "$kaland" "$map"
   status=$?
   last=$(tail -n 1 "$scratch/replayed")
   if [[ $status != 255 || $last != "Error: $message" ]]; then

@@ -16,9 +16,10 @@ fail() {
   echo "FAIL: $*"
   failed=1
 }
-# Runs a command bounded in time, keeping at most 1 MB of its output.
+# Runs a command bounded as every run in the tests is: 20 s, and at most
+# 4 MB of its output kept.
 bounded() {
-  timeout -k 5 60 "$@" 2>&1 | head -c 1000000
+  timeout -k 2 20 "$@" 2>&1 | head -c $((4 * 1024 * 1024))
   return "${PIPESTATUS[0]}"
 }
 

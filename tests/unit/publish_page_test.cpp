@@ -6,7 +6,7 @@
 #include "ifiction_record.h"
 #include "page_template.h"
 #include "page_text.h"
-#include "release_names.h"
+#include "file_names.h"
 #include "zip_archive.h"
 
 namespace {
@@ -100,7 +100,8 @@ TEST(PublishTemplate, FillsTheFactsAsText) {
               "<meta prefix=\"ifiction: http://babel.ifarchive.org/protocol/iFiction/\" property=\"ifiction:ifid\" "
               "content=\"3F2A6C1E-8B4D-4E7A-9C31-5D0B7A2E9F64\">\n"
               "<meta name=\"author\" content=\"&quot;Kiss&quot; &lt;Anna&gt;\">\n"
-              "<meta name=\"description\" content=\"Víz &amp; &lt;kötél&gt;\"></head>"
+              "<meta name=\"description\" content=\"Víz &amp; &lt;kötél&gt;\">\n"
+              "<meta name=\"kaland-words\" content=\"hu\"></head>"
               "<h1 id=\"kaland-title\" data-source=\"page\">Kút</h1>"
               "<p id=\"kaland-author\">&quot;Kiss&quot; &lt;Anna&gt;</p>"
               "<script type=\"application/octet-stream\" id=\"kaland-map\" data-name=\"kut.map\">Zm9v</script>"
@@ -121,11 +122,11 @@ TEST(PublishTemplate, RefusesATemplateWithoutItsPlaces) {
 
 TEST(PublishTemplate, TheFirstScreenIsDataNotMarkup) {
     std::string page = std::string(TEMPLATE) + "<script type=\"application/octet-stream\" id=\"kaland-first-screen\"></script>";
-    PageFirstScreen screen{"\n<b>Hall</b>\n\n", "utf-8", true, "nnorth\n", false};
+    PageFirstScreen screen{"\n<b>Hall</b>\n\n", "utf-8", true, "nnorth\n", false, "hu\"><b"};
     ASSERT_TRUE(fillFirstScreen(&page, screen));
     EXPECT_NE(std::string::npos, page.find("<script type=\"application/octet-stream\" id=\"kaland-first-screen\" "
-                                           "data-encoding=\"utf-8\" data-heading=\"hidden\" data-exits=\"bm5vcnRoCg==\">"
-                                           "CjxiPkhhbGw8L2I+Cgo=</script>"));
+                                           "data-encoding=\"utf-8\" data-heading=\"hidden\" data-exits=\"bm5vcnRoCg==\" "
+                                           "data-language=\"hu&quot;&gt;&lt;b\">CjxiPkhhbGw8L2I+Cgo=</script>"));
     std::string without = TEMPLATE;
     EXPECT_FALSE(fillFirstScreen(&without, screen));
     EXPECT_EQ(TEMPLATE, without);

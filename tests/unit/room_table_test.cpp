@@ -99,11 +99,16 @@ TEST(RoomTable, FreeRoomsGivesBackTableAndLines) {
     }
 }
 
-TEST(RoomTable, NewTableReplacesTheOldOne) {
+// A table belongs to whoever loaded it: another can be made only once it
+// is released.
+TEST(RoomTable, ANewTableWaitsUntilTheOldOneIsReleased) {
     ASSERT_TRUE(createRooms(4));
     ASSERT_TRUE(storeRoomLine(3, 0, "old\n", 4));
+    EXPECT_FALSE(createRooms(2));
+    EXPECT_EQ(4u, roomCount);
+    EXPECT_STREQ("old\n", rooms[3].lines[0]);
+    freeRooms();
     ASSERT_TRUE(createRooms(2));
-    EXPECT_EQ(2u, roomCount);
     EXPECT_EQ(2u, findFirstDescribedRoom());
     freeRooms();
 }

@@ -137,8 +137,6 @@ TEST(MapEncoding, Utf8OnlyWhenTheWholeMapIs) {
     // A 0x1A byte ends the map: what follows it is never shown.
     EXPECT_EQ(MapInUtf8, decide("\xC5\x91\n\x1A\xE9"));
     EXPECT_EQ(MapInWindows1250, decide("\xE9\x1A"));
-    EXPECT_STREQ("utf-8", mapEncodingLabel(MapInUtf8));
-    EXPECT_STREQ("windows-1250", mapEncodingLabel(MapInWindows1250));
 }
 
 TEST(MapEncoding, PiecesDecideAsTheWhole) {

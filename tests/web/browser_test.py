@@ -134,7 +134,7 @@ def download_finished(path):
 def console_output(map_path, input_bytes):
     """What the console program writes for the map and the input."""
     kaland = os.path.join(OPTIONS.native_build, "kaland")
-    result = subprocess.run([kaland, map_path], input=input_bytes, capture_output=True, timeout=60)
+    result = subprocess.run([kaland, map_path], input=input_bytes, capture_output=True, timeout=20)
     return result.stdout
 
 
@@ -142,7 +142,7 @@ def checker_explanation(map_path):
     """kaland-check's first error line for the map: (line, the text after
     the runner's quoted message)."""
     check = os.path.join(OPTIONS.native_build, "kaland-check")
-    result = subprocess.run([check, map_path], capture_output=True, timeout=60)
+    result = subprocess.run([check, map_path], capture_output=True, timeout=20)
     for line in result.stderr.decode().splitlines():
         found = re.match(r'[^:]*:(\d+): error: "[^"]*": (.*)$', line)
         if found:
@@ -909,7 +909,7 @@ class PublishedPageTest(Player):
         shutil.copy(OPTIONS.page, os.path.join(tools, "kaland.html"))
         output = os.path.join(SCRATCH, os.path.basename(map_path) + ".html")
         subprocess.run([os.path.join(tools, "kaland-publish"), map_path, "-o", output, *arguments],
-                       check=True, capture_output=True, timeout=60)
+                       check=True, capture_output=True, timeout=20)
         return "file://" + output
 
     def test_published_zelmor_plays_the_walkthrough_to_its_ending(self):

@@ -40,7 +40,7 @@ def start_studio_browser(profile):
 
 def run(program, *arguments, stdin=b"", cwd=SOURCE_DIR):
     return subprocess.run([os.path.join(OPTIONS.native_build, program), *arguments], input=stdin,
-                          capture_output=True, cwd=cwd, timeout=60)
+                          capture_output=True, cwd=cwd, timeout=20)
 
 
 def as_shown(data):
@@ -165,6 +165,17 @@ class StudioTest(unittest.TestCase):
         self.find("#play-from-here").click()
         self.assertEqual(["n\n", "d\n", "e\n"], self.texts("#log .input"))
 
+    def test_play_from_here_in_a_rooms_second_heading(self):
+        # Room 2's first #helyiseg has no text; its second, below room 3, has.
+        path = os.path.join(SCRATCH, "second.map")
+        with open(path, "wb") as file:
+            file.write(b"#helyiseg 1\nStart. [n]\n#irany N 3 n\n#helyiseg 2\n#helyiseg 3\nMiddle. [n]\n"
+                       b"#irany N 2 n\n#helyiseg 2\nThe end.\n#gameover\n")
+        self.open_map(path)
+        self.edit_line(9, [])
+        self.find("#play-from-here").click()
+        self.assertEqual(["n\n", "n\n"], self.texts("#log .input"))
+
     # ---- the picture ----
 
     def test_the_picture_has_a_node_per_described_room(self):
@@ -261,6 +272,25 @@ class StudioTest(unittest.TestCase):
         self.find("#random-play-defect").click()
         self.assertEqual([line + "\n" for line in keys.decode().split("\n")[:-1]], self.texts("#log .input"))
 
+    def test_a_random_game_types_the_bytes_of_its_keys(self):
+        # The key of the exit to room 9 is the first byte of an accented
+        # letter in UTF-8: kaland replays the checker's keys to the defect.
+        work = os.path.join(SCRATCH, "accented")
+        os.makedirs(work, exist_ok=True)
+        with open(os.path.join(work, "u.map"), "wb") as file:
+            file.write(b"#helyiseg 1\nA room. [o]\n#irany N 9 \xc3\xb6\n#irany N 2 e\n#helyiseg 2\nEnd.\n#gameover\n")
+        run("kaland-check", "--random", "20", "u.map", cwd=work)
+        with open(os.path.join(work, "u.random-1.keys"), "rb") as file:
+            keys = file.read()
+        self.open_map(os.path.join(work, "u.map"))
+        self.find("#random-games").clear()
+        self.find("#random-games").send_keys("20")
+        self.find("#random-play").click()
+        self.wait_for(lambda: self.find("#random-play-defect").is_displayed(), "the defect's game")
+        self.find("#random-play-defect").click()
+        self.assertEqual(as_shown(run("kaland", "u.map", stdin=keys, cwd=work).stdout),
+                         DRIVER.execute_script(LOG_OUTPUT))
+
     def test_publish_gives_the_bytes_of_kaland_publish_page_and_zip(self):
         tools = os.path.join(SCRATCH, "publish-tools")
         os.makedirs(tools, exist_ok=True)
@@ -272,7 +302,7 @@ class StudioTest(unittest.TestCase):
                 open(os.path.join(work, "lamp.map"), "wb") as copy:
             copy.write(b"#ifid 3F2504E0-4F89-41D3-9A0C-0305E82C3301\n" + source.read())
         subprocess.run([os.path.join(tools, "kaland-publish"), "lamp.map", "--zip", "lamp.zip", "-o", "lamp.html"],
-                       cwd=work, check=True, capture_output=True, timeout=60)
+                       cwd=work, check=True, capture_output=True, timeout=20)
         self.open_map(os.path.join(work, "lamp.map"))
         for button, name in (("#publish", "lamp.html"), ("#publish-zip", "lamp.zip")):
             self.find(button).click()

@@ -11,48 +11,47 @@
 #include <string>
 #include <vector>
 
+#include "analysis.h"
 #include "check_options.h"
 #include "console_system.h"
 #include "diagnostic_text.h"
 #include "lsp_server.h"
 #include "machine_memory.h"
-#include "map_analysis.h"
-#include "map_coverage.h"
 #include "map_files.h"
-#include "map_picture.h"
-#include "map_reading.h"
+#include "map_questions.h"
 #include "output_files.h"
+#include "played_answers.h"
 #include "route_files.h"
-#include "route_search.h"
 #include "transcript_runs.h"
 
 namespace {
 
-// Reads the map `path` names ("-" is standard input) and checks it into
-// `check`; with `keep`, the map is read whole into `bytes` first, for
-// --cover, --bless and --expect to play. Returns false, after a message, when it cannot be read.
-bool checkMapFile(const std::string& path, const char* name, bool keep, std::string* bytes, MapCheck* check) {
+// Reads the map `path` names ("-" is standard input) and analyses it; with
+// `keep`, the map is read whole first, for --cover, --bless and --expect to
+// play. Returns false, after a message, when it cannot be read.
+bool analyseMapFile(const std::string& path, const char* name, bool keep, MapAnalysis* analysis) {
     std::string error;
-    std::FILE* file = keep ? nullptr : openInputFile(path.c_str(), true, &error);
-    bool opened = keep ? readWholeFile(path.c_str(), true, bytes, &error) : file != nullptr;
-    if (!opened) {
+    if (keep) {
+        std::string bytes;
+        bool read = readWholeFile(path.c_str(), true, &bytes, &error);
+        if (read) analyseMapBytes(analysis, std::move(bytes), machineMemoryBytes());
+        if (!read) std::fprintf(stderr, "%s: error: %s\n", name, error.c_str());
+        return read;
+    }
+    std::FILE* file = openInputFile(path.c_str(), true, &error);
+    if (file == nullptr) {
         std::fprintf(stderr, "%s: error: %s\n", name, error.c_str());
         return false;
     }
     MapLineReader reader;
-    bool started = file != nullptr ? startMapLines(&reader, file)
-                                   : startMapLinesInMemory(&reader, bytes->data(), bytes->size());
-    if (started) readMapForCheck(&reader, machineMemoryBytes(), check);
+    bool started = startMapLines(&reader, file);
+    if (started) analyseMapLines(analysis, &reader, machineMemoryBytes());
     endMapLines(&reader);
-    bool failed = !started || (file != nullptr && std::ferror(file) != 0);
+    bool failed = !started || std::ferror(file) != 0;
     int reason = started ? errno : ENOMEM;
-    if (file != nullptr) closeInputFile(file);
-    if (failed) {
-        std::fprintf(stderr, "%s: error: cannot read: %s\n", name, std::strerror(reason));
-        return false;
-    }
-    analyseMap(check);
-    return true;
+    closeInputFile(file);
+    if (failed) std::fprintf(stderr, "%s: error: cannot read: %s\n", name, std::strerror(reason));
+    return !failed;
 }
 
 // What the routes lead to: every ending, or the rooms --route-to names.
@@ -62,62 +61,64 @@ const char* routeNoun(const CheckOptions& options) {
 
 // Routes are found before the diagnostics are printed: a target that no
 // route reaches is a warning among them.
-std::vector<KeyRoute> findAskedRoutes(MapCheck* check, const CheckOptions& options) {
-    if (options.routesDirectory.empty() || check->count(Error) > 0) return {};
-    if (options.routeTargets.empty()) return findRoutes(check, findEndings(*check), routeNoun(options));
-    return findRoutes(check, options.routeTargets, routeNoun(options));
+RouteSearch findAskedRoutes(const MapAnalysis& analysis, const CheckOptions& options) {
+    if (options.routesDirectory.empty() || !runnerLoadsMap(analysis)) return {};
+    return findMapRoutes(analysis, options.routeTargets.empty() ? mapEndings(analysis) : options.routeTargets);
 }
 
 // Writes the routes, plays the random games and measures the scripts'
 // coverage of a map the runner loads. Returns the exit status they call for.
-int testLoadingMap(const char* name, const std::string& path, const std::string& bytes, const MapCheck& check,
-                   const std::vector<KeyRoute>& routes, const CheckOptions& options) {
+int testLoadingMap(const char* name, const std::string& path, MapAnalysis* analysis, const RouteSearch& routes,
+                   const CheckOptions& options) {
     int status = 0;
     if (!options.routesDirectory.empty() &&
-        !writeRoutes(name, options.routesDirectory.c_str(), routeNoun(options), routes)) {
+        !writeRoutes(name, options.routesDirectory.c_str(), routeNoun(options), routes.routes)) {
         status = 2;
     }
     if (options.random.games > 0) {
         std::fflush(stdout);
-        status = std::max(status, playRandom(name, path, check, options.random));
+        status = std::max(status, playRandomGames(name, path, *analysis, options.random));
     }
     if (!options.cover) return status;
     std::fflush(stdout);
     std::vector<KeyScript> scripts;
     if (!readKeyScripts(options.scripts, &scripts)) return 2;
-    CoverageReport report = measureCoverage(name, bytes.data(), bytes.size(), check, scripts);
-    std::fputs(coverageErrors(name, report).c_str(), stderr);
+    CoverageReport report = coverScripts(analysis, name, scripts);
+    std::fputs(printedLines(coverageErrors(name, report)).c_str(), stderr);
     std::fflush(stderr);
-    std::fputs(coverageNotes(name, report).c_str(), stdout);
+    std::fputs(printedLines(coverageNotes(name, report)).c_str(), stdout);
     bool failed = !report.played || !report.stops.empty() || (options.strict && leavesAnythingUncovered(report));
     return std::max(status, failed ? 1 : 0);
 }
 
 int checkOneMap(const std::string& path, const CheckOptions& options) {
     const char* name = path == "-" ? STANDARD_INPUT_NAME : path.c_str();
-    MapCheck check;
-    std::string bytes;  // kept for --cover, --bless and --expect, which play the same bytes
+    MapAnalysis analysis;
+    // --cover, --bless and --expect play the very bytes the checker read.
     bool keep = options.cover || options.bless || options.expect;
-    if (!checkMapFile(path, name, keep, &bytes, &check)) return 2;
-    std::vector<KeyRoute> routes = findAskedRoutes(&check, options);
-    std::size_t errors = check.count(Error);
-    std::size_t warnings = check.count(Warning);
+    if (!analyseMapFile(path, name, keep, &analysis)) return 2;
+    RouteSearch routes = findAskedRoutes(analysis, options);
+    std::vector<Diagnostic> diagnostics = diagnosticsWithRoutes(analysis, routes, routeNoun(options));
+    std::size_t errors = countDiagnostics(diagnostics, Error);
+    std::size_t warnings = countDiagnostics(diagnostics, Warning);
     // Notes are not counted: --quiet leaves out a map that has only notes.
     if (!options.quiet || errors + warnings > 0) {
-        for (const Diagnostic& diagnostic : check.diagnostics) {
-            std::fputs(diagnosticLine(name, diagnostic).c_str(), stderr);
-        }
-        std::fputs(diagnosticSummary(name, errors, warnings).c_str(), stderr);
+        std::vector<ReportLine> lines;
+        for (const Diagnostic& diagnostic : diagnostics) lines.push_back(diagnosticLine(name, diagnostic));
+        lines.push_back(diagnosticSummary(name, errors, warnings));
+        std::fputs(printedLines(lines).c_str(), stderr);
     }
-    if (options.dot) std::fputs(drawMap(check, name).c_str(), stdout);
+    if (options.dot) std::fputs(drawMapPicture(analysis, name).dot.c_str(), stdout);
     int status = errors > 0 || (options.strict && warnings > 0) ? 1 : 0;
-    if (errors == 0) status = std::max(status, testLoadingMap(name, path, bytes, check, routes, options));
+    if (errors == 0) status = std::max(status, testLoadingMap(name, path, &analysis, routes, options));
     // A transcript of a map the runner refuses is its refusal. Scripts that
     // --cover could not read have been reported already.
-    if (options.cover && status == 2) return status;
-    std::fflush(stdout);
-    if (options.bless) status = std::max(status, blessScripts(name, bytes, options.scripts));
-    if (options.expect) status = std::max(status, expectScripts(name, path, bytes, check, options.scripts));
+    if (!options.cover || status != 2) {
+        std::fflush(stdout);
+        if (options.bless) status = std::max(status, blessScripts(name, &analysis, options.scripts));
+        if (options.expect) status = std::max(status, expectScripts(name, path, &analysis, options.scripts));
+    }
+    endAnalysis(&analysis);
     return status;
 }
 

@@ -28,24 +28,10 @@ bool setRoutesDirectory(CheckOptions* options, const char* value, std::string* e
     return true;
 }
 
-// A whole number from `least` to `most`, in decimal digits.
-bool readCount(const char* value, std::uint64_t least, std::uint64_t most, std::uint64_t* number) {
-    std::uint64_t read = 0;
-    const char* digit = value;
-    for (; *digit >= '0' && *digit <= '9'; ++digit) {
-        std::uint64_t next = static_cast<std::uint64_t>(*digit - '0');
-        if (read > (most - next) / 10) return false;
-        read = read * 10 + next;
-    }
-    if (digit == value || *digit != '\0' || read < least) return false;
-    *number = read;
-    return true;
-}
-
 // A room number: decimal digits only, below 2^32.
 bool addRouteTarget(CheckOptions* options, const char* value, std::string* error) {
     std::uint64_t number = 0;
-    if (!readCount(value, 0, UINT32_MAX, &number)) {
+    if (!readDecimal(value, 0, UINT32_MAX, &number)) {
         *error = "--route-to takes a room number, not '" + std::string(value) + "'";
         return false;
     }
@@ -53,26 +39,18 @@ bool addRouteTarget(CheckOptions* options, const char* value, std::string* error
     return true;
 }
 
-constexpr std::uint64_t MOST_GAMES = 1000000000;
-
 bool setRandomGames(CheckOptions* options, const char* value, std::string* error) {
-    if (readCount(value, 1, MOST_GAMES, &options->random.games)) return true;
-    *error = "--random takes a number of games from 1 to 1000000000, not '" + std::string(value) + "'";
-    return false;
+    return readRandomOption(RandomGamesOption, value, &options->random, error);
 }
 
 bool setSeed(CheckOptions* options, const char* value, std::string* error) {
     options->seedGiven = true;
-    if (readCount(value, 0, UINT64_MAX, &options->random.seed)) return true;
-    *error = "--seed takes a number from 0 to 18446744073709551615, not '" + std::string(value) + "'";
-    return false;
+    return readRandomOption(RandomSeedOption, value, &options->random, error);
 }
 
 bool setSteps(CheckOptions* options, const char* value, std::string* error) {
     options->stepsGiven = true;
-    if (readCount(value, 1, MOST_GAMES, &options->random.steps)) return true;
-    *error = "--steps takes a number of lines from 1 to 1000000000, not '" + std::string(value) + "'";
-    return false;
+    return readRandomOption(RandomStepsOption, value, &options->random, error);
 }
 
 const OptionSpec OPTIONS[] = {

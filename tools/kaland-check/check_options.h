@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "random_games.h"
+#include "random_options.h"
 
 struct CheckOptions {
     bool strict = false;

@@ -42,7 +42,7 @@ bool writeRoutes(const char* mapPath, const char* directory, const char* noun, c
             written = false;
             continue;
         }
-        std::fputs(routeSummary(mapPath, noun, route).c_str(), stdout);
+        std::fputs(printedLines({routeSummary(mapPath, noun, route)}).c_str(), stdout);
     }
     return written;
 }

@@ -7,8 +7,6 @@
 #include "expected_file.h"
 #include "map_files.h"
 #include "output_files.h"
-#include "script_transcript.h"
-#include "transcript_diff.h"
 
 namespace {
 
@@ -32,7 +30,7 @@ int readExpected(const std::string& mapPath, const std::string& script, std::str
         return 2;
     }
     if (!parseExpectedFile(bytes, output, status, &error)) {
-        std::fputs(badExpectedFileLine(mapPath, script, error).c_str(), stderr);
+        std::fputs(printedLines({badExpectedFileLine(mapPath, script, error)}).c_str(), stderr);
         return 1;
     }
     return 0;
@@ -55,31 +53,29 @@ bool readKeyScripts(const std::vector<std::string>& paths, std::vector<KeyScript
     return read;
 }
 
-int blessScripts(const char* mapName, const std::string& bytes, const std::vector<std::string>& scripts) {
+int blessScripts(const char* mapName, MapAnalysis* analysis, const std::vector<std::string>& scripts) {
     std::vector<KeyScript> read;
     if (!readKeyScripts(scripts, &read)) return 2;
     int status = 0;
-    TranscriptMap map = loadTranscriptMap(bytes.data(), bytes.size());
     for (const KeyScript& script : read) {
-        Transcript transcript = playTranscript(map, script.bytes);
+        Transcript transcript = playScript(analysis, script.bytes);
         std::string file = formatExpectedFile(transcript.output.bytes, transcript.status);
         if (!writeCheckerFile(expectedPath(script.path), file)) {
             status = 2;
             continue;
         }
-        std::fputs(blessedLine(mapName, script.path, transcript.output.bytes, transcript.status).c_str(), stdout);
+        ReportLine blessed = blessedLine(mapName, script.path, transcript.output.bytes, transcript.status);
+        std::fputs(printedLines({blessed}).c_str(), stdout);
     }
-    releaseTranscriptMap(&map);
     return status;
 }
 
-int expectScripts(const char* mapName, const std::string& mapPath, const std::string& bytes, const MapCheck& check,
+int expectScripts(const char* mapName, const std::string& mapPath, MapAnalysis* analysis,
                   const std::vector<std::string>& scripts) {
     std::vector<KeyScript> read;
     if (!readKeyScripts(scripts, &read)) return 2;
     int status = 0;
     std::size_t same = 0;
-    TranscriptMap map = loadTranscriptMap(bytes.data(), bytes.size());
     for (const KeyScript& script : read) {
         std::string expected;
         int expectedStatus = 0;
@@ -90,29 +86,30 @@ int expectScripts(const char* mapName, const std::string& mapPath, const std::st
             status = std::max(status, failure);
             continue;
         }
-        Transcript transcript = playTranscript(map, script.bytes);
-        std::string report = describeDifference(transcript, expected, expectedStatus, check, bytes,
-                                                TranscriptNames{script.path, expectedPath(script.path), mapName});
+        Transcript transcript = playScript(analysis, script.bytes);
+        std::vector<ReportLine> report =
+            transcriptDifference(analysis, transcript, expected, expectedStatus,
+                                 TranscriptNames{script.path, expectedPath(script.path), mapName});
         if (report.empty()) {
             ++same;
         } else {
-            std::fputs(report.c_str(), stdout);
+            std::fputs(printedLines(report).c_str(), stdout);
             status = std::max(status, 1);
         }
     }
-    releaseTranscriptMap(&map);
-    std::fputs(expectSummary(mapName, same, read.size()).c_str(), stdout);
+    std::fputs(printedLines({expectSummary(mapName, same, read.size())}).c_str(), stdout);
     return status;
 }
 
-int playRandom(const char* mapName, const std::string& mapPath, const MapCheck& check, const RandomOptions& options) {
-    RandomReport report = playRandomGames(check, options);
+int playRandomGames(const char* mapName, const std::string& mapPath, const MapAnalysis& analysis,
+                    const RandomOptions& options) {
+    RandomReport report = playRandom(analysis, options);
     std::string keysPath = randomKeysPath(mapPath, options.seed);
     int status = report.stoppedGames > 0 ? 1 : 0;
     if (report.firstStopped != 0 && !writeCheckerFile(keysPath, report.stoppedKeys)) status = 2;
-    std::fputs(randomReportText(mapName, report, options, check, keysPath).c_str(), stdout);
+    std::fputs(printedLines(randomReport(analysis, mapName, report, options, keysPath)).c_str(), stdout);
     std::fflush(stdout);
-    std::fputs(randomStopError(mapName, report, check, keysPath).c_str(), stderr);
+    std::fputs(printedLines(randomStop(analysis, mapName, report, keysPath)).c_str(), stderr);
     std::fflush(stderr);
     return status;
 }

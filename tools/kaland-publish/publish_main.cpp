@@ -2,7 +2,7 @@
 // Writes the browser page with MAP embedded: one file that plays the map
 // from a double-click or any static web host; and, with --zip, the zip a
 // game site takes, with the page as its index.html. The files are made in
-// memory by the page, record and zip functions; this file reads and writes.
+// memory from the map's analysis (publishGame); this file reads and writes.
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -10,17 +10,15 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "analysis.h"
 #include "diagnostic_text.h"
+#include "file_names.h"
 #include "game_release.h"
 #include "installed_files.h"
 #include "machine_memory.h"
-#include "map_analysis.h"
 #include "map_files.h"
-#include "map_reading.h"
 #include "output_files.h"
-#include "page_template.h"
-#include "release_names.h"
-#include "script_transcript.h"
+#include "publish_game.h"
 
 namespace {
 
@@ -111,57 +109,21 @@ bool findTemplate(std::string* path) {
     return true;
 }
 
-// Beside the map: its name with its extension (if any) replaced by .html,
-// as releaseFileName makes it.
-std::string defaultOutput(const std::string& map) {
-    std::string name = pathFileName(map);
-    std::size_t dot = name.rfind('.');
-    return fileBeside(map, (dot != std::string::npos && dot > 0 ? name.substr(0, dot) : name) + ".html");
+// Prints what the checker says of the map: why the runner refuses it, or its
+// warnings. Returns false when it refuses the map.
+bool checkMap(const char* path, const MapAnalysis& analysis, PublishCheck* check) {
+    *check = checkForPublishing(analysis, path);
+    std::fputs(printedLines(check->refused ? check->errors : check->warnings).c_str(), stderr);
+    return !check->refused;
 }
 
-// Checks the map as the runner loads it. Prints the refusal, as kaland-check
-// words it, and returns false when the runner would not load it; otherwise
-// prints the checker's warnings, each with the notes of what follows from
-// it (a note that stands alone is a hint for the author, not a warning).
-bool checkMap(const char* path, const std::string& bytes, MapCheck* check) {
-    MapLineReader reader;
-    bool started = startMapLinesInMemory(&reader, bytes.data(), bytes.size());
-    if (started) readMapForCheck(&reader, machineMemoryBytes(), check);
-    endMapLines(&reader);
-    if (started) {
-        analyseMap(check);
-    } else {
-        check->report(0, Error, "not enough memory to read it");
-    }
-    if (check->count(Error) > 0) {
-        std::fputs(runnerRefusalErrors(path, *check).c_str(), stderr);
-        return false;
-    }
-    std::fputs(publishedWarnings(path, *check).c_str(), stderr);
-    return true;
-}
-
-// The first room, played by the runner's own code, for the page to show
-// before its engine is ready.
-PageFirstScreen playFirstScreen(const std::string& map, const MapCheck& check, const GameFacts& facts) {
-    TranscriptMap table = loadTranscriptMap(map.data(), map.size());
-    FirstScreen screen = firstScreen(table);
-    PageFirstScreen pageScreen = pageFirstScreen(screen.output, screen.room, check, facts);
-    releaseTranscriptMap(&table);
-    return pageScreen;
-}
-
-// A fresh IFID for a map without one, and the line that gives the map it.
-std::string freshIfid(const char* path) {
+// The bytes of a fresh IFID, for a map without one.
+void randomBytes(unsigned char random[16]) {
     std::random_device source;
-    unsigned char random[16];
     for (int i = 0; i < 16; i += 4) {
         unsigned value = source();
         for (int j = 0; j < 4; ++j) random[i + j] = static_cast<unsigned char>(value >> (8 * j));
     }
-    std::string ifid = makeIfid(random);
-    std::fputs(missingIfidWarning(path, ifid).c_str(), stderr);
-    return ifid;
 }
 
 // When the map was last changed, as the zip dates its files: the same map
@@ -250,42 +212,45 @@ int publish(const Options& options) {
         return 2;
     }
     if (map.size() > MAX_PAGE_MAP_BYTES) {
-        std::fputs(mapTooLargeError(options.map).c_str(), stderr);
+        std::fputs(printedLines({mapTooLargeError(options.map)}).c_str(), stderr);
         return 1;
     }
-    MapCheck check;
-    if (!checkMap(options.map, map, &check)) return 1;
-    std::size_t warnings = check.count(Warning);
-    if (options.strict && warnings > 0) {
+    MapAnalysis analysis;
+    analyseMapBytes(&analysis, std::move(map), machineMemoryBytes());
+    PublishCheck check;
+    if (!checkMap(options.map, analysis, &check)) return 1;
+    if (options.strict && check.warningCount > 0) {
         std::fprintf(stderr, "kaland-publish: %s: %s and --strict; nothing written\n", options.map,
-                     plural(warnings, "warning").c_str());
+                     plural(check.warningCount, "warning").c_str());
         return 1;
     }
+    PublishRequest request;
+    request.name = options.map;
+    request.fileName = pathFileName(options.map);
+    request.title = options.hasTitle ? &options.title : nullptr;
+    request.zip = !options.zip.empty();
+    request.time = modificationTime(options.map);
+    randomBytes(request.random);
     std::string templatePath;
-    std::string page;
-    if (!readTemplate(&templatePath, &page)) return 2;
+    if (!readTemplate(&templatePath, &request.pageTemplate)) return 2;
     // Without --zip the page is written by default; with it, only when named.
     std::string pagePath = options.output;
-    if (pagePath.empty() && options.zip.empty()) pagePath = defaultOutput(options.map);
+    if (pagePath.empty() && options.zip.empty()) pagePath = fileNamedAfter(options.map, ".html");
     if (!checkOutputs(options, pagePath)) return 2;
 
-    std::string mapName = pathFileName(options.map);
-    GameFacts game = readGameFacts(map, mapName, check, options.hasTitle ? &options.title : nullptr);
-    if (game.ifid.empty()) game.ifid = freshIfid(options.map);
-    if (!fillPageTemplate(&page, map, mapName, game, &error)) {
+    PublishedGame game = publishGame(&analysis, request);
+    std::fputs(printedLines(game.warnings).c_str(), stderr);
+    if (game.failure == TemplateLacksPlace) {
         std::fprintf(stderr, "%s: error: not a kaland page template: %s is missing\n", templatePath.c_str(),
-                     error.c_str());
+                     game.reason.c_str());
         return 2;
     }
-    fillFirstScreen(&page, playFirstScreen(map, check, game));
-    std::string zip;
-    if (!options.zip.empty() &&
-        !makeReleaseZip(page, map, mapName, game, modificationTime(options.map), &zip, &error)) {
-        std::fprintf(stderr, "kaland-publish: cannot make %s: %s\n", options.zip.c_str(), error.c_str());
+    if (game.failure == ZipFailed) {
+        std::fprintf(stderr, "kaland-publish: cannot make %s: %s\n", options.zip.c_str(), game.reason.c_str());
         return 2;
     }
-    if (!pagePath.empty() && !writeOutput(pagePath, page, options)) return 2;
-    if (!options.zip.empty() && !writeOutput(options.zip, zip, options)) return 2;
+    if (!pagePath.empty() && !writeOutput(pagePath, game.page, options)) return 2;
+    if (!options.zip.empty() && !writeOutput(options.zip, game.zip, options)) return 2;
     return 0;
 }
 

@@ -3,12 +3,13 @@
 // from the engine. Also loaded by the Node tests (module.exports below).
 'use strict';
 
-const KalandGameState = Object.freeze({
-  WaitingForLine: 0,   // the game waits for the next typed line
-  WaitingForEnter: 1,  // the exit prompt waits for its line
-  Finished: 2,         // the program would have ended
-  Stopped: 3,          // a defect or lack of memory stopped it
-});
+// Where a game stands (WaitingForLine, WaitingForEnter, Finished, Stopped)
+// and what a line read did (ReadEffect: Ignored, TookExit, Quit, ByNoRoom),
+// as the engine defines them: filled in by the first engine made.
+const KalandGameState = {};
+const KalandReadEffect = {};
+
+const UTF8_DECODER = new TextDecoder();
 
 // How far a save's lines lead on the loaded map (readSave's `outcome`).
 const KalandSaveOutcome = Object.freeze({
@@ -35,6 +36,20 @@ function makeKalandEngine(module) {
     return heap.slice(pointer, end);
   }
 
+  // The engine's constants: its game states, read effects and the largest
+  // map the page opens.
+  const constants = JSON.parse(UTF8_DECODER.decode(terminatedText(module._kaland_constants())));
+  Object.assign(KalandGameState, constants.GameState);
+  Object.assign(KalandReadEffect, constants.ReadEffect);
+
+  // Hands the engine a text (UTF-8) in its text buffer; returns its length in bytes.
+  function putText(text) {
+    const bytes = new TextEncoder().encode(text);
+    const pointer = module._kaland_text_buffer(bytes.length);
+    module.HEAPU8.set(bytes, pointer);
+    return bytes.length;
+  }
+
   // Loads a map's bytes into the engine's room table. Returns 'loaded',
   // 'refused' (the map's own message shows when it is played) or 'memory'.
   function load(bytes) {
@@ -50,16 +65,17 @@ function makeKalandEngine(module) {
   // piped file does. A page that already shows the transcript up to output
   // byte `outputFrom` and knows the first `readsFrom` reads asks only for
   // what follows. Returns
-  //   {state, output, outputSize, reads, readCount, runnerFrom, outOfMemory}:
+  //   {state, output, outputSize, reads, effects, readCount, runnerFrom, outOfMemory}:
   // `output` is the output from `outputFrom` on (outputSize bytes in all);
-  // `reads` the output size at which each line read began, from read
-  // `readsFrom` on (readCount reads in all); `runnerFrom` where the
-  // runner's own words (exit prompt, defect messages) begin in the output.
+  // `reads` the output size at which each line read began and `effects`
+  // what its line did (a KalandReadEffect), from read `readsFrom` on
+  // (readCount reads in all); `runnerFrom` where the runner's own words
+  // (exit prompt, defect messages) begin in the output.
   function playSince(input, outputFrom = 0, readsFrom = 0, inputClosed = false) {
     const pointer = module._kaland_input_buffer(input.length);
     if (!pointer) {
-      return {state: KalandGameState.Stopped, output: new Uint8Array(0), outputSize: 0, reads: [], readCount: 0,
-              runnerFrom: 0, outOfMemory: true};
+      return {state: KalandGameState.Stopped, output: new Uint8Array(0), outputSize: 0, reads: [], effects: [],
+              readCount: 0, runnerFrom: 0, outOfMemory: true};
     }
     module.HEAPU8.set(input, pointer);
     const state = module._kaland_play(input.length, inputClosed ? 1 : 0);
@@ -68,21 +84,25 @@ function makeKalandEngine(module) {
                            outputSize - Math.min(outputFrom, outputSize));
     const readCount = module._kaland_read_count();
     const first = Math.min(readsFrom, readCount);
-    const reads = Array.from(new Uint32Array(module.HEAPU8.buffer, module._kaland_reads() + 4 * first, readCount - first));
-    return {state, output, outputSize, reads, readCount, runnerFrom: module._kaland_runner_output_start(),
+    const block = (pointer) => Array.from(new Uint32Array(module.HEAPU8.buffer, pointer + 4 * first, readCount - first));
+    const reads = block(module._kaland_reads());
+    const effects = block(module._kaland_read_effects());
+    return {state, output, outputSize, reads, effects, readCount, runnerFrom: module._kaland_runner_output_start(),
             outOfMemory: module._kaland_out_of_memory() === 1};
   }
 
-  // The whole transcript: {state, output, reads, runnerFrom, outOfMemory}.
+  // The whole transcript: {state, output, reads, effects, runnerFrom, outOfMemory}.
   function play(input, inputClosed = false) {
     return playSince(input, 0, 0, inputClosed);
   }
 
   // The first line of the start room's text, trimmed, as bytes.
   const startText = () => terminatedText(module._kaland_start_text());
-  // The loaded map's facts, as bytes of the map: its title (#title, else
-  // the start room's first line), #author and #blurb.
-  const mapTitle = () => terminatedText(module._kaland_map_title());
+  // The loaded map's title, as kaland-publish gives it, in UTF-8 bytes:
+  // #title, else the start room's first line, else the map's file name
+  // `name`, else "kaland".
+  const mapTitle = (name = '') => terminatedText(module._kaland_map_title(putText(name)));
+  // The loaded map's #author and #blurb, as bytes of the map.
   const mapAuthor = () => terminatedText(module._kaland_map_author());
   const mapBlurb = () => terminatedText(module._kaland_map_blurb());
 
@@ -99,9 +119,23 @@ function makeKalandEngine(module) {
   }
 
   // The language the loaded map declares on its #lang line, as a language
-  // tag; '' when it declares none.
+  // tag; '' when it declares none (or one that is no language tag).
   function mapLanguage() {
-    return new TextDecoder('latin1').decode(terminatedText(module._kaland_map_language())).trim();
+    return new TextDecoder('latin1').decode(terminatedText(module._kaland_map_language()));
+  }
+
+  // The language of the page's words for a language tag: 'hu', 'en', or ''
+  // for another language.
+  function wordsLanguage(tag) {
+    putText(String(tag ?? ''));
+    return UTF8_DECODER.decode(terminatedText(module._kaland_words_language()));
+  }
+
+  // The name of a file made from the map `name`: its name without the
+  // extension, then `ending` (".keys").
+  function fileNamedAfter(name, ending) {
+    const nameSize = putText(name + ending) - new TextEncoder().encode(ending).length;
+    return UTF8_DECODER.decode(terminatedText(module._kaland_file_named_after(nameSize)));
   }
 
   // How the loaded map's text is shown: 'utf-8' or 'windows-1250', the
@@ -168,8 +202,11 @@ function makeKalandEngine(module) {
     return {input, outcome, map, lines, kept, line};
   }
 
-  return {load, play, playSince, startText, mapTitle, mapAuthor, mapBlurb, explain, mapLanguage, encoding,
-          fingerprint, namedExits, waitsForEnter, roomFirstLine, saveFile, isSave, readSave};
+  return {load, play, playSince, startText, mapTitle, mapAuthor, mapBlurb, explain, mapLanguage, wordsLanguage,
+          fileNamedAfter, encoding, maxMapBytes: constants.maxMapBytes, fingerprint, namedExits, waitsForEnter,
+          roomFirstLine, saveFile, isSave, readSave};
 }
 
-if (typeof module === 'object' && module.exports) module.exports = {makeKalandEngine, KalandGameState, KalandSaveOutcome, KalandSaveMap};
+if (typeof module === 'object' && module.exports) {
+  module.exports = {makeKalandEngine, KalandGameState, KalandReadEffect, KalandSaveOutcome, KalandSaveMap};
+}

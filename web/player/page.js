@@ -11,7 +11,6 @@
   // The runner's own words (the exit prompt, "Error: ..." lines) are
   // Hungarian whatever the map's language.
   const RUNNER_LANGUAGE = 'hu';
-  const LANGUAGE_TAG = /^[A-Za-z]{2,8}(-[A-Za-z0-9]{1,8})*$/;
 
   const page = {
     html: document.documentElement,
@@ -138,20 +137,15 @@
 
   let words = WORDS.en;
 
-  // A language tag fit to mark text with, or '' for anything else.
-  function languageTag(value) {
-    const tag = String(value ?? '').trim();
-    return LANGUAGE_TAG.test(tag) ? tag : '';
-  }
-
   // Hungarian for a map in Hungarian, English for a map in any other
   // language; for a map that does not say, the browser's first choice of
-  // the two (English when it names neither).
+  // the two (English when it names neither). The engine says which tags
+  // name which.
   function chooseLanguage(mapLanguage) {
     const wanted = mapLanguage ? [mapLanguage] : navigator.languages?.length ? navigator.languages : [navigator.language];
     for (const tag of wanted) {
-      const primary = String(tag ?? '').toLowerCase().split('-')[0];
-      if (primary === 'hu' || primary === 'en') return primary;
+      const language = engine.wordsLanguage(tag);
+      if (language) return language;
     }
     return 'en';
   }
@@ -554,8 +548,8 @@
     game.reads.length = count;
     for (const read of result.reads) game.reads.push(read);
     game.outputSize = result.outputSize;
-    // Nothing written and the game asks again: no exit of the room took the line.
-    const answered = result.outputSize > shown || result.state !== KalandGameState.WaitingForLine;
+    // The engine tells what the line did: no exit of the room may have taken it.
+    const answered = result.effects[0] !== KalandReadEffect.Ignored;
     if (answered) showOutcome([]);
     else showOutcome([line === '' ? words.noAnswerEmpty : words.noAnswer(line), words.keysHint]);
     return true;
@@ -607,7 +601,7 @@
   }
 
   function saveTranscript() {
-    const name = savedFileName(game.name, '-transcript.txt');
+    const name = engine.fileNamedAfter(game.name, '-transcript.txt');
     download(transcriptText(), name, 'text/plain;charset=utf-8');
     say(words.savedTranscript(name));
   }
@@ -616,7 +610,7 @@
   // its newline in the map's own encoding, so that `kaland MAP < FILE` and
   // kaland-check --cover, --bless and --expect play the same game.
   function saveKeys() {
-    const name = savedFileName(game.name, '.keys');
+    const name = engine.fileNamedAfter(game.name, '.keys');
     download(game.input.slice(0, game.inputSize), name, 'application/octet-stream');
     say(words.savedKeys(game.lines.length, name));
   }
@@ -625,7 +619,7 @@
   // which stand for its own map; null for any other map.
   function showTitle(published) {
     const startText = game.decoder.decode(engine.startText());
-    const title = published ? published.title : game.decoder.decode(engine.mapTitle()) || game.name || 'kaland';
+    const title = published ? published.title : new TextDecoder().decode(engine.mapTitle(game.name));
     page.title.textContent = title;
     document.title = title;
     // The log's first room says the same: the heading is for screen readers.
@@ -644,8 +638,8 @@
   // before the player can type anything) leaves the game on show exactly as
   // it was, and the page says why. Returns whether the map is now on show.
   function openMap(bytes, name, published) {
-    if (bytes.length > MAX_MAP_BYTES) {
-      say(words.tooLarge(name, MAX_MAP_BYTES / 1024 / 1024), game ? words.gameGoesOn : '');
+    if (bytes.length > engine.maxMapBytes) {
+      say(words.tooLarge(name, engine.maxMapBytes / 1024 / 1024), game ? words.gameGoesOn : '');
       return false;
     }
     const loaded = engine.load(bytes);
@@ -666,7 +660,7 @@
       return false;
     }
     let language = '';
-    if (loaded === 'loaded') language = languageTag(engine.mapLanguage());
+    if (loaded === 'loaded') language = engine.mapLanguage();
     game = newGame(bytes, name, language, engine.encoding());
     game.refused = loaded === 'refused';
     game.unplayable = unplayable;
@@ -687,8 +681,13 @@
 
   async function openFile(file) {
     if (!file) return;
-    if (file.size > MAX_MAP_BYTES) {
-      say(words.tooLarge(file.name, MAX_MAP_BYTES / 1024 / 1024), game ? words.gameGoesOn : '');
+    await engineStarting;
+    if (!engine) {
+      say(words.noEngine);
+      return;
+    }
+    if (file.size > engine.maxMapBytes) {
+      say(words.tooLarge(file.name, engine.maxMapBytes / 1024 / 1024), game ? words.gameGoesOn : '');
       return;
     }
     let bytes;
@@ -984,18 +983,17 @@
   }
 
   async function start() {
-    // kaland-publish marks a page with its map's language when the map
-    // declares one: the page's words show in it before the engine is up.
-    // (It leaves the template's "en" for a map that declares none.)
-    const published = page.title.dataset.source === 'page';
-    const marked = languageTag(page.html.getAttribute('lang'));
-    const languageHint = published && marked !== 'en' ? marked : '';
-    useLanguage(chooseLanguage(languageHint));
+    // kaland-publish writes which of the page's languages suits the language
+    // its map declares: the page's words show in it before the engine is up.
+    // Otherwise the engine picks by the browser's languages.
+    const publishedWords = document.querySelector('meta[name="kaland-words"]')?.content;
+    useLanguage(Object.hasOwn(WORDS, publishedWords ?? '') ? publishedWords : 'en');
     wireControls();
+    const published = page.title.dataset.source === 'page';
     const mapBytes = decodeBase64(page.embeddedMap.textContent);
     // The first room, when the page holds it, shows before the engine is
     // compiled; the engine is then compiled in the background.
-    const early = showFirstScreen(mapBytes, languageHint);
+    const early = showFirstScreen(mapBytes, page.firstScreen.dataset.language ?? '');
     // For the benchmark: when the first room has been painted.
     if (early) {
       markFirstRoom();
@@ -1008,6 +1006,7 @@
       mapOpened();
       return;
     }
+    if (!Object.hasOwn(WORDS, publishedWords ?? '')) useLanguage(chooseLanguage(''));
     const facts = published ? {title: page.title.textContent, author: page.author.textContent} : null;
     guarded(() => openMap(mapBytes, page.embeddedMap.dataset.name || 'map', facts), false);
     mapOpened();

@@ -356,8 +356,9 @@ function makeSaves(view) {
 
   async function importFile(file) {
     if (!file) return;
-    if (file.size > MAX_MAP_BYTES) {
-      view.say(words.tooLarge(file.name, MAX_MAP_BYTES / 1024 / 1024));
+    const limit = view.engine()?.maxMapBytes ?? Infinity;
+    if (file.size > limit) {
+      view.say(words.tooLarge(file.name, limit / 1024 / 1024));
       return;
     }
     let bytes;

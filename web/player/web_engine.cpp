@@ -6,6 +6,7 @@
 // refusal in plain words.
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +14,8 @@
 #include <vector>
 
 #include "defect_explanation.h"
+#include "file_names.h"
+#include "game_facts.h"
 #include "map_facts.h"
 #include "map_loader.h"
 #include "named_exits.h"
@@ -43,8 +46,9 @@ struct Engine {
     GameState state = Stopped;
     std::uint32_t shownRoom = READ_BY_NOBODY;
     std::vector<std::uint32_t> readers;
-    std::string answer;                 // the last answer of several bytes
     std::uint32_t saveReport[5] = {};
+    std::string text;                   // a text the page hands in: a file name, a language tag
+    std::string answer;                 // the last answer of several bytes
 };
 Engine engine;
 
@@ -141,6 +145,12 @@ EMSCRIPTEN_KEEPALIVE const std::size_t* kaland_reads() {
     return webReadOutputSizes();
 }
 
+/// What each read of the last game did (a ReadEffect), in one block that
+/// the page reads as 32-bit numbers.
+EMSCRIPTEN_KEEPALIVE const std::uint32_t* kaland_read_effects() {
+    return webReadEffects();
+}
+
 /// Where, in the last game's output, the runner's own words begin: the exit
 /// prompt and the messages about a defect, written in Hungarian whatever the
 /// map's language. The output size when the game still goes on.
@@ -167,10 +177,40 @@ EMSCRIPTEN_KEEPALIVE const char* kaland_start_text() {
     return trimmed(title);
 }
 
-/// The map's title, as kaland-publish gives it: its #title, else the first
-/// line of the start room's text; empty when there is neither.
-EMSCRIPTEN_KEEPALIVE const char* kaland_map_title() {
-    return engine.facts.given[TitleFact] ? engine.facts.values[TitleFact] : kaland_start_text();
+/// Room for `size` bytes of a text the next call reads, such as a file name.
+EMSCRIPTEN_KEEPALIVE char* kaland_text_buffer(std::size_t size) {
+    engine.text.assign(size, '\0');
+    return &engine.text[0];
+}
+
+/// The map's title, as kaland-publish gives it (gameTitle), in UTF-8: its
+/// #title, else the first line of the start room's text, else the map's
+/// file name, whose first `nameSize` bytes of UTF-8 are in the text buffer.
+EMSCRIPTEN_KEEPALIVE const char* kaland_map_title(std::size_t nameSize) {
+    std::string name = engine.text.substr(0, nameSize);
+    engine.answer = gameTitle(engine.facts, engine.encoding, kaland_start_text(), name);
+    return engine.answer.c_str();
+}
+
+/// The name of a file made from the map's: the text buffer holds the map's
+/// file name (`nameSize` bytes) and then the ending, such as ".keys".
+EMSCRIPTEN_KEEPALIVE const char* kaland_file_named_after(std::size_t nameSize) {
+    nameSize = std::min(nameSize, engine.text.size());
+    engine.answer = fileNamedAfter(engine.text.substr(0, nameSize), engine.text.substr(nameSize));
+    return engine.answer.c_str();
+}
+
+/// The language of the page's words for the language tag in the text
+/// buffer: "hu" for Hungarian, "en" for English, "" for any other.
+EMSCRIPTEN_KEEPALIVE const char* kaland_words_language() {
+    return pageWordsLanguage(engine.text.c_str());
+}
+
+/// What the engine tells the page once: the game states, what a line read
+/// did and the largest map the page opens, as JSON.
+EMSCRIPTEN_KEEPALIVE const char* kaland_constants() {
+    static const std::string constants = pageConstantsJson();
+    return constants.c_str();
 }
 
 /// The map's #author, #lang (a language tag) and #blurb: terminated bytes
@@ -240,7 +280,7 @@ WebGame playNoted(const char* input, std::size_t size, bool inputClosed) {
     engine.shownRoom = READ_BY_NOBODY;
     engine.readers.clear();
     PlayObserver observer{noteRoomShown, noteExitTaken, nullptr, noteLineRead};
-    WebGame game = playWebGame(engine.loaded, engine.loadDefect, input, size, inputClosed, &observer);
+    WebGame game = playWebGame(engine.loadDefect, input, size, inputClosed, &observer);
     engine.state = game.state;
     engine.playDefect = game.defect;
     engine.runnerOutputStart = game.runnerOutputStart;

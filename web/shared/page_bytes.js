@@ -1,13 +1,10 @@
 // Bytes in and out of the browser, as the player page and the studio both
 // handle them: typed text into a map's own encoding, base64 out of the page,
-// and bytes into a download. The engine decides a map's encoding; nothing
-// here reads a map. A plain script: the player page inlines it before its
-// own, and the studio's bundle imports it (module.exports below).
+// and bytes into a download. The engine decides a map's encoding, and how
+// large a map may be and what its files are called; nothing here reads a
+// map. A plain script: the player page inlines it before its own, and the
+// studio's bundle imports it (module.exports below).
 'use strict';
-
-// Files larger than this are refused before they reach the engine, as
-// kaland-publish refuses them.
-const MAX_MAP_BYTES = 64 * 1024 * 1024;
 
 const UTF8_ENCODER = new TextEncoder();
 // windows-1250 has a character for every byte: its encoder is the decoder's
@@ -51,10 +48,4 @@ function download(data, name, type) {
   setTimeout(() => URL.revokeObjectURL(link.href), 10000);
 }
 
-// The name of a file saved from the map `mapName`: its name without the
-// extension, then `ending` (".keys" for the typed lines).
-const savedFileName = (mapName, ending) => `${mapName.replace(/\.[^.]*$/, '') || 'kaland'}${ending}`;
-
-if (typeof module === 'object' && module.exports) {
-  module.exports = {MAX_MAP_BYTES, encodeText, decodeBase64, download, savedFileName};
-}
+if (typeof module === 'object' && module.exports) module.exports = {encodeText, decodeBase64, download};

@@ -4,10 +4,8 @@
 // room it was read in, or where it led), the pane says so at that line.
 'use strict';
 
-export const GameState = Object.freeze({WaitingForLine: 0, WaitingForEnter: 1, Finished: 2, Stopped: 3});
-
 export function createPlay(log) {
-  let lines = [];        // the typed lines, as text
+  let lines = [];        // the typed lines, as bytes, each without its newline
   let reference = [];    // what each typed line did when it was typed: {room, target}
   let result = null;     // the last play
   let notice = null;     // {after: index of the typed line it follows, or -1; text}
@@ -40,7 +38,7 @@ export function createPlay(log) {
     log.scrollTop = log.scrollHeight;
   }
 
-  function transcript(decode) {
+  function transcript(decode, lineText) {
     const pieces = [];
     const read = readLines();
     const addNotice = (after) => {
@@ -51,7 +49,7 @@ export function createPlay(log) {
     for (let index = 0; index < read; ++index) {
       const end = result.reads[index].at;
       pieces.push({text: decode(result.output.subarray(start, end))});
-      pieces.push({typed: lines[index]});
+      pieces.push({typed: lineText(lines[index])});
       addNotice(index);
       start = end;
     }
@@ -65,11 +63,11 @@ export function createPlay(log) {
   const readLines = () => Math.min(lines.length, result ? result.reads.length : 0);
 
   // What the first changed line did before and does now, in words.
-  function findChange(roomDescribed) {
+  function findChange(roomDescribed, lineText) {
     for (let index = 0; index < Math.min(reference.length, lines.length); ++index) {
       const before = reference[index];
       const now = result.reads[index];
-      const line = `Line ${index + 1}, “${lines[index]}”,`;
+      const line = `Line ${index + 1}, “${lineText(lines[index])}”,`;
       if (!now) return {after: index - 1, text: `${line} is no longer read: the game ends before it.`};
       if (now.room !== before.room) {
         const why = roomDescribed(before.room) ? `is now read in room ${now.room}, not in room ${before.room}`
@@ -89,29 +87,31 @@ export function createPlay(log) {
 
   return {
     lines: () => lines,
-    state: () => (result ? result.state : GameState.Stopped),
+    // The engine's GameState of the last play; null before the first.
+    state: () => (result ? result.state : null),
     // The room on show where the game waits or ended; null when none.
     currentRoom() {
       if (!result || result.reads.length === 0) return null;
       return result.reads[Math.min(readLines(), result.reads.length - 1)].room;
     },
-    // Plays `typed` (or the lines kept) with `play(lines)` and shows it.
-    // `changed`: the map was edited, so say which typed line now does
+    // Plays `typed` (or the lines kept) with `play(lines)` and shows it,
+    // the output as `decode` and the typed lines as `lineText` make them
+    // text. `changed`: the map was edited, so say which typed line now does
     // something else. `message`: the studio's own words after the lines.
-    replay({play, decode, roomDescribed, typed, changed = false, message = null}) {
+    replay({play, decode, lineText, roomDescribed, typed, changed = false, message = null}) {
       if (typed) lines = typed;
       result = play(lines);
       if (!changed) {
         reference = result.reads.slice(0, readLines()).map(({room, target}) => ({room, target}));
         notice = message ? {after: readLines() - 1, text: message} : null;
       } else {
-        notice = findChange(roomDescribed);
+        notice = findChange(roomDescribed, lineText);
       }
       if (result.outOfMemory && !notice) {
         notice = {after: readLines() - 1, text: 'The room table of this map needs more memory than the browser gives ' +
                                                  'this page; kaland on a computer may still play it.'};
       }
-      show(transcript(decode));
+      show(transcript(decode, lineText));
       return notice;
     },
     clearLog() {

@@ -9,13 +9,11 @@ import {bytesOf} from './studio_api.js';
 import {item, showLines, shortenLines} from './testing.js';
 import {decodeBytes, download} from './text.js';
 
-// Which field a usage error of the checker's is about.
-const FIELD_OF_OPTION = {'--random': 'games', '--seed': 'seed', '--steps': 'steps'};
-
 // `fields`: the form's elements (see studio.html). `host`: {engine() for
 // where no worker can be started, workerSource(), work() → {map, name,
 // text, machineMemory} as the engine has them, mapText() as it stands,
-// text(byteString) in the map's encoding, onPlay(lines, game), say(message)}.
+// text(byteString) in the map's encoding, onPlay(lines as bytes, game),
+// say(message)}.
 export function createRandomGames(fields, host) {
   let worker = null;
   let running = null;  // {options, started, text}: the run under way
@@ -27,8 +25,9 @@ export function createRandomGames(fields, host) {
     if (fields.steps.value === '') fields.steps.value = String(steps);
   }
 
-  function showUsage(message) {
-    const field = fields[FIELD_OF_OPTION[message.split(/[ =]/, 1)[0]] ?? 'games'];
+  // `field`: the engine's name of the form's field the message is about.
+  function showUsage(message, fieldName) {
+    const field = fields[fieldName] ?? fields.games;
     fields.error.textContent = message;
     field.setAttribute('aria-invalid', 'true');
     field.focus();
@@ -72,7 +71,7 @@ export function createRandomGames(fields, host) {
     fields.stale.hidden = true;
     if (report.usage !== undefined) {
       const usage = decodeBytes(bytesOf(report.usage), 'utf-8');  // the fields' text, as sent
-      showUsage(usage);
+      showUsage(usage, report.field);
       host.say(`Not played: ${usage}.`);
       return;
     }
@@ -94,7 +93,7 @@ export function createRandomGames(fields, host) {
       const keysName = host.text(report.keysName);
       const keys = report.keys;
       fields.playDefect.textContent = `Play game ${report.game}`;
-      fields.playDefect.onclick = () => host.onPlay(host.text(keys).split('\n').slice(0, -1), report.game);
+      fields.playDefect.onclick = () => host.onPlay(report.keysLines.map(bytesOf), report.game);
       fields.saveKeys.textContent = `Download ${keysName}`;
       fields.saveKeys.onclick = () => download(bytesOf(keys), keysName, 'text/plain');
       fields.defect.hidden = false;

@@ -4,14 +4,13 @@
 // map means is only ever the engine's answer.
 'use strict';
 
-import {MAX_MAP_BYTES, savedFileName} from '../shared/page_bytes.js';
 import {byteStringOf, bytesOf, joinBytes, makeStudioEngine} from './studio_api.js';
 import {createEditor} from './editor.js';
-import {GameState, createPlay} from './play.js';
+import {createPlay} from './play.js';
 import {createPicture} from './picture.js';
 import {createRandomGames} from './random.js';
 import {shortenLines, showCounts, showCoverage, showRoutes, showScripts} from './testing.js';
-import {byteToCharOffsets, decodeBase64, decodeBytes, download, encodeText, lineSeparatorOf} from './text.js';
+import {decodeBase64, decodeBytes, download, encodeText} from './text.js';
 
 const STORAGE_KEY = 'kaland-studio:work';
 const CHECK_DELAY_MS = 30;   // after the last keystroke: check and play again
@@ -47,9 +46,9 @@ let picture = null;
 let randomGames = null;
 // The map being written: its name, how its bytes are shown, the bytes it was
 // opened with (saved as they are while the text is unchanged), the lines
-// typed, key scripts ({name, bytes, expected: the bytes of its blessed
-// SCRIPT.expected or null, result: what --expect says of it}) and
-// --expect's summary line.
+// typed (as bytes, each without its newline), key scripts ({name, bytes,
+// expected: the bytes of its blessed SCRIPT.expected or null, result: what
+// --expect says of it}) and --expect's summary line.
 let work = null;
 let checkTimer = 0;
 let editPending = false;  // an edit the engine has not seen yet
@@ -71,7 +70,10 @@ function currentBytes() {
   return current === work.openedText ? work.openedBytes : encodeText(current, work.encoding);
 }
 
-const typedInput = (lines) => joinBytes(lines.map((line) => encodeText(line + '\n', work.encoding)));
+const NEWLINE = Uint8Array.of(0x0a);
+const typedInput = (lines) => joinBytes(lines.flatMap((line) => [line, NEWLINE]));
+// A typed line as text, in the encoding it was typed in.
+const lineText = (line) => decodeBytes(line, work.encoding);
 
 // ---- the editor's colours ----
 
@@ -80,9 +82,7 @@ function tokensOf(lineText) {
   const key = work.encoding + '\n' + lineText;
   let tokens = tokenCache.get(key);
   if (!tokens) {
-    const offsets = byteToCharOffsets(lineText, work.encoding);
-    tokens = engine.lineTokens(encodeText(lineText, work.encoding))
-      .map(([from, to, kind]) => [offsets[from], offsets[Math.min(to, offsets.length - 1)], kind]);
+    tokens = engine.lineTokens(encodeText(lineText, work.encoding), work.encoding);
     if (tokenCache.size > 20000) tokenCache.clear();
     tokenCache.set(key, tokens);
   }
@@ -111,6 +111,7 @@ function replay(options = {}) {
   const notice = play.replay({
     play: (lines) => engine.play(typedInput(lines)),
     decode: (bytes) => decodeBytes(bytes, work.shownEncoding),
+    lineText,
     roomDescribed: (room) => engine.roomDescribed(room),
     ...options,
   });
@@ -126,7 +127,7 @@ function replay(options = {}) {
 function refresh(options = {changed: true}) {
   clearTimeout(checkTimer);
   editPending = false;
-  work.shownEncoding = engine.setMap(currentBytes());
+  work.shownEncoding = engine.setMap(currentBytes()).encoding;
   engine.setName(encodeText(work.name, work.encoding));
   showProblems(engine.check());
   mapViewsStale = true;
@@ -177,11 +178,12 @@ function scheduleRefresh() {
 // ---- play ----
 
 function typeLine(line) {
-  if (play.state() === GameState.Finished || play.state() === GameState.Stopped) {
+  const state = play.state();
+  if (state === null || state === engine.GameState.Finished || state === engine.GameState.Stopped) {
     say('The game has ended. Press Restart to play again.');
     return false;
   }
-  replay({typed: [...work.lines, line]});
+  replay({typed: [...work.lines, encodeText(line, work.encoding)]});
   picture.mark({current: play.currentRoom()});
   return true;
 }
@@ -192,7 +194,7 @@ function undoLine() {
     return;
   }
   const taken = work.lines[work.lines.length - 1];
-  replay({typed: work.lines.slice(0, -1), message: `Took back “${taken}”.`});
+  replay({typed: work.lines.slice(0, -1), message: `Took back “${lineText(taken)}”.`});
   picture.mark({current: play.currentRoom()});
 }
 
@@ -203,11 +205,11 @@ function restartGame() {
 }
 
 function playRoute(route) {
-  playLines(text(route.script).split('\n').slice(0, -1), `Typed the route for you: ${text(route.text)}`);
+  playLines(route.keys.map(bytesOf), `Typed the route for you: ${text(route.text)}`);
 }
 
-// Plays `lines` from the start, as if typed, and says `message` (replay
-// does, with the log's notice).
+// Plays `lines` (bytes) from the start, as if typed, and says `message`
+// (replay does, with the log's notice).
 function playLines(lines, message) {
   upToDate();
   play.clearLog();
@@ -252,16 +254,17 @@ function showName() {
 // Starts work on a map: `bytes` named `name`, with `lines` typed and key
 // `scripts`.
 function openWork(bytes, name, lines = [], scripts = []) {
-  if (bytes.length > MAX_MAP_BYTES) {
-    say(`${name} is larger than ${MAX_MAP_BYTES / 1024 / 1024} MB, the most the page opens.`);
+  if (bytes.length > engine.maxMapBytes) {
+    say(`${name} is larger than ${engine.maxMapBytes / 1024 / 1024} MB, the most the page opens.`);
     return;
   }
   saveHandle = null;
-  const encoding = engine.setMap(bytes);
+  const {encoding, lineSeparator} = engine.setMap(bytes);
   const openedText = decodeBytes(bytes, encoding);
   work = {name, encoding, shownEncoding: encoding, openedText, openedBytes: bytes, scripts, lines};
+  engine.setName(encodeText(name, encoding));
   tokenCache.clear();
-  editor.setDocument(openedText, lineSeparatorOf(openedText));
+  editor.setDocument(openedText, lineSeparator);
   showName();
   page.typedScriptName.value = typedScriptName();
   randomGames.clear();
@@ -273,8 +276,8 @@ function openWork(bytes, name, lines = [], scripts = []) {
 // Opens a file the author chose or dropped. Returns whether it opened.
 async function openFile(file) {
   if (!file) return false;
-  if (file.size > MAX_MAP_BYTES) {
-    say(`${file.name} is larger than ${MAX_MAP_BYTES / 1024 / 1024} MB, the most the page opens.`);
+  if (file.size > engine.maxMapBytes) {
+    say(`${file.name} is larger than ${engine.maxMapBytes / 1024 / 1024} MB, the most the page opens.`);
     return false;
   }
   let bytes;
@@ -323,13 +326,6 @@ async function saveMap() {
   say(`Saved ${work.name} to your downloads.`);
 }
 
-// kaland-publish's name for the page: the map's name with .html for its
-// extension.
-function pageName(mapName) {
-  const dot = mapName.lastIndexOf('.');
-  return (dot > 0 ? mapName.slice(0, dot) : mapName) + '.html';
-}
-
 // Writes what kaland-publish writes for the map: its page or, `asZip`, the
 // zip for game sites, dated as the map was last changed.
 function publish(asZip) {
@@ -341,7 +337,7 @@ function publish(asZip) {
     say(decodeBytes(result.refusal, work.encoding).trim().replace(/\n/g, ' '));
     return;
   }
-  const name = asZip ? pageName(work.name).replace(/\.html$/, '.zip') : pageName(work.name);
+  const name = text(engine.fileNamedAfter(asZip ? '.zip' : '.html'));
   download(result.bytes, name, asZip ? 'application/zip' : 'text/html');
   const what = asZip ? 'the zip a game site takes (index.html, the map, its iFiction record, README.txt)'
                      : 'one page that plays the map in any browser';
@@ -410,7 +406,7 @@ function scriptsChanged() {
 }
 
 // The typed lines' name as a script, as the player page's Save keys names them.
-const typedScriptName = () => savedFileName(work.name, '.keys');
+const typedScriptName = () => text(engine.fileNamedAfter('.keys'));
 
 function blessTypedLines() {
   const name = page.typedScriptName.value.trim() || typedScriptName();
@@ -471,7 +467,7 @@ async function addScripts(files) {
 let scriptsUnkept = false;  // the browser had no room for the key scripts
 
 function saveWork() {
-  const kept = {name: work.name, encoding: work.encoding, text: editor.text(), lines: work.lines};
+  const kept = {name: work.name, encoding: work.encoding, text: editor.text(), typed: work.lines.map(byteStringOf)};
   const scripts = work.scripts.map((script) => ({
     name: script.name, bytes: byteStringOf(script.bytes), expected: script.expected && byteStringOf(script.expected),
   }));
@@ -502,9 +498,13 @@ function keptScripts(saved) {
 function restoreWork() {
   try {
     const saved = JSON.parse(localStorage.getItem(STORAGE_KEY) ?? 'null');
-    if (saved && typeof saved.text === 'string' && typeof saved.name === 'string' && Array.isArray(saved.lines)) {
-      openWork(encodeText(saved.text, saved.encoding === 'utf-8' ? 'utf-8' : 'windows-1250'), saved.name,
-               saved.lines.filter((line) => typeof line === 'string'), keptScripts(saved.scripts));
+    const encoding = saved?.encoding === 'utf-8' ? 'utf-8' : 'windows-1250';
+    // The typed lines' bytes; work kept before they were kept as bytes has their text.
+    const typed = Array.isArray(saved?.typed) ? saved.typed.filter((line) => typeof line === 'string').map(bytesOf)
+      : Array.isArray(saved?.lines) ? saved.lines.filter((line) => typeof line === 'string')
+        .map((line) => encodeText(line, encoding)) : null;
+    if (saved && typeof saved.text === 'string' && typeof saved.name === 'string' && typed) {
+      openWork(encodeText(saved.text, encoding), saved.name, typed, keptScripts(saved.scripts));
       say('Your work is back as you left it.');
       return true;
     }
@@ -530,7 +530,7 @@ async function guarded(action) {
 async function startEngine() {
   engine = makeStudioEngine(await createStudioEngine());
   engine.setMachineMemory(navigator.deviceMemory);
-  randomGames.setDefaults(engine.randomDefaults());
+  randomGames.setDefaults(engine.randomDefaults);
 }
 
 function wire() {

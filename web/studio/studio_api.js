@@ -29,8 +29,6 @@ export function joinBytes(pieces) {
   return joined;
 }
 
-export const TOKEN_KINDS = ['keyword', 'room-number', 'kind-letter', 'key', 'text', 'comment', 'ignored', 'invalid'];
-
 export function makeStudioEngine(module) {
   const heap = () => module.HEAPU8;
 
@@ -54,14 +52,21 @@ export function makeStudioEngine(module) {
   // The engine's JSON is ASCII: its strings escape every other byte.
   const json = (pointer) => JSON.parse(byteString(pointer));
 
+  // The game states, what a line read did (ReadEffect), the largest map the
+  // page opens (maxMapBytes), the kinds of a line's tokens and the
+  // checker's defaults for random games, as the engine defines them.
+  const constants = json(module._studio_constants());
+
   return {
+    ...constants,
     setMachineMemory(gibibytes) {
       module._studio_set_machine_memory(gibibytes || 0);
     },
-    // The map's bytes. Returns the encoding its text is shown in.
+    // The map's bytes. Returns {encoding: how its text is shown,
+    // lineSeparator: "\n" or "\r\n", as the editor keeps its lines}.
     setMap(bytes) {
       put(bytes, module._studio_map_buffer);
-      return module._studio_set_map() === 1 ? 'utf-8' : 'windows-1250';
+      return json(module._studio_set_map());
     },
     // The map's name in messages, as bytes in the map's encoding.
     setName(nameBytes) {
@@ -69,14 +74,15 @@ export function makeStudioEngine(module) {
       module._studio_set_name();
     },
     check: () => json(module._studio_check()),
-    // [begin, end, kind name] byte spans of one line's bytes.
-    lineTokens(bytes) {
+    // [from, to, kind name] of one line's bytes in `encoding`, in the
+    // columns of the line's text.
+    lineTokens(bytes, encoding) {
       put(bytes);
-      const count = module._studio_line_tokens();
+      const count = module._studio_line_tokens(encoding === 'utf-8' ? 1 : 0);
       const words = new Uint32Array(heap().buffer, module._studio_tokens(), count * 3);
       const tokens = [];
       for (let index = 0; index < count; ++index) {
-        tokens.push([words[3 * index], words[3 * index + 1], TOKEN_KINDS[words[3 * index + 2]]]);
+        tokens.push([words[3 * index], words[3 * index + 1], constants.tokenKinds[words[3 * index + 2]]]);
       }
       return tokens;
     },
@@ -108,14 +114,14 @@ export function makeStudioEngine(module) {
       }
       return json(module._studio_expect());
     },
-    randomDefaults: () => json(module._studio_random_defaults()),
     // kaland-check --random with the form's {games, seed, steps} as typed:
-    // {usage}, {refused} or the report (see studio_random).
+    // {usage, field}, {refused} or the report (see studio_random).
     random({games, seed, steps}) {
       put(new TextEncoder().encode(`${games}\0${seed}\0${steps}`));
       return json(module._studio_random());
     },
-    // Plays the typed input (bytes): {state, outOfMemory, reads, output}.
+    // Plays the typed input (bytes): {state, outOfMemory, reads, output},
+    // each read with what its line did (see studio_play).
     play(input, inputClosed = false) {
       put(input);
       const result = json(module._studio_play(input.length, inputClosed ? 1 : 0));
@@ -126,6 +132,12 @@ export function makeStudioEngine(module) {
     roomAtLine: (line) => module._studio_room_at_line(line),
     roomDescribed: (room) => module._studio_room_described(room) === 1,
     counts: () => json(module._studio_counts()),
+    // The name of a file made from the map's: its name without the
+    // extension, then `ending` (".html", ".keys").
+    fileNamedAfter(ending) {
+      put(new TextEncoder().encode(ending));
+      return byteString(module._studio_file_named_after());
+    },
     // What kaland-publish writes: the page, or with `asZip` the zip for
     // game sites dated `time` (a Date). `random`: 16 bytes for a fresh
     // IFID. Returns {bytes, warnings} or {refusal, status}, byte strings

@@ -1,6 +1,7 @@
 #include "studio_console.h"
 
 #include <cstddef>
+#include <cstdint>
 
 #include "console_binding.h"
 #include "script_console.h"
@@ -20,22 +21,11 @@ void scriptStartScriptConsole(const char* script, std::size_t size);
 namespace {
 
 bool scripted = false;
-std::uint32_t roomOnShow = 0;
-std::vector<std::uint32_t> readRooms;
 
 }  // namespace
 
 void useWebConsole() {
     scripted = false;
-    readRooms.clear();
-}
-
-void setRoomOnShow(std::uint32_t room) {
-    roomOnShow = room;
-}
-
-const std::vector<std::uint32_t>& roomsOfReads() {
-    return readRooms;
 }
 
 void startScriptConsole(const char* script, std::size_t size) {
@@ -48,9 +38,7 @@ int consoleReadByte() {
 }
 
 void consolePrepareForInput() {
-    if (scripted) return;
-    readRooms.push_back(roomOnShow);
-    webConsolePrepareForInput();
+    if (!scripted) webConsolePrepareForInput();
 }
 
 // The checker's console drops what the game writes, unless it keeps a

@@ -1,21 +1,11 @@
 // The studio engine's console binding. The studio both plays the map for the
-// author (the page's console: typed lines in, the transcript kept) and
-// measures coverage (the checker's console: key scripts in, output dropped).
-// Both consoles are compiled in under other names (see studio/CMakeLists.txt)
-// and this binding passes each call to the one in use: the checker's while
-// coverage plays its scripts, the page's otherwise.
+// author (the page's console: typed lines in, the transcript kept) and plays
+// key scripts for coverage and transcripts (the checker's console: a script
+// in, the output dropped or kept). Both consoles are compiled in under other
+// names (studio_page_console.cpp, studio_script_console.cpp) and this
+// binding passes each call to the one in use: the checker's from
+// startScriptConsole on, the page's from useWebConsole on.
 #pragma once
 
-#include <cstdint>
-#include <vector>
-
-/// Serves the page's console from now on (startScriptConsole switches to
-/// the checker's).
+/// Serves the page's console from now on.
 void useWebConsole();
-
-/// The room on show: the game's observer keeps it current, so that each line
-/// read can be placed in its room.
-void setRoomOnShow(std::uint32_t room);
-
-/// The room on show when each line read of the page's console began.
-const std::vector<std::uint32_t>& roomsOfReads();

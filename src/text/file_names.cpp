@@ -1,4 +1,4 @@
-#include "release_names.h"
+#include "file_names.h"
 
 #include "text_bytes.h"
 #include "text_encoding.h"
@@ -68,4 +68,15 @@ std::string fileBeside(const std::string& path, const std::string& name) {
 
 std::string pathFileName(const std::string& path) {
     return path.substr(folderEnd(path));
+}
+
+std::string withoutExtension(const std::string& path) {
+    std::size_t nameStart = folderEnd(path);
+    std::size_t dot = path.rfind('.');
+    return dot != std::string::npos && dot > nameStart ? path.substr(0, dot) : path;
+}
+
+std::string fileNamedAfter(const std::string& path, const std::string& ending) {
+    std::string base = pathFileName(withoutExtension(path));
+    return fileBeside(path, (base.empty() ? "kaland" : base) + ending);
 }

@@ -1,0 +1,67 @@
+// Questions about a map's text that editors ask of its analysis: where a
+// line belongs, what a room is, the map in figures and as a picture. Each
+// answer is in the analysis's own terms (map lines counted from 1, rooms by
+// number); a host turns it into its own form.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "analysis.h"
+
+/// The room whose text line `line` belongs to: the room of the nearest
+/// #helyiseg line at or above it (a room may have several). False above
+/// the first.
+bool roomAtLine(const MapAnalysis& analysis, std::uint64_t line, std::uint32_t* room);
+
+/// Whether `room` is in the runner's table and has a description.
+bool isRoomDescribed(const MapAnalysis& analysis, std::uint32_t room);
+
+// An exit of a room: where it leads and the #irany line that made it.
+struct MapExit {
+    std::uint32_t target;
+    std::uint64_t line;  // 0: no line filled the slot
+};
+
+/// Exit `slot` of room `room`.
+MapExit mapExit(const MapAnalysis& analysis, std::uint32_t room, std::uint32_t slot);
+
+/// The first line of the start room's text, trimmed; "" when no room has
+/// a description.
+std::string startRoomText(const MapAnalysis& analysis);
+
+/// How the map's lines are separated, for an editor that keeps them so:
+/// "\r\n" when every LF follows a CR and no CR stands alone, else "\n".
+const char* mapLineSeparator(const MapAnalysis& analysis);
+
+// The map in figures.
+struct MapFigures {
+    std::uint32_t describedRooms = 0;
+    std::uint32_t endings = 0;
+    bool wordsCounted = false;  // false: the runner's table cannot hold the map
+    std::uint64_t words = 0;    // words of room text, as the runner shows it
+    bool hasRoute = false;      // some ending can be reached
+    std::uint32_t longestRoute = 0;  // lines of the longest of the shortest routes to the endings
+    std::uint32_t longestRouteTo = 0;
+};
+
+MapFigures mapFigures(MapAnalysis* analysis);
+
+// A room drawn in the picture: its node's name and the line that stands
+// for it.
+struct PictureNode {
+    std::uint32_t room;
+    std::string name;
+    std::uint64_t line;
+};
+
+// kaland-check --dot, with what leads from the drawing back to the map.
+struct MapPicture {
+    std::string dot;
+    std::vector<std::uint64_t> edgeLines;  // the #irany line of each edge, in the order of the graph
+    std::vector<PictureNode> nodes;        // every room drawn, lowest first
+};
+
+/// The map as a Graphviz graph named `name` (see drawMap).
+MapPicture drawMapPicture(const MapAnalysis& analysis, const std::string& name);
