@@ -314,7 +314,7 @@ function makeSaves(view) {
       view.say(words.memory);
       return;
     }
-    const file = savedFileName(game.name, '-save.keys');
+    const file = view.engine().fileNamedAfter(game.name, '-save.keys');
     download(bytes, file, 'application/octet-stream');
     view.say(words.exported(file, words.lines(game.lines.length)));
   }

@@ -271,7 +271,7 @@ void noteRoomShown(void*, std::uint32_t room) {
 
 void noteExitTaken(void*, std::uint32_t, std::uint32_t) {}
 
-void noteLineRead(void*, std::uint32_t room, const char*, LineEffect) {
+void noteLineRead(void*, std::uint32_t room, const char*, LineMove) {
     engine.readers.push_back(room);
 }
 
