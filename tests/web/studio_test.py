@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
 """kaland-studio.html in headless Chromium, used as an author would: every
 checker case's Problems against kaland-check, the walkthrough against the
-console, edits replayed, a broken typed line reported, the picture and its
-clicks, routes against --routes, blessed transcripts against --bless and
---expect, random games against --random, Publish against kaland-publish, and
-axe-core in both colour schemes at desktop and phone widths.
+console, edits replayed, a broken typed line reported, the picture, its zoom
+and its clicks, routes against --routes, blessed transcripts against --bless
+and --expect, random games against --random, Publish against kaland-publish,
+the author's maps kept whole through New map, Open, reload, Rename, Delete
+and Undo delete and storage that refuses them, the template game, the
+studio's Hungarian, and axe-core in both colour schemes at desktop and phone
+widths.
 
   studio_test.py --studio kaland-studio.html --page kaland.html --native-build BUILD --axe axe.min.js
 
@@ -28,6 +31,39 @@ SCRATCH = None
 CASES = os.path.join(SOURCE_DIR, "tests", "check", "cases")
 
 TEXTS = "return [...document.querySelectorAll(arguments[0])].map((element) => element.textContent)"
+
+# Forgets everything the studio keeps in the browser.
+FORGET = """
+const done = arguments[arguments.length - 1];
+localStorage.clear();
+const request = indexedDB.deleteDatabase('kaland-studio');
+request.onsuccess = request.onerror = () => done();
+"""
+
+# What the studio keeps of each map: [{name, bytes, lines, scripts, blessed}].
+KEPT_MAPS = """
+const done = arguments[arguments.length - 1];
+const request = indexedDB.open('kaland-studio');
+request.onerror = () => done([]);
+request.onsuccess = async () => {
+  const database = request.result;
+  const all = (store, range) => new Promise((resolve) => {
+    const read = database.transaction(store).objectStore(store).getAll(range);
+    read.onsuccess = () => resolve(read.result);
+  });
+  const [maps, works] = database.objectStoreNames.length ? await Promise.all([all('maps'), all('work')]) : [[], []];
+  const kept = [];
+  for (const map of maps) {
+    const work = works.find((candidate) => candidate.id === map.id);
+    const pieces = await all('pieces', IDBKeyRange.bound([map.id, 0], [map.id, Infinity]));
+    kept.push({name: map.name, bytes: pieces.flatMap((piece) => Array.from(piece)), lines: work.lines,
+               scripts: work.scripts.map((script) => script.name),
+               blessed: work.scripts.filter((script) => script.expected).map((script) => script.name)});
+  }
+  database.close();
+  done(kept);
+};
+"""
 
 
 def start_studio_browser(profile):
@@ -53,10 +89,17 @@ def as_shown(data):
 class StudioTest(unittest.TestCase):
     def setUp(self):
         DRIVER.set_window_size(1280, 900)
-        DRIVER.get(OPTIONS.url)
-        DRIVER.execute_script("localStorage.clear()")
+        # From another page, which keeps no maps open.
+        DRIVER.get(OPTIONS.blank_url)
+        DRIVER.execute_async_script(FORGET)
+        self.reload()
+
+    def reload(self):
         DRIVER.get(OPTIONS.url)
         self.wait_for(lambda: DRIVER.execute_script("return document.body.dataset.ready === 'true'"), "the studio")
+
+    def kept_maps(self):
+        return DRIVER.execute_async_script(KEPT_MAPS)
 
     def wait_for(self, condition, what, timeout=20):
         from selenium.webdriver.support.ui import WebDriverWait
@@ -125,10 +168,101 @@ class StudioTest(unittest.TestCase):
         self.assertEqual("Kastély ő", self.texts(".cm-line")[1])
         self.find("#save-map").click()
         self.assertEqual(data, self.downloaded("kastely.map"))
-        kept = "return localStorage.getItem('kaland-studio:work') || ''"
-        self.wait_for(lambda: "Kast" in DRIVER.execute_script(kept), "the work to be kept")
+        self.wait_for(lambda: any(bytes(kept["bytes"]) == data for kept in self.kept_maps()), "the work to be kept")
         DRIVER.refresh()
         self.wait_for(lambda: self.texts(".cm-line")[1:2] == ["Kastély ő"], "the work to come back")
+
+    # ---- the author's maps ----
+
+    def map_names(self):
+        return self.texts("#map-list li")
+
+    def switch_to(self, name):
+        from selenium.webdriver.common.by import By
+        DRIVER.find_element(By.XPATH, f"//ul[@aria-label='Your maps']//button[text()='{name}']").click()
+        self.wait_for(lambda: self.find("#map-name").text == f"— {name}", f"{name} on the page")
+
+    def test_every_map_is_kept_whole_through_new_open_reload_rename_and_delete(self):
+        from selenium.webdriver.common.keys import Keys
+        self.type_lines(["n"])
+        self.find("#bless-typed").click()
+        self.find("#new-map").click()
+        self.wait_for(lambda: self.map_names() == ["zelmor.map", "untitled.map"], "the new map")
+        self.edit_line(6, " NEW")
+        castle = os.path.join(SCRATCH, "castle.map")
+        shutil.copy(os.path.join(SOURCE_DIR, "docs", "examples", "castle.map"), castle)
+        self.open_map(castle)
+        self.edit_line(2, " EDITED")
+        DRIVER.refresh()  # at once: the page is left within the pause before the work is written
+        self.wait_for(lambda: DRIVER.execute_script("return document.body.dataset.ready === 'true'"), "the studio")
+        self.assertEqual(["zelmor.map", "untitled.map", "castle.map"], self.map_names())
+        self.assertTrue(self.texts(".cm-line")[1].endswith(" EDITED"))
+        self.switch_to("zelmor.map")
+        self.assertEqual(["n\n"], self.texts("#log .input"))
+        self.assertEqual(["Plays as expected."], self.texts("#scripts .same"))
+        self.switch_to("untitled.map")
+        self.assertTrue(self.texts(".cm-line")[5].endswith(" NEW"))
+        self.find("#rename-map").click()
+        DRIVER.switch_to.active_element.send_keys("harbour" + Keys.ENTER)
+        self.wait_for(lambda: "harbour.map" in self.map_names(), "the new name")
+        self.find("#delete-map").click()
+        self.wait_for(lambda: self.map_names() == ["zelmor.map", "castle.map"], "the delete")
+        self.find("#undo-delete").click()
+        self.wait_for(lambda: "harbour.map" in self.map_names(), "the map back")
+        self.assertTrue(self.texts(".cm-line")[5].endswith(" NEW"))
+        self.reload()
+        self.assertEqual(["zelmor.map", "castle.map", "harbour.map"], sorted(self.map_names(), key=len))
+        kept = {map["name"]: map for map in self.kept_maps()}
+        self.assertEqual(["n"], kept["zelmor.map"]["lines"])
+        self.assertEqual(["zelmor.keys"], kept["zelmor.map"]["blessed"])
+        self.assertIn(b" EDITED\n", bytes(kept["castle.map"]["bytes"]))
+        self.assertIn(b" NEW\n", bytes(kept["harbour.map"]["bytes"]))
+
+    def test_reopening_a_file_brings_back_its_scripts(self):
+        mine = os.path.join(SOURCE_DIR, "docs", "examples", "mine.map")
+        self.open_map(mine)
+        self.type_lines(["d"])
+        self.find("#bless-typed").click()
+        self.switch_to("zelmor.map")
+        self.open_map(mine)
+        self.assertEqual(["zelmor.map", "mine.map"], self.map_names())
+        self.assertEqual(["d\n"], self.texts("#log .input"))
+        self.assertEqual(["Plays as expected."], self.texts("#scripts .same"))
+
+    def test_a_picture_or_a_program_is_not_opened(self):
+        for name, data in (("lamp.png", b"\x89PNG\r\n\x1a\n" + bytes(64)), ("kaland.map", bytes(range(256)) * 4)):
+            path = os.path.join(SCRATCH, name)
+            with open(path, "wb") as file:
+                file.write(data)
+            self.find("#open-map").send_keys(path)
+            self.wait_for(lambda: "is not a map" in self.status(), f"{name} refused")
+        self.assertEqual(["zelmor.map"], self.map_names())
+
+    def test_refused_storage_is_said_and_the_work_stays_on_the_page(self):
+        refusal = DRIVER.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": """
+            for (const method of ['add', 'put']) {
+              IDBObjectStore.prototype[method] = () => { throw new DOMException('full', 'QuotaExceededError'); };
+            }"""})
+        try:
+            self.reload()
+            self.type_lines(["n"])
+            self.wait_for(lambda: "no room left" in self.find("#storage-note").text, "the storage to be said full")
+            self.find("#new-map").click()
+            self.wait_for(lambda: len(self.map_names()) == 2, "the new map")
+            self.switch_to("zelmor.map")
+            self.assertEqual(["n\n"], self.texts("#log .input"))
+        finally:
+            DRIVER.execute_cdp_cmd("Page.removeScriptToEvaluateOnNewDocument", {"identifier": refusal["identifier"]})
+
+    def test_work_kept_by_an_earlier_studio_joins_the_maps_once(self):
+        DRIVER.execute_script("localStorage.setItem('kaland-studio:work', JSON.stringify({name: 'old.map', "
+                              "encoding: 'utf-8', text: '#helyiseg 1\\nOld.\\n#gameover\\n', lines: ['x'], "
+                              "scripts: [{name: 'old.keys', bytes: 'x\\n', expected: null}]}))")
+        self.reload()
+        self.reload()
+        self.assertEqual(["zelmor.map", "old.map"], self.map_names())
+        self.assertEqual("— old.map", self.find("#map-name").text)
+        self.assertEqual(["old.keys (not blessed)"], self.texts("#scripts .script-name"))
 
     # ---- play ----
 
@@ -226,8 +360,7 @@ class StudioTest(unittest.TestCase):
         self.find("#open-scripts").send_keys(os.path.join(work, "walk.keys.expected") + "\n" +
                                              os.path.join(work, "walk.keys"))
         self.wait_for(lambda: self.texts("#scripts .same"), "the transcript to be compared")
-        self.wait_for(lambda: "walk.keys" in DRIVER.execute_script("return localStorage.getItem('kaland-studio:work')"),
-                      "the scripts to be kept")
+        self.wait_for(lambda: any(kept["blessed"] == ["walk.keys"] for kept in self.kept_maps()), "the scripts to be kept")
         DRIVER.refresh()
         self.wait_for(lambda: self.texts("#scripts .same"), "the transcript to come back")
         self.assertEqual("zelmor.map: 1 of 1 script played as expected", self.find("#expect-summary").text)
@@ -334,6 +467,9 @@ def main():
         # A copy, so that the work it keeps in the browser is this run's alone.
         shutil.copy(OPTIONS.studio, os.path.join(SCRATCH, "kaland-studio.html"))
         OPTIONS.url = "file://" + os.path.join(SCRATCH, "kaland-studio.html")
+        with open(os.path.join(SCRATCH, "blank.html"), "w", encoding="utf-8") as blank:
+            blank.write("<!DOCTYPE html><title>blank</title>")
+        OPTIONS.blank_url = "file://" + os.path.join(SCRATCH, "blank.html")
         program = unittest.main(argv=[sys.argv[0], *rest], exit=False, verbosity=2)
         success = program.result.wasSuccessful()
     finally:

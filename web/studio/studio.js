@@ -1,35 +1,33 @@
 // kaland studio: the map's text in an editor, checked, played, drawn, tested
 // and published by the engine (the C++ core and checker compiled to
-// WebAssembly) after every edit. This file wires the panes together; what a
-// map means is only ever the engine's answer.
+// WebAssembly) after every edit, and kept among the author's maps. This file
+// wires the panes together; what a map means is only ever the engine's
+// answer.
 'use strict';
 
-import {MAX_MAP_BYTES, savedFileName} from '../shared/page_bytes.js';
-import {byteStringOf, bytesOf, joinBytes, makeStudioEngine} from './studio_api.js';
+import {savedFileName} from '../shared/page_bytes.js';
+import {bytesOf, joinBytes, makeStudioEngine} from './studio_api.js';
 import {createEditor} from './editor.js';
+import {coverageNote, freshIfid, mapFacts} from './engine_answers.js';
+import {createMaps} from './maps.js';
 import {GameState, createPlay} from './play.js';
 import {createPicture} from './picture.js';
+import {createPictureView} from './picture_view.js';
+import {createProblems} from './problems.js';
+import {createPublishing} from './publishing.js';
 import {createRandomGames} from './random.js';
+import {createStart} from './start.js';
+import {createTakeBack} from './take_back.js';
 import {shortenLines, showCounts, showCoverage, showRoutes, showScripts} from './testing.js';
 import {byteToCharOffsets, decodeBase64, decodeBytes, download, encodeText, lineSeparatorOf} from './text.js';
+import {chooseLanguage, createWords} from './words.js';
 
-const STORAGE_KEY = 'kaland-studio:work';
+const OLD_WORK_KEY = 'kaland-studio:work';  // where earlier studios kept the one map they kept
 const CHECK_DELAY_MS = 30;   // after the last keystroke: check and play again
 const SLOW_DELAY_MS = 400;   // then the picture, routes, coverage and counts
 const TYPED_LINES_NAME = 'typed lines';
-
-const NEW_MAP = `# A new kaland map. Lines starting with an unknown # word are comments.
-#helyiseg 1
-You stand at the start of your story. [n] go north, [s] sit down
-#irany N 2 n
-#irany N 3 s
-#helyiseg 2
-The road north ends at the sea. (Press Enter)
-#irany E 1
-#helyiseg 3
-You sit down and the story ends here.
-#gameover
-`;
+const NARROW_SCREEN = '(max-width: 700px)';  // where long lines wrap unless the author says otherwise
+const WRAP_SETTING = 'kaland-studio:wrap-lines';
 
 const $ = (id) => document.getElementById(id);
 const page = {
@@ -38,18 +36,26 @@ const page = {
   playFromHere: $('play-from-here'), playFromHereRoom: $('play-from-here-room'),
   counts: $('counts'), routes: $('routes'), routeWarnings: $('route-warnings'), coverage: $('coverage'),
   scripts: $('scripts'), expectSummary: $('expect-summary'), typedScriptName: $('typed-script-name'),
+  wrapLines: $('wrap-lines'),
 };
+const words = createWords();
 
 let engine = null;
 let editor = null;
 let play = null;
 let picture = null;
 let randomGames = null;
+let maps = null;
+let problems = null;
+let publishing = null;
+let start = null;
+const takeBack = createTakeBack();
 // The map being written: its name, how its bytes are shown, the bytes it was
 // opened with (saved as they are while the text is unchanged), the lines
 // typed, key scripts ({name, bytes, expected: the bytes of its blessed
-// SCRIPT.expected or null, result: what --expect says of it}) and
-// --expect's summary line.
+// SCRIPT.expected or null, result: what --expect says of it}), --expect's
+// summary line, and the bytes of the text as it stands (`bytes`, of the
+// editor's `version`).
 let work = null;
 let checkTimer = 0;
 let editPending = false;  // an edit the engine has not seen yet
@@ -59,16 +65,24 @@ let slowTimer = 0;
 let mapViewsStale = true;
 const tokenCache = new Map();
 
+let saidOfTypedLines = false;  // the status tells what an edit did to a typed line
+
 function say(message) {
   page.status.textContent = message;
+  saidOfTypedLines = false;
 }
 
 // Text of the engine's byte strings, in the map's encoding.
 const text = (byteString) => decodeBytes(bytesOf(byteString), work.encoding);
 
 function currentBytes() {
-  const current = editor.text();
-  return current === work.openedText ? work.openedBytes : encodeText(current, work.encoding);
+  const version = editor.version();
+  if (work.version !== version) {
+    const current = editor.text();
+    work.bytes = current === work.openedText ? work.openedBytes : encodeText(current, work.encoding);
+    work.version = version;
+  }
+  return work.bytes;
 }
 
 const typedInput = (lines) => joinBytes(lines.map((line) => encodeText(line + '\n', work.encoding)));
@@ -92,19 +106,8 @@ function tokensOf(lineText) {
 // ---- after every edit ----
 
 function showProblems(check) {
-  const diagnostics = check.diagnostics.map((diagnostic) => ({...diagnostic, text: text(diagnostic.text)}));
-  editor.showDiagnostics(diagnostics);
-  page.problems.replaceChildren(...diagnostics.map((diagnostic) => {
-    const button = document.createElement('button');
-    button.type = 'button';
-    button.className = diagnostic.severity;
-    button.textContent = diagnostic.text;
-    button.addEventListener('click', () => editor.goToLine(diagnostic.line || 1));
-    const item = document.createElement('li');
-    item.appendChild(button);
-    return item;
-  }));
-  page.summary.textContent = `(${text(check.summary)})`;
+  work.warnings = check.diagnostics.filter((diagnostic) => diagnostic.severity === 'warning').length;
+  problems.show(check);
 }
 
 function replay(options = {}) {
@@ -115,8 +118,13 @@ function replay(options = {}) {
     ...options,
   });
   work.lines = play.lines();
-  page.undo.disabled = work.lines.length === 0;
-  if (notice) say(notice.text);
+  page.undo.disabled = work.lines.length === 0 && !takeBack.canUndo();
+  if (notice) {
+    say(notice.text);
+    saidOfTypedLines = options.changed === true;
+  } else if (saidOfTypedLines) {
+    say('');  // what it said of a typed line no longer holds
+  }
   refreshSlowlySoon();
   return notice;
 }
@@ -157,19 +165,35 @@ function refreshSlowly() {
   const scripts = [{name: TYPED_LINES_NAME, bytes: typedInput(work.lines)}, ...work.scripts]
     .map((script) => ({name: scriptName(script), bytes: script.bytes}));
   const coverage = engine.cover(scripts);
-  showCoverage(page.coverage, coverage, text);
+  showCoverage(page.coverage, coverage, text, {
+    noteOf: (note) => coverageNote(note, work.name),
+    onGoToLine: (line) => editor.goToLine(line),
+    label: (line) => words.get('goToLine', line),
+  });
   picture.mark({current: play.currentRoom(), unshownRooms: coverage.unshownRooms ?? [],
                 untakenExits: coverage.untakenExits ?? []});
   if (mapChanged) {
     showRoutes(page.routes, page.routeWarnings, engine.routes(), text, playRoute);
     showCounts(page.counts, engine.counts());
     mapViewsStale = false;
+    followFacts();
+    publishing.update();
   }
+  problems.announce();
   saveWork();
+}
+
+// The studio speaks the map's language, and a new map is named after its
+// title.
+function followFacts() {
+  const facts = mapFacts(engine, editor.lines(), text);
+  words.use(chooseLanguage(facts.language));
+  maps.titleIs(facts.title);
 }
 
 function scheduleRefresh() {
   editPending = true;
+  maps.changed();
   clearTimeout(checkTimer);
   checkTimer = setTimeout(() => guarded(() => refresh()), CHECK_DELAY_MS);
 }
@@ -187,8 +211,15 @@ function typeLine(line) {
 }
 
 function undoLine() {
+  const lines = takeBack.undo(work.lines);
+  if (lines) {
+    play.clearLog();
+    replay({typed: lines, message: words.get('tookBackLines', lines.length)});
+    picture.mark({current: play.currentRoom()});
+    return;
+  }
   if (work.lines.length === 0) {
-    say('Nothing to undo.');
+    say(words.get('nothingToUndo'));
     return;
   }
   const taken = work.lines[work.lines.length - 1];
@@ -197,6 +228,7 @@ function undoLine() {
 }
 
 function restartGame() {
+  if (work.lines.length > 0) takeBack.replaced(work.lines, []);
   play.clearLog();
   replay({typed: [], message: 'Started again.'});
   picture.mark({current: play.currentRoom()});
@@ -210,6 +242,7 @@ function playRoute(route) {
 // does, with the log's notice).
 function playLines(lines, message) {
   upToDate();
+  takeBack.replaced(work.lines, lines);
   play.clearLog();
   replay({typed: lines, message});
   picture.mark({current: play.currentRoom()});
@@ -249,103 +282,46 @@ function showName() {
   document.title = `${work.name} — kaland studio`;
 }
 
-// Starts work on a map: `bytes` named `name`, with `lines` typed and key
-// `scripts`.
-function openWork(bytes, name, lines = [], scripts = []) {
-  if (bytes.length > MAX_MAP_BYTES) {
-    say(`${name} is larger than ${MAX_MAP_BYTES / 1024 / 1024} MB, the most the page opens.`);
-    return;
-  }
-  saveHandle = null;
+// Starts work on a map of the library: `record` ({name, fileModified}) and
+// its `kept` work ({bytes, lines, scripts}).
+function openWork(record, {bytes, lines = [], scripts = []}) {
   const encoding = engine.setMap(bytes);
   const openedText = decodeBytes(bytes, encoding);
-  work = {name, encoding, shownEncoding: encoding, openedText, openedBytes: bytes, scripts, lines};
+  work = {name: record.name, encoding, shownEncoding: encoding, openedText, openedBytes: bytes, scripts, lines,
+          modified: record.fileModified ?? null};
   tokenCache.clear();
+  takeBack.clear();
   editor.setDocument(openedText, lineSeparatorOf(openedText));
   showName();
   page.typedScriptName.value = typedScriptName();
   randomGames.clear();
   shortenLines(page.coverage);
+  problems.reset();
+  publishing.mapOpened();
   play.clearLog();
   refresh({typed: lines});
+  followFacts();
 }
 
-// Opens a file the author chose or dropped. Returns whether it opened.
-async function openFile(file) {
-  if (!file) return false;
-  if (file.size > MAX_MAP_BYTES) {
-    say(`${file.name} is larger than ${MAX_MAP_BYTES / 1024 / 1024} MB, the most the page opens.`);
-    return false;
-  }
-  let bytes;
-  try {
-    bytes = new Uint8Array(await file.arrayBuffer());
-  } catch (error) {
-    say(`${file.name} could not be read.`);
-    return false;
-  }
-  await guarded(() => {
-    openWork(bytes, file.name);
-    work.modified = file.lastModified;
-    say(`Opened ${file.name}.`);
-  });
-  return work.name === file.name && work.openedBytes === bytes;
+// What is kept of the map on the page.
+function keptWork() {
+  return {bytes: currentBytes(), lines: work.lines,
+          scripts: work.scripts.map(({name, bytes, expected}) => ({name, bytes, expected: expected ?? null}))};
 }
 
-// The file a map opened through the browser's file-system access came from:
-// Save writes it back there. Maps opened otherwise are saved as downloads.
-let saveHandle = null;
-
-async function openWithPicker() {
-  let handle;
-  try {
-    [handle] = await window.showOpenFilePicker({types: [{description: 'kaland maps', accept: {'text/plain': ['.map', '.txt']}}]});
-  } catch (error) {
-    return;  // the author closed the picker
-  }
-  if (await openFile(await handle.getFile())) saveHandle = handle;
+// The map on the page has a new name.
+function renamed(name) {
+  const typedDefault = page.typedScriptName.value === typedScriptName();
+  work.name = name;
+  showName();
+  if (typedDefault) page.typedScriptName.value = typedScriptName();
+  refresh({typed: work.lines});
 }
 
-async function saveMap() {
-  const bytes = currentBytes();
-  if (saveHandle) {
-    try {
-      const writable = await saveHandle.createWritable();
-      await writable.write(bytes);
-      await writable.close();
-      say(`Saved ${saveHandle.name}.`);
-      return;
-    } catch (error) {
-      saveHandle = null;  // not allowed to write it: download instead
-    }
-  }
-  download(bytes, work.name, 'text/plain');
-  say(`Saved ${work.name} to your downloads.`);
-}
-
-// kaland-publish's name for the page: the map's name with .html for its
-// extension.
-function pageName(mapName) {
-  const dot = mapName.lastIndexOf('.');
-  return (dot > 0 ? mapName.slice(0, dot) : mapName) + '.html';
-}
-
-// Writes what kaland-publish writes for the map: its page or, `asZip`, the
-// zip for game sites, dated as the map was last changed.
-function publish(asZip) {
-  upToDate();
-  const random = crypto.getRandomValues(new Uint8Array(16));
-  const time = editor.text() === work.openedText && work.modified ? new Date(work.modified) : new Date();
-  const result = engine.publish(decodeBase64($('player-page').textContent), random, {asZip, time});
-  if (!result.bytes) {
-    say(decodeBytes(result.refusal, work.encoding).trim().replace(/\n/g, ' '));
-    return;
-  }
-  const name = asZip ? pageName(work.name).replace(/\.html$/, '.zip') : pageName(work.name);
-  download(result.bytes, name, asZip ? 'application/zip' : 'text/html');
-  const what = asZip ? 'the zip a game site takes (index.html, the map, its iFiction record, README.txt)'
-                     : 'one page that plays the map in any browser';
-  say(`Published ${name}: ${what}. ${text(result.warnings).trim().replace(/\n/g, ' ')}`.trim());
+// A new map, named after its title.
+function newMap(bytes) {
+  const title = mapFacts(null, decodeBytes(bytes, 'utf-8').split('\n'), text).title;
+  return maps.newMap(bytes, title);
 }
 
 // ---- key scripts and their transcripts ----
@@ -468,50 +444,29 @@ async function addScripts(files) {
 
 // ---- keeping the work ----
 
-let scriptsUnkept = false;  // the browser had no room for the key scripts
-
+// The work is written among the author's maps a moment after each change.
 function saveWork() {
-  const kept = {name: work.name, encoding: work.encoding, text: editor.text(), lines: work.lines};
-  const scripts = work.scripts.map((script) => ({
-    name: script.name, bytes: byteStringOf(script.bytes), expected: script.expected && byteStringOf(script.expected),
-  }));
-  try {
-    localStorage.setItem(STORAGE_KEY, JSON.stringify({...kept, scripts}));
-    scriptsUnkept = false;
-    return;
-  } catch (error) {
-    // Full storage: keep the map at least, and say what is not kept.
-  }
-  try {
-    localStorage.setItem(STORAGE_KEY, JSON.stringify(kept));
-  } catch (error) {
-    // Private windows refuse too; the work goes on unsaved.
-  }
-  if (!scriptsUnkept) say('The browser has no room to keep the key scripts and their transcripts: download them.');
-  scriptsUnkept = true;
+  maps.changed();
 }
 
-// The key scripts kept with the work, as saveWork keeps them.
-function keptScripts(saved) {
-  if (!Array.isArray(saved)) return [];
-  return saved.filter((script) => script && typeof script.name === 'string' && typeof script.bytes === 'string')
-    .map((script) => ({name: script.name, bytes: bytesOf(script.bytes),
-                       expected: typeof script.expected === 'string' ? bytesOf(script.expected) : null}));
-}
-
-function restoreWork() {
+// The one map earlier studios kept, in local storage, for the library to
+// take in once: {name, work, forget()}, or null.
+function oldWork() {
   try {
-    const saved = JSON.parse(localStorage.getItem(STORAGE_KEY) ?? 'null');
-    if (saved && typeof saved.text === 'string' && typeof saved.name === 'string' && Array.isArray(saved.lines)) {
-      openWork(encodeText(saved.text, saved.encoding === 'utf-8' ? 'utf-8' : 'windows-1250'), saved.name,
-               saved.lines.filter((line) => typeof line === 'string'), keptScripts(saved.scripts));
-      say('Your work is back as you left it.');
-      return true;
+    const saved = JSON.parse(localStorage.getItem(OLD_WORK_KEY) ?? 'null');
+    if (!saved || typeof saved.text !== 'string' || typeof saved.name !== 'string' || !Array.isArray(saved.lines)) {
+      return null;
     }
+    const scripts = (Array.isArray(saved.scripts) ? saved.scripts : [])
+      .filter((script) => script && typeof script.name === 'string' && typeof script.bytes === 'string')
+      .map((script) => ({name: script.name, bytes: bytesOf(script.bytes),
+                         expected: typeof script.expected === 'string' ? bytesOf(script.expected) : null}));
+    const bytes = encodeText(saved.text, saved.encoding === 'utf-8' ? 'utf-8' : 'windows-1250');
+    return {name: saved.name, work: {bytes, lines: saved.lines.filter((line) => typeof line === 'string'), scripts},
+            forget: () => localStorage.removeItem(OLD_WORK_KEY)};
   } catch (error) {
-    // Nothing kept, or not ours: start with the bundled adventure.
+    return null;  // nothing kept, or not ours
   }
-  return false;
 }
 
 // ---- wiring ----
@@ -550,25 +505,35 @@ function wire() {
   page.undo.addEventListener('click', () => guarded(undoLine));
   page.restart.addEventListener('click', () => guarded(restartGame));
   page.playFromHere.addEventListener('click', () => guarded(playFromHere));
-  $('new-map').addEventListener('click', () => guarded(() => {
-    openWork(encodeText(NEW_MAP, 'utf-8'), 'untitled.map');
-    say('A new map from the template.');
-  }));
+  $('new-map').addEventListener('click', async () => {
+    await newMap(encodeText(words.get('newMapText'), 'utf-8'));
+    say(words.get('newMapStarted'));
+    editor.goToLine(1);
+  });
   // Where the browser has file-system access, Open remembers the file, and
   // Save writes it back.
   $('open-map').addEventListener('click', (event) => {
     if (!window.showOpenFilePicker) return;
     event.preventDefault();
-    openWithPicker();
+    maps.openWithPicker();
   });
   $('open-map').addEventListener('change', (event) => {
     const file = event.target.files[0];
     event.target.value = '';
-    openFile(file);
+    if (file) maps.openFile(file);
   });
-  $('save-map').addEventListener('click', () => saveMap());
-  $('publish').addEventListener('click', () => guarded(() => publish(false)));
-  $('publish-zip').addEventListener('click', () => guarded(() => publish(true)));
+  $('save-map').addEventListener('click', () => maps.save());
+  $('publish').addEventListener('click', () => guarded(() => publishing.publish(false)));
+  $('publish-zip').addEventListener('click', () => guarded(() => publishing.publish(true)));
+  $('bless-all').addEventListener('click', () => guarded(blessAll));
+  page.wrapLines.addEventListener('change', () => {
+    editor.setWrapping(page.wrapLines.checked);
+    try {
+      localStorage.setItem(WRAP_SETTING, page.wrapLines.checked ? 'on' : 'off');
+    } catch (error) {
+      // The choice holds for this visit.
+    }
+  });
   for (const input of [$('open-scripts'), $('open-expected')]) {
     input.addEventListener('change', (event) => {
       const files = [...event.target.files];
@@ -600,18 +565,46 @@ function wire() {
     if (event.dataTransfer.files.length === 0) return;
     event.preventDefault();
     event.stopPropagation();
-    openFile(event.dataTransfer.files[0]);
+    maps.openFile(event.dataTransfer.files[0]);
   }, true);
 }
 
-async function start() {
+// Long lines wrap on a narrow screen, unless the author has chosen.
+function wrapLinesAtFirst() {
+  let chosen = null;
+  try {
+    chosen = localStorage.getItem(WRAP_SETTING);
+  } catch (error) {
+    // No storage: the screen decides.
+  }
+  const on = chosen === null ? window.matchMedia(NARROW_SCREEN).matches : chosen === 'on';
+  page.wrapLines.checked = on;
+  editor.setWrapping(on);
+}
+
+async function startStudio() {
+  words.use(chooseLanguage(''));
   editor = createEditor($('editor'), {
     onChange: scheduleRefresh,
     onCursor: () => engine && work && updatePlayFromHere(),
+    onQuickFix: () => problems.fixAtCursor(),
     tokensOf,
   });
+  wrapLinesAtFirst();
   performance.mark('kaland-studio-editor');
   play = createPlay(page.log);
+  problems = createProblems({list: page.problems, fixes: $('fixes'), summary: page.summary, news: $('problem-news')}, {
+    editor, text, words, say, mapName: () => work.name, stale: () => editPending,
+  });
+  publishing = createPublishing({
+    refuse: $('refuse-on-warnings'), summary: $('publish-summary'), warnings: $('publish-warnings'),
+    ifidOffer: $('ifid-offer'), freshIfid: $('fresh-ifid'), insertIfid: $('insert-ifid'),
+  }, {
+    engine: () => engine, upToDate, text, editor, say, words, playerPage: $('player-page'),
+    warningCount: () => work.warnings ?? 0,
+    work: () => ({name: work.name, size: currentBytes().length,
+                  modified: editor.text() === work.openedText ? work.modified : null}),
+  });
   randomGames = createRandomGames({
     form: $('random-form'), games: $('random-games'), seed: $('random-seed'), steps: $('random-steps'),
     play: $('random-play'), stop: $('random-stop'), error: $('random-error'), progress: $('random-progress'),
@@ -630,24 +623,65 @@ async function start() {
     onPlay: (lines, game) => guarded(() => playLines(lines, `Typed the lines of random game ${game} for you.`)),
     say,
   });
+  const view = createPictureView($('picture'), {
+    zoomIn: $('zoom-in'), zoomOut: $('zoom-out'), fit: $('zoom-fit'), actual: $('zoom-actual'), level: $('zoom-level'),
+  }, {textSize: () => Number.parseFloat(getComputedStyle(editor.view.contentDOM).fontSize) || 16, words});
   picture = createPicture($('picture'), $('viz-worker').textContent, {
     onChooseRoom: (room) => editor.goToLine(room.line),
+    view,
+  });
+  const bundled = $('bundled-map');
+  maps = createMaps({
+    list: $('map-list'), rename: $('rename-map'), renameForm: $('rename-form'), renameInput: $('rename-input'),
+    renameCancel: $('rename-cancel'), remove: $('delete-map'), undoRemove: $('undo-delete'),
+    storageNote: $('storage-note'),
+  }, {
+    open: (record, kept) => guarded(() => openWork(record, kept)),
+    snapshot: keptWork,
+    renamed: (name) => guarded(() => renamed(name)),
+    say,
+    words,
+    bundled: {name: bundled.dataset.name, bytes: () => decodeBase64(bundled.textContent)},
+  });
+  start = createStart({help: $('start-help'), show: $('show-help'), hide: $('hide-help'),
+                       openTemplate: $('open-template')}, {
+    templateText: () => decodeBytes(decodeBase64($('template-map').textContent), 'utf-8'),
+    freshIfid: () => freshIfid(engine),
+    openMap: async (bytes) => {
+      await newMap(bytes);
+      say(words.get('templateOpened'));
+    },
   });
   wire();
+  const starting = startEngine();
+  const opening = maps.start(oldWork(), starting);
+  opening.catch(() => {});  // told below, as the engine's failure
   try {
-    await startEngine();
+    await starting;
   } catch (error) {
     say('This browser cannot run the studio’s engine (WebAssembly is needed).');
     return;
   }
-  if (!restoreWork()) {
-    const bundled = $('bundled-map');
-    openWork(decodeBase64(bundled.textContent), bundled.dataset.name);
-  }
+  const {firstVisit} = await opening;
+  start.started({firstVisit});
   editor.recolour();
   document.body.dataset.ready = 'true';
   performance.mark('kaland-studio-ready');
   picture.warmUp();
 }
 
-start();
+// ---- more of the testing pane ----
+
+// Blesses every key script, as kaland-check --bless does for each.
+function blessAll() {
+  if (work.scripts.length === 0) {
+    say(words.get('noScriptsToBless'));
+    return;
+  }
+  for (const script of work.scripts) bless(script);
+  expectScripts();
+  saveWork();
+  say(words.get('blessedAll', work.scripts.length));
+}
+
+startStudio();

@@ -16,9 +16,24 @@ export function item(text, className = '') {
 // would hold the page up for a second each time.
 const SHOWN_LINES = 500;
 
-// Shows the report `lines` ([{text, className}]) in `list`, one item each.
+// An item of a report: its text, or a button that goes to the map line it
+// names (`go`, with the button's `title`).
+function reportItem(line) {
+  if (!line.go) return item(line.text, line.className);
+  const element = item('', line.className);
+  const button = document.createElement('button');
+  button.type = 'button';
+  button.textContent = line.text;
+  button.title = line.title ?? '';
+  button.addEventListener('click', line.go);
+  element.appendChild(button);
+  return element;
+}
+
+// Shows the report `lines` ([{text, className, go, title}]) in `list`, one
+// item each.
 export function showLines(list, lines) {
-  const all = () => lines.map((line) => item(line.text, line.className));
+  const all = () => lines.map(reportItem);
   if (lines.length <= SHOWN_LINES + 1 || list.dataset.showAll === 'true') {
     list.replaceChildren(...all());
     return;
@@ -34,8 +49,7 @@ export function showLines(list, lines) {
   const gap = document.createElement('li');
   gap.className = 'more';
   gap.appendChild(more);
-  list.replaceChildren(...lines.slice(0, SHOWN_LINES).map((line) => item(line.text, line.className)), gap,
-                       item(lines.at(-1).text, lines.at(-1).className));
+  list.replaceChildren(...lines.slice(0, SHOWN_LINES).map(reportItem), gap, reportItem(lines.at(-1)));
 }
 
 // Another map: long reports are shortened again.
@@ -159,11 +173,19 @@ export function showScripts(list, summaryLine, scripts, summary, {text, onAction
   }
 }
 
-export function showCoverage(list, coverage, text) {
+// Coverage as kaland-check --cover prints it; a note about a map line is a
+// button that goes there. `noteOf(note)`: {text, line} of a note decoded by
+// `text`; `label(line)`: the button's title.
+export function showCoverage(list, coverage, text, {noteOf, onGoToLine, label}) {
   if (coverage.refused) {
     list.replaceChildren(item('The runner refuses the map: see Problems.', 'hint'));
     return;
   }
+  const decoded = (note) => (typeof note === 'string' ? text(note) : {...note, text: text(note.text)});
   showLines(list, [...coverage.errors.map((line) => ({text: text(line), className: 'error'})),
-                   ...coverage.notes.map((line) => ({text: text(line)}))]);
+                   ...coverage.notes.map((raw) => {
+                     const note = noteOf(decoded(raw));
+                     return note.line > 0 ? {text: note.text, go: () => onGoToLine(note.line), title: label(note.line)}
+                                          : {text: note.text};
+                   })]);
 }
