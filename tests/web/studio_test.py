@@ -273,11 +273,17 @@ class StudioTest(unittest.TestCase):
         self.assertEqual(run("kaland", "zelmor.map", stdin=walkthrough).stdout.decode(),
                          DRIVER.execute_script(LOG_OUTPUT))
 
-    def test_an_edited_room_text_is_played_again(self):
+    def test_an_edited_room_text_is_played_again_without_being_read_out(self):
         self.type_lines(["n"])
+        DRIVER.execute_script("const log = document.getElementById('log'); window.liveWhenChanged = [];"
+                              "new MutationObserver(() => liveWhenChanged.push(log.getAttribute('aria-live')))"
+                              ".observe(log, {childList: true, subtree: true, characterData: true});")
         self.edit_line(19, " AT DUSK")
         self.wait_for(lambda: "THE MARKET SQUARE AT DUSK" in DRIVER.execute_script(LOG_OUTPUT), "the replay")
         self.assertEqual(["n\n"], self.texts("#log .input"))
+        self.assertEqual({"off"}, set(DRIVER.execute_script("return liveWhenChanged")))
+        self.type_lines(["s"])
+        self.assertEqual("polite", DRIVER.execute_script("return liveWhenChanged.at(-1)"))
 
     def test_an_edit_that_breaks_a_typed_line_is_reported(self):
         from selenium.webdriver.common.keys import Keys
@@ -286,6 +292,18 @@ class StudioTest(unittest.TestCase):
         self.wait_for(lambda: self.texts("#log .notice"), "the notice")
         self.assertEqual(["Line 1, “n”, no longer leads anywhere in room 1 (it led to room 2). "
                           "The game plays on from there.\n"], self.texts("#log .notice"))
+        self.assertTrue(self.status().startswith("Line 1, “n”,"))
+        self.find(".cm-content").send_keys(Keys.CONTROL, "z")  # mended
+        self.wait_for(lambda: not self.texts("#log .notice"), "the notice to go")
+        self.assertEqual("", self.status())
+
+    def test_a_new_problem_is_announced_after_a_pause(self):
+        from selenium.webdriver.common.keys import Keys
+        self.wait_for_picture()  # the problems of the map as opened are known
+        self.edit_line(14, [Keys.BACKSPACE, Keys.BACKSPACE, Keys.BACKSPACE, "99 n"])  # #irany N 99 n
+        news = lambda: self.find("#problem-news").get_attribute("textContent")  # noqa: E731
+        self.wait_for(lambda: "room 99" in news(), "the announcement")
+        self.assertRegex(news(), r"^\d+ new problems?: zelmor\.map:14: warning: exit to room 99, ")
 
     def test_undo_restart_and_play_from_here(self):
         self.type_lines(["n", "d"])
@@ -296,6 +314,11 @@ class StudioTest(unittest.TestCase):
         self.edit_line(97, [])  # in room 12's text
         self.find("#play-from-here").click()
         self.assertEqual(["n\n", "d\n", "e\n"], self.texts("#log .input"))
+        # Undo brings back the lines each of them put aside.
+        self.find("#undo").click()
+        self.assertEqual([], self.texts("#log .input"))
+        self.find("#undo").click()
+        self.assertEqual(["n\n"], self.texts("#log .input"))
 
     # ---- the picture ----
 
@@ -311,12 +334,57 @@ class StudioTest(unittest.TestCase):
         self.find("#picture g.node[data-room='12']").click()
         self.assertEqual(95, self.cursor_line())
 
+    def test_the_picture_zooms_and_shows_names_at_the_text_size_at_100_percent(self):
+        from selenium.webdriver.common.keys import Keys
+        self.wait_for_picture()
+        label_pixels = ("const svg = document.querySelector('#picture svg');"
+                        "return svg.getBoundingClientRect().width / svg.viewBox.baseVal.width *"
+                        " parseFloat(svg.querySelector('g.node[data-room] text').getAttribute('font-size'))")
+        text_pixels = DRIVER.execute_script("return parseFloat(getComputedStyle(document.querySelector('.cm-content'))"
+                                            ".fontSize)")
+        self.assertAlmostEqual(text_pixels, DRIVER.execute_script(label_pixels), delta=0.5)
+        self.find("#zoom-in").click()
+        self.assertGreater(DRIVER.execute_script(label_pixels), text_pixels * 1.2)
+        self.find("#zoom-fit").click()
+        self.assertTrue(DRIVER.execute_script(
+            "const pane = document.getElementById('picture'); const box = pane.querySelector('svg')"
+            ".getBoundingClientRect(); return box.width <= pane.clientWidth && box.height <= pane.clientHeight"))
+        fitted = DRIVER.execute_script(label_pixels)
+        DRIVER.execute_script("document.getElementById('picture').dispatchEvent(new WheelEvent('wheel', "
+                              "{deltaY: -200, clientX: 900, clientY: 600, bubbles: true, cancelable: true}))")
+        self.assertGreater(DRIVER.execute_script(label_pixels), fitted)
+        self.find("#picture").send_keys("1")
+        self.assertAlmostEqual(text_pixels, DRIVER.execute_script(label_pixels), delta=0.5)
+
     # ---- testing and publishing ----
 
     def test_routes_equal_kaland_check_routes(self):
         self.wait_for(lambda: self.texts("#routes li"), "the routes")
         routes = run("kaland-check", "--quiet", "--routes", os.path.join(SCRATCH, "routes"), "zelmor.map")
         self.assertEqual(routes.stdout.decode().splitlines(), self.texts("#routes li"))
+
+    def test_coverage_notes_go_to_their_line(self):
+        self.wait_for(lambda: self.texts("#coverage button"), "the coverage notes")
+        note = self.find("#coverage button")
+        line = int(re.match(r"zelmor\.map:(\d+): note: ", note.text).group(1))
+        note.click()
+        self.assertEqual(line, self.cursor_line())
+
+    def test_publish_refuses_on_warnings_when_asked_and_offers_the_fresh_ifid(self):
+        self.open_map(os.path.join(CASES, "warning_exit_to_undescribed_room", "map"))
+        self.wait_for(lambda: (self.texts("#publish-warnings li.warning") or [""])[0].startswith("map:"), "the warnings")
+        self.assertEqual("map:4: warning: room 19 has no description: a player who takes this exit sees two empty "
+                         "lines and can only type exit", self.texts("#publish-warnings li")[0])
+        self.find("#refuse-on-warnings").click()
+        self.find("#publish").click()
+        self.assertTrue(self.status().startswith("Nothing published: map has 1 warning"))
+        self.assertFalse(os.path.exists(os.path.join(OPTIONS.profile, "downloads", "map.html")))
+        ifid = self.find("#fresh-ifid").text
+        self.find("#insert-ifid").click()
+        self.assertEqual(f"#ifid {ifid}", self.texts(".cm-line")[0])
+        self.find("#refuse-on-warnings").click()
+        self.find("#publish").click()
+        self.assertIn(ifid.encode(), self.downloaded("map.html"))
 
     def downloaded(self, name):
         path = os.path.join(OPTIONS.profile, "downloads", name)
@@ -365,6 +433,17 @@ class StudioTest(unittest.TestCase):
         self.wait_for(lambda: self.texts("#scripts .same"), "the transcript to come back")
         self.assertEqual("zelmor.map: 1 of 1 script played as expected", self.find("#expect-summary").text)
 
+    def test_bless_all_blesses_every_key_script(self):
+        work = os.path.join(SCRATCH, "bless-all")
+        os.makedirs(work, exist_ok=True)
+        shutil.copy(os.path.join(SOURCE_DIR, "zelmor.walkthrough"), os.path.join(work, "walk.keys"))
+        with open(os.path.join(work, "short.keys"), "w", encoding="utf-8") as file:
+            file.write("n\n")
+        self.find("#open-scripts").send_keys(os.path.join(work, "walk.keys") + "\n" + os.path.join(work, "short.keys"))
+        self.wait_for(lambda: len(self.texts("#scripts .script-name")) == 2, "the scripts")
+        self.find("#bless-all").click()
+        self.assertEqual(["Plays as expected."] * 2, self.texts("#scripts .same"))
+
     def test_random_games_equal_kaland_check_random(self):
         work = os.path.join(SCRATCH, "random")
         os.makedirs(work, exist_ok=True)
@@ -409,6 +488,36 @@ class StudioTest(unittest.TestCase):
             self.find(button).click()
             with open(os.path.join(work, name), "rb") as want:
                 self.assertEqual(want.read(), self.downloaded(name), name)
+
+    # ---- where to start ----
+
+    def test_the_template_game_opens_clean_with_a_fresh_ifid(self):
+        with open(os.path.join(SOURCE_DIR, "web", "studio", "template.map"), encoding="utf-8") as file:
+            template_ifid = re.search(r"^#ifid (.*)$", file.read(), re.M).group(1)
+        self.assertTrue(self.find("#start-help").is_displayed())
+        self.find("#open-template").click()
+        self.wait_for(lambda: "the-lighthouse-key.map" in self.map_names(), "the template game")
+        self.wait_for(lambda: self.find("#problem-summary").text == "(the-lighthouse-key.map: 0 errors, 0 warnings)",
+                      "the template checked")
+        ifid_lines = [line for line in self.texts(".cm-line") if line.startswith("#ifid ")]
+        self.assertEqual(1, len(ifid_lines))
+        self.assertNotIn(template_ifid, ifid_lines[0])
+        self.find("#hide-help").click()
+        self.reload()
+        self.assertFalse(self.find("#start-help").is_displayed())
+
+    def test_the_studio_speaks_the_language_of_the_map(self):
+        self.open_map(os.path.join(CASES, "clean_facts", "map"))  # #Lang hu-HU
+        self.assertEqual("Új térkép", self.find("#new-map").text)
+        self.assertEqual("hu", DRIVER.execute_script("return document.documentElement.lang"))
+        self.open_map(os.path.join(SOURCE_DIR, "docs", "examples", "mine.map"))
+        self.assertEqual("New map", self.find("#new-map").text)
+
+    def test_the_directives_are_the_manuals(self):
+        self.find("#reference summary").click()
+        terms = self.texts("#reference dt")
+        self.assertEqual(["#helyiseg room", "#irany N target key", "#irany A target", "#irany E target", "#gameover",
+                          "#title text", "#author text", "#lang tag", "#ifid uuid", "#blurb text"], terms)
 
     # ---- the page ----
 
