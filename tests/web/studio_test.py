@@ -320,6 +320,13 @@ class StudioTest(unittest.TestCase):
         self.find("#undo").click()
         self.assertEqual(["n\n"], self.texts("#log .input"))
 
+    def test_long_lines_wrap_on_a_narrow_screen(self):
+        self.assertFalse(self.find("#wrap-lines").is_selected())
+        DRIVER.set_window_size(375, 900)
+        self.wait_for(lambda: self.find("#wrap-lines").is_selected(), "the lines to wrap")
+        self.assertTrue(DRIVER.execute_script("return document.querySelector('.cm-content').classList"
+                                              ".contains('cm-lineWrapping')"))
+
     # ---- the picture ----
 
     def test_the_picture_has_a_node_per_described_room(self):

@@ -527,6 +527,7 @@ function wire() {
   $('publish-zip').addEventListener('click', () => guarded(() => publishing.publish(true)));
   $('bless-all').addEventListener('click', () => guarded(blessAll));
   page.wrapLines.addEventListener('change', () => {
+    page.wrapLines.dataset.chosen = 'true';
     editor.setWrapping(page.wrapLines.checked);
     try {
       localStorage.setItem(WRAP_SETTING, page.wrapLines.checked ? 'on' : 'off');
@@ -577,9 +578,18 @@ function wrapLinesAtFirst() {
   } catch (error) {
     // No storage: the screen decides.
   }
-  const on = chosen === null ? window.matchMedia(NARROW_SCREEN).matches : chosen === 'on';
-  page.wrapLines.checked = on;
-  editor.setWrapping(on);
+  const narrow = window.matchMedia(NARROW_SCREEN);
+  const follow = (on) => {
+    page.wrapLines.checked = on;
+    editor.setWrapping(on);
+  };
+  follow(chosen === null ? narrow.matches : chosen === 'on');
+  if (chosen === null) {
+    const followScreen = () => {
+      if (!page.wrapLines.dataset.chosen) follow(narrow.matches);
+    };
+    narrow.addEventListener('change', followScreen);
+  }
 }
 
 async function startStudio() {
