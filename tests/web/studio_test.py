@@ -254,13 +254,46 @@ class StudioTest(unittest.TestCase):
         finally:
             DRIVER.execute_cdp_cmd("Page.removeScriptToEvaluateOnNewDocument", {"identifier": refusal["identifier"]})
 
+    def test_writing_before_the_maps_are_read_is_kept_as_a_map(self):
+        from selenium.webdriver.common.keys import Keys
+        self.open_map(os.path.join(SOURCE_DIR, "docs", "examples", "mine.map"))
+        slow = DRIVER.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": """
+            const open = IDBFactory.prototype.open;
+            IDBFactory.prototype.open = function (...names) {
+              const late = {};
+              setTimeout(() => {
+                const request = open.apply(this, names);
+                for (const event of ['upgradeneeded', 'success', 'error', 'blocked']) {
+                  request['on' + event] = (happened) => {
+                    if (event === 'error') late.error = request.error; else late.result = request.result;
+                    late['on' + event]?.(happened);
+                  };
+                }
+              }, 2000);
+              return late;
+            };"""})
+        try:
+            DRIVER.get(OPTIONS.url)
+            self.wait_for(lambda: self.texts(".cm-line")[:1] == ["# The Last Lamp of Zelmor: the adventure that comes "
+                                                                "with kaland."], "the bundled adventure meanwhile")
+            self.find(".cm-content").send_keys(Keys.CONTROL, Keys.END)
+            self.find(".cm-content").send_keys("WRITTEN")
+            self.wait_for(lambda: DRIVER.execute_script("return document.body.dataset.ready === 'true'"), "the studio")
+        finally:
+            DRIVER.execute_cdp_cmd("Page.removeScriptToEvaluateOnNewDocument", {"identifier": slow["identifier"]})
+        self.assertEqual(["zelmor.map", "mine.map", "zelmor.map"], self.map_names())
+        self.wait_for(lambda: any(bytes(kept["bytes"]).endswith(b"#gameover\nWRITTEN") for kept in self.kept_maps()),
+                      "what was written to be kept")
+
     def test_work_kept_by_an_earlier_studio_joins_the_maps_once(self):
+        DRIVER.get(OPTIONS.blank_url)  # as a browser that had only the studio before this one
+        DRIVER.execute_async_script(FORGET)
         DRIVER.execute_script("localStorage.setItem('kaland-studio:work', JSON.stringify({name: 'old.map', "
                               "encoding: 'utf-8', text: '#helyiseg 1\\nOld.\\n#gameover\\n', lines: ['x'], "
                               "scripts: [{name: 'old.keys', bytes: 'x\\n', expected: null}]}))")
         self.reload()
         self.reload()
-        self.assertEqual(["zelmor.map", "old.map"], self.map_names())
+        self.assertEqual(["old.map"], self.map_names())
         self.assertEqual("— old.map", self.find("#map-name").text)
         self.assertEqual(["old.keys (not blessed)"], self.texts("#scripts .script-name"))
 

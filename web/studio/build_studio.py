@@ -137,9 +137,11 @@ def main():
         parser.add_argument("--" + option.replace("_", "-"), required=True)
     options = parser.parse_args()
 
-    # The engine's element has an id: the random games' worker runs its text.
-    scripts = (f'<script id="studio-engine">\n{script_text(options.engine)}\n</script>\n'
-               f"<script>\n{script_text(options.bundle)}\n</script>")
+    # The studio's script comes first, so that the editor is on the page
+    # while the engine's code and the parts needed later are read. The
+    # engine's element has an id: the random games' worker runs its text.
+    scripts = (f"<script>\n{script_text(options.bundle)}\n</script>\n"
+               f'<script id="studio-engine">\n{script_text(options.engine)}\n</script>')
     write_filled_template(options.template, (
         ("@STUDIO_STYLE@", read_style(options.style)),
         ("@STUDIO_MAP_NAME@", safe_file_name(os.path.basename(options.map))),

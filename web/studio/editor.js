@@ -57,10 +57,11 @@ const theme = EditorView.theme({
   '&.cm-focused .cm-selectionBackground, .cm-selectionBackground, ::selection': {backgroundColor: 'var(--selection)'},
 });
 
-// `onQuickFix()`: Ctrl+. (Cmd+. on a Mac) was pressed.
-export function createEditor(parent, {onChange, onCursor, tokensOf, onQuickFix = () => false}) {
+// `onQuickFix()`: Ctrl+. (Cmd+. on a Mac) was pressed. `wrap`: long lines
+// wrap from the start.
+export function createEditor(parent, {onChange, onCursor, tokensOf, onQuickFix = () => false, wrap = false}) {
   const wrapping = new Compartment();
-  let wrapped = false;
+  let wrapped = wrap;
   const extensions = (lineSeparator) => [
     wrapping.of(wrapped ? EditorView.lineWrapping : []),
     EditorState.lineSeparator.of(lineSeparator),

@@ -15,13 +15,18 @@ import {download} from './text.js';
 const WRITE_DELAY_MS = 500;    // after the last change
 const LONGEST_UNKEPT_MS = 3000; // however long the author keeps typing
 const CURRENT = 'current';     // the setting that names the map on the page
+const OLD_WORK_TAKEN = 'old-work-taken';
+const PREVIEW_WAIT_MS = 50;    // for the library, before the bundled adventure is shown
 
 // `fields`: the list's elements (see studio.html). `host`: {open(record,
-// work), snapshot() → {bytes, lines, scripts} of the map on the page,
-// renamed(name), say(message), words}. A record: {id, name, nameFrom:
-// 'file' | 'title' | 'author', created, changed, size, handle?,
-// fileModified?}; in memory it may carry `unkept`, the work the browser
-// did not keep.
+// work), preview(record, work) (the map's text before the engine is there
+// to open it), previewEdited() and previewBytes() (the author wrote in
+// it), snapshot() → {bytes, lines, scripts, encoding} of the map on the
+// page, renamed(name), say(message), words, bundled: {name, bytes()}}.
+// A record: {id, name, nameFrom: 'file' | 'title' | 'author', created,
+// changed, size, encoding (the engine's, when last written), handle?,
+// fileModified?}; in memory it may carry `unkept`, the work the browser did
+// not keep.
 export function createMaps(fields, host) {
   const {words} = host;
   let library = null;
@@ -86,6 +91,7 @@ export function createMaps(fields, host) {
   // Writes `record` with `work`; on failure keeps the work in memory.
   async function write(record, work) {
     record.size = work.bytes.length;
+    if (work.encoding) record.encoding = work.encoding;
     record.changed = Date.now();
     if (!library) {
       record.unkept = work;
@@ -359,23 +365,42 @@ export function createMaps(fields, host) {
 
   // ---- the first map ----
 
-  // The work kept by earlier studios, in the page's local storage, joins
-  // the library once.
-  async function takeOldWork(oldWork) {
-    if (!oldWork) return null;
-    const record = {name: oldWork.name, nameFrom: 'file'};
+  // A new record for a map of `name`, not kept yet.
+  function newRecord(name, fields = {}) {
     const now = Date.now();
-    const added = {id: nextUnkeptId--, created: now, changed: now, ...record};
-    records.push(added);
-    if (await write(added, oldWork.work)) oldWork.forget();
+    return {id: nextUnkeptId--, created: now, changed: now, name, nameFrom: 'file', ...fields};
+  }
+
+  // The work kept by earlier studios in the page's local storage joins the
+  // library once (`oldWork()`: {name, work, forget()} or null).
+  async function takeOldWork(oldWork) {
+    if (!library || await library.setting(OLD_WORK_TAKEN).catch(() => true)) return null;
+    const old = oldWork();
+    let added = null;
+    if (old) {
+      added = newRecord(old.name);
+      records.push(added);
+      if (!await write(added, old.work)) return added;
+      old.forget();
+    }
+    await library.setSetting(OLD_WORK_TAKEN, true).catch(() => {});
     return added;
   }
 
   // Opens the library and, once `ready` resolves, the map the author had on
-  // the page last (or, on a first visit, the bundled adventure). Resolves to
-  // {firstVisit}.
+  // the page last (or, on a first visit, the bundled adventure). Where the
+  // library is slow to open (the first time a browser opens it), the
+  // bundled adventure's text is shown meanwhile; should the author write
+  // in it before their own map comes, it is kept as a map of its own.
+  // Resolves to {firstVisit}.
   function start(oldWork, ready) {
     return serially(async () => {
+      const bundledWork = () => ({bytes: host.bundled.bytes(), lines: [], scripts: []});
+      let previewed = false;
+      const previewTimer = setTimeout(() => {
+        previewed = true;
+        host.preview({name: host.bundled.name}, bundledWork());
+      }, PREVIEW_WAIT_MS);
       try {
         library = await openLibrary();
       } catch (error) {
@@ -391,29 +416,28 @@ export function createMaps(fields, host) {
           showProblem(storageProblemOf(error));
         }
       }
+      clearTimeout(previewTimer);
       const migrated = await takeOldWork(oldWork);
-      const firstVisit = records.length === 0;
+      const firstVisit = records.length === 0 && !migrated;
       const latest = () => records.reduce((best, record) => (!best || record.changed > best.changed ? record : best), null);
       let record = migrated ?? records.find((candidate) => candidate.id === currentId) ?? latest();
-      while (record) {
-        const work = await workOf(record);
-        if (work) {
-          await ready;
-          await show(record, work);
-          host.say(words.get(migrated ? 'migrated' : 'restored', record.name));
-          return {firstVisit: false};
-        }
+      let work = null;
+      while (record && !(work = await workOf(record))) {
         records.splice(records.indexOf(record), 1);
         record = latest();
       }
-      const bundled = {name: host.bundled.name, nameFrom: 'file'};
-      const now = Date.now();
-      const added = {id: nextUnkeptId--, created: now, changed: now, ...bundled};
-      const work = {bytes: host.bundled.bytes(), lines: [], scripts: []};
-      records.push(added);
+      const written = previewed && host.previewEdited();
+      if (written || !record) {
+        record = newRecord(host.bundled.name);
+        work = written ? {...bundledWork(), bytes: host.previewBytes()} : bundledWork();
+        records.push(record);
+        write(record, work);
+      }
+      host.preview(record, work);
       await ready;
-      await show(added, work);
-      write(added, work);
+      show(record, work);
+      if (migrated) host.say(words.get('migrated', record.name));
+      else if (!firstVisit && !written) host.say(words.get('restored', record.name));
       return {firstVisit};
     });
   }
@@ -456,7 +480,12 @@ export function createMaps(fields, host) {
     titleIs,
     // The record of the map on the page.
     current: () => current,
-    // Writes what is not written yet (tests and Publish wait for it).
+    // Writes what is not written yet.
     flush: () => serially(writeNow),
+    // The author's choices kept with the maps (undefined when none).
+    setting: (key) => (library ? library.setting(key).catch(() => undefined) : Promise.resolve(undefined)),
+    setSetting(key, value) {
+      if (library) library.setSetting(key, value).catch(() => {});
+    },
   };
 }

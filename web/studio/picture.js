@@ -26,7 +26,7 @@ export function createPicture(container, workerSource, {onChooseRoom, view}) {
   let shownCurrent = null; // the room last brought into view
 
   function startWorker() {
-    const url = URL.createObjectURL(new Blob([workerSource], {type: 'text/javascript'}));
+    const url = URL.createObjectURL(new Blob([workerSource()], {type: 'text/javascript'}));
     worker = new Worker(url);
     workerReady = false;
     worker.onmessage = (event) => {

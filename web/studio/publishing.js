@@ -11,7 +11,6 @@ import {decodeBase64, download} from './text.js';
 // Larger maps are not published in the background after every pause just
 // to list the warnings: the list waits for Publish.
 const LISTED_WHILE_WRITING_BYTES = 2 * 1024 * 1024;
-const REFUSE_SETTING = 'kaland-studio:refuse-on-warnings';
 const IFID_LINE = /^#ifid (\S+)$/m;
 
 // kaland-publish's name for the page: the map's name with .html for its
@@ -24,28 +23,18 @@ export function pageName(mapName) {
 // `fields`: {refuse, summary, warnings, ifidOffer, freshIfid, insertIfid}.
 // `host`: {engine(), upToDate(), text(byteString), work() → {name,
 // modified: the file's date while the text is as opened, or null, size},
-// warningCount() (the checker's warnings), playerPage (the element with the
-// page template), editor, say(message), words}.
+// remember(refuse) (keeps the switch's choice),
+// warningCount() (the checker's warnings), playerPage() (the element with
+// the page template), editor, say(message), words}.
 export function createPublishing(fields, host) {
   const {words} = host;
   let template = null;  // the player page's bytes
   let random = null;    // the fresh IFID's 16 bytes, the same for one map
   let freshIfidLine = null;
 
-  const templateBytes = () => (template ??= decodeBase64(host.playerPage.textContent));
+  const templateBytes = () => (template ??= decodeBase64(host.playerPage().textContent));
 
-  try {
-    fields.refuse.checked = localStorage.getItem(REFUSE_SETTING) === 'true';
-  } catch (error) {
-    // No storage: the switch starts off.
-  }
-  fields.refuse.addEventListener('change', () => {
-    try {
-      localStorage.setItem(REFUSE_SETTING, String(fields.refuse.checked));
-    } catch (error) {
-      // The switch holds for this visit.
-    }
-  });
+  fields.refuse.addEventListener('change', () => host.remember(fields.refuse.checked));
 
   function runPublish(asZip) {
     random ??= crypto.getRandomValues(new Uint8Array(16));

@@ -27,7 +27,8 @@ const CHECK_DELAY_MS = 30;   // after the last keystroke: check and play again
 const SLOW_DELAY_MS = 400;   // then the picture, routes, coverage and counts
 const TYPED_LINES_NAME = 'typed lines';
 const NARROW_SCREEN = '(max-width: 700px)';  // where long lines wrap unless the author says otherwise
-const WRAP_SETTING = 'kaland-studio:wrap-lines';
+const WRAP_SETTING = 'wrap-lines';
+const REFUSE_SETTING = 'refuse-on-warnings';
 
 const $ = (id) => document.getElementById(id);
 const page = {
@@ -192,6 +193,7 @@ function followFacts() {
 }
 
 function scheduleRefresh() {
+  if (!work) return;  // typed before the engine was there: it reads the text as it stands
   editPending = true;
   maps.changed();
   clearTimeout(checkTimer);
@@ -291,7 +293,11 @@ function openWork(record, {bytes, lines = [], scripts = []}) {
           modified: record.fileModified ?? null};
   tokenCache.clear();
   takeBack.clear();
-  editor.setDocument(openedText, lineSeparatorOf(openedText));
+  if (performance.getEntriesByName('kaland-studio-editable').length === 0) performance.mark('kaland-studio-editable');
+  const editedEarly = early !== null && early.text === openedText && editor.version() !== early.version;
+  if (early === null || early.text !== openedText) editor.setDocument(openedText, lineSeparatorOf(openedText));
+  early = null;
+  if (editedEarly) maps.changed();
   showName();
   page.typedScriptName.value = typedScriptName();
   randomGames.clear();
@@ -305,8 +311,27 @@ function openWork(record, {bytes, lines = [], scripts = []}) {
 
 // What is kept of the map on the page.
 function keptWork() {
-  return {bytes: currentBytes(), lines: work.lines,
+  return {bytes: currentBytes(), lines: work.lines, encoding: work.encoding,
           scripts: work.scripts.map(({name, bytes, expected}) => ({name, bytes, expected: expected ?? null}))};
+}
+
+// The text shown before the engine has read the map: where the engine's
+// last answer about these bytes is known, or where the bytes are ASCII
+// (which every encoding shows alike), the text is on the page to be edited
+// at once; the engine then takes it as it stands.
+let early = null;  // {text, encoding, version}: the text shown so
+
+const isAscii = (bytes) => bytes.every((byte) => byte < 0x80);
+
+function showEarly(record, {bytes}) {
+  if (engine || (early && editor.version() !== early.version)) return;  // open, or written in already
+  const encoding = record.encoding ?? (isAscii(bytes) ? 'utf-8' : null);
+  if (!encoding) return;
+  const shown = decodeBytes(bytes, encoding);
+  if (early && early.text === shown) return;
+  editor.setDocument(shown, lineSeparatorOf(shown));
+  early = {text: shown, encoding, version: editor.version()};
+  performance.mark('kaland-studio-editable');
 }
 
 // The map on the page has a new name.
@@ -529,11 +554,7 @@ function wire() {
   page.wrapLines.addEventListener('change', () => {
     page.wrapLines.dataset.chosen = 'true';
     editor.setWrapping(page.wrapLines.checked);
-    try {
-      localStorage.setItem(WRAP_SETTING, page.wrapLines.checked ? 'on' : 'off');
-    } catch (error) {
-      // The choice holds for this visit.
-    }
+    maps.setSetting(WRAP_SETTING, page.wrapLines.checked);
   });
   for (const input of [$('open-scripts'), $('open-expected')]) {
     input.addEventListener('change', (event) => {
@@ -571,25 +592,28 @@ function wire() {
 }
 
 // Long lines wrap on a narrow screen, unless the author has chosen.
-function wrapLinesAtFirst() {
-  let chosen = null;
-  try {
-    chosen = localStorage.getItem(WRAP_SETTING);
-  } catch (error) {
-    // No storage: the screen decides.
+const narrowScreen = window.matchMedia(NARROW_SCREEN);
+
+function wrapLines(on) {
+  page.wrapLines.checked = on;
+  editor.setWrapping(on);
+}
+
+function followScreenWidth() {
+  page.wrapLines.checked = narrowScreen.matches;
+  narrowScreen.addEventListener('change', () => {
+    if (!page.wrapLines.dataset.chosen) wrapLines(narrowScreen.matches);
+  });
+}
+
+// The author's choices, once the library has them.
+async function takeChoices() {
+  const [wrap, refuse] = await Promise.all([maps.setting(WRAP_SETTING), maps.setting(REFUSE_SETTING)]);
+  if (typeof wrap === 'boolean' && !page.wrapLines.dataset.chosen) {
+    page.wrapLines.dataset.chosen = 'true';
+    wrapLines(wrap);
   }
-  const narrow = window.matchMedia(NARROW_SCREEN);
-  const follow = (on) => {
-    page.wrapLines.checked = on;
-    editor.setWrapping(on);
-  };
-  follow(chosen === null ? narrow.matches : chosen === 'on');
-  if (chosen === null) {
-    const followScreen = () => {
-      if (!page.wrapLines.dataset.chosen) follow(narrow.matches);
-    };
-    narrow.addEventListener('change', followScreen);
-  }
+  if (typeof refuse === 'boolean') $('refuse-on-warnings').checked = refuse;
 }
 
 async function startStudio() {
@@ -599,8 +623,9 @@ async function startStudio() {
     onCursor: () => engine && work && updatePlayFromHere(),
     onQuickFix: () => problems.fixAtCursor(),
     tokensOf,
+    wrap: narrowScreen.matches,
   });
-  wrapLinesAtFirst();
+  followScreenWidth();
   performance.mark('kaland-studio-editor');
   play = createPlay(page.log);
   problems = createProblems({list: page.problems, fixes: $('fixes'), summary: page.summary, news: $('problem-news')}, {
@@ -610,7 +635,8 @@ async function startStudio() {
     refuse: $('refuse-on-warnings'), summary: $('publish-summary'), warnings: $('publish-warnings'),
     ifidOffer: $('ifid-offer'), freshIfid: $('fresh-ifid'), insertIfid: $('insert-ifid'),
   }, {
-    engine: () => engine, upToDate, text, editor, say, words, playerPage: $('player-page'),
+    engine: () => engine, upToDate, text, editor, say, words, playerPage: () => $('player-page'),
+    remember: (refuse) => maps.setSetting(REFUSE_SETTING, refuse),
     warningCount: () => work.warnings ?? 0,
     work: () => ({name: work.name, size: currentBytes().length,
                   modified: editor.text() === work.openedText ? work.modified : null}),
@@ -636,7 +662,7 @@ async function startStudio() {
   const view = createPictureView($('picture'), {
     zoomIn: $('zoom-in'), zoomOut: $('zoom-out'), fit: $('zoom-fit'), actual: $('zoom-actual'), level: $('zoom-level'),
   }, {textSize: () => Number.parseFloat(getComputedStyle(editor.view.contentDOM).fontSize) || 16, words});
-  picture = createPicture($('picture'), $('viz-worker').textContent, {
+  picture = createPicture($('picture'), () => $('viz-worker').textContent, {
     onChooseRoom: (room) => editor.goToLine(room.line),
     view,
   });
@@ -647,6 +673,9 @@ async function startStudio() {
     storageNote: $('storage-note'),
   }, {
     open: (record, kept) => guarded(() => openWork(record, kept)),
+    preview: showEarly,
+    previewEdited: () => early !== null && editor.version() !== early.version,
+    previewBytes: () => encodeText(editor.text(), early.encoding),
     snapshot: keptWork,
     renamed: (name) => guarded(() => renamed(name)),
     say,
@@ -663,8 +692,13 @@ async function startStudio() {
     },
   });
   wire();
-  const starting = startEngine();
-  const opening = maps.start(oldWork(), starting);
+  // The engine's code follows the studio's script in the page.
+  const parsed = new Promise((resolve) => {
+    if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', resolve);
+    else resolve();
+  });
+  const starting = parsed.then(startEngine);
+  const opening = maps.start(oldWork, starting);
   opening.catch(() => {});  // told below, as the engine's failure
   try {
     await starting;
@@ -674,6 +708,7 @@ async function startStudio() {
   }
   const {firstVisit} = await opening;
   start.started({firstVisit});
+  takeChoices();
   editor.recolour();
   document.body.dataset.ready = 'true';
   performance.mark('kaland-studio-ready');
