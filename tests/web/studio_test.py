@@ -47,15 +47,18 @@ const request = indexedDB.open('kaland-studio');
 request.onerror = () => done([]);
 request.onsuccess = async () => {
   const database = request.result;
-  const all = (store, range) => new Promise((resolve) => {
-    const read = database.transaction(store).objectStore(store).getAll(range);
+  const all = (store) => new Promise((resolve) => {
+    const read = database.transaction(store).objectStore(store).getAll();
     read.onsuccess = () => resolve(read.result);
   });
   const [maps, works] = database.objectStoreNames.length ? await Promise.all([all('maps'), all('work')]) : [[], []];
   const kept = [];
   for (const map of maps) {
     const work = works.find((candidate) => candidate.id === map.id);
-    const pieces = await all('pieces', IDBKeyRange.bound([map.id, 0], [map.id, Infinity]));
+    const pieces = await Promise.all(work.pieces.map((number) => new Promise((resolve) => {
+      const read = database.transaction('pieces').objectStore('pieces').get([map.id, number]);
+      read.onsuccess = () => resolve(read.result);
+    })));
     kept.push({name: map.name, bytes: pieces.flatMap((piece) => Array.from(piece)), lines: work.lines,
                scripts: work.scripts.map((script) => script.name),
                blessed: work.scripts.filter((script) => script.expected).map((script) => script.name)});

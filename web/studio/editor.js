@@ -99,8 +99,11 @@ export function createEditor(parent, {onChange, onCursor, tokensOf, onQuickFix =
       view.scrollDOM.scrollLeft = 0;
     },
     text: () => view.state.sliceDoc(),  // with the map's own line separator
-    // The document as it stands, as a value that changes with every edit.
+    // The document as it stands, as a value that changes with every edit
+    // (CodeMirror's Text).
     version: () => view.state.doc,
+    // The map's own line separator.
+    lineBreak: () => view.state.lineBreak,
     // The text of each line, from the first.
     lines: () => view.state.doc.iterLines(),
     setWrapping(on) {

@@ -2,20 +2,27 @@
 // record (its name, where the name came from, the file it was opened from)
 // that the list of maps reads, and its work (the lines typed, the key
 // scripts with their blessed transcripts, and the map's bytes in pieces)
-// read only when the map is opened. Bytes are stored as bytes: a map of tens
-// of megabytes costs a copy, not a conversion to text. The pieces are small
-// enough for the browser to take at once: a write started as the page is
-// left reaches the disk even for a large map, where one value of megabytes
-// (which the browser keeps apart, as it keeps a Blob) is lost.
+// read only when the map is opened.
+//
+// Bytes are stored as bytes, in pieces of at most tens of kilobytes, each
+// under a number of its own that the work lists in order. A write puts only
+// the pieces it has not put before (doc_bytes.js keeps a piece the same
+// object while its lines are unchanged), and drops those the map no longer
+// lists, in the same transaction; so a keystroke in a map of tens of
+// megabytes writes kilobytes. A write that puts many pieces puts them one
+// after another, a task each, so that the page never stops for it, except
+// as the page is left, when everything is put at once: small values the
+// browser takes at once reach the disk, where one value of megabytes (kept
+// apart, as a Blob is) would be lost.
 'use strict';
 
 const DATABASE = 'kaland-studio';
 const VERSION = 1;
-const MAPS = 'maps';          // {id, name, nameFrom, size, created, changed, handle?, fileModified?}
-const WORK = 'work';          // {id, pieces, lines, scripts: [{name, bytes, expected}]}
-const PIECES = 'pieces';      // the map's bytes: [id, index] → Uint8Array
+const MAPS = 'maps';          // {id, name, nameFrom, size, created, changed, encoding, handle?, fileModified?}
+const WORK = 'work';          // {id, pieces: [number], lines, scripts: [{name, bytes, expected}]}
+const PIECES = 'pieces';      // [map id, piece number] → Uint8Array
 const SETTINGS = 'settings';  // {key, value}
-const PIECE_BYTES = 128 * 1024;
+const SLICE_BYTES = 64 * 1024; // the pieces of bytes that come as one block (a file opened)
 
 // Why the browser keeps nothing: 'full' (no room left), 'refused' (storage
 // switched off or not allowed here) or 'failed' (anything else).
@@ -70,29 +77,23 @@ function openDatabase() {
   });
 }
 
-// What is stored of a map's work but its bytes: key scripts as their name
-// and bytes (what --expect said of them is worked out again).
-function storedWork(id, {bytes, lines, scripts}) {
-  return {
-    id,
-    pieces: Math.ceil(bytes.length / PIECE_BYTES),
-    lines,
-    scripts: scripts.map(({name, bytes: scriptBytes, expected}) => ({name, bytes: scriptBytes, expected: expected ?? null})),
-  };
-}
+const piecesOf = (id) => IDBKeyRange.bound([id, -Infinity], [id, Infinity]);
 
-const piecesOf = (id) => IDBKeyRange.bound([id, 0], [id, Infinity]);
+// A number for a new piece: random, so that writes that overlap (one
+// started as the page is left) never give two pieces one number.
+const newPieceNumber = () => crypto.getRandomValues(new Uint32Array(2)).reduce((high, low) => high * 2 ** 32 + low) % 2 ** 53;
 
-// Puts the work of map `id` in `transaction`, its bytes in pieces, and
-// drops the pieces of a longer text before.
-function putWork(transaction, id, work) {
-  const stored = storedWork(id, work);
-  transaction.objectStore(WORK).put(stored);
-  const pieces = transaction.objectStore(PIECES);
-  for (let index = 0; index < stored.pieces; ++index) {
-    pieces.put(work.bytes.slice(index * PIECE_BYTES, (index + 1) * PIECE_BYTES), [id, index]);
+// Bytes alone in their buffer: a view of a larger one would store all of it.
+const alone = (bytes) => (bytes.byteOffset === 0 && bytes.byteLength === bytes.buffer.byteLength ? bytes : bytes.slice());
+
+// The pieces of `work`: its own ([{key, bytes}]), or its bytes in slices.
+function piecesOfWork(work) {
+  if (work.pieces) return work.pieces;
+  const pieces = [];
+  for (let start = 0; start < work.bytes.length || start === 0; start += SLICE_BYTES) {
+    pieces.push({key: null, bytes: work.bytes.subarray(start, start + SLICE_BYTES)});
   }
-  pieces.delete(IDBKeyRange.bound([id, stored.pieces], [id, Infinity]));
+  return pieces;
 }
 
 // Opens the library. Rejects, with the browser's error, when the browser
@@ -104,12 +105,15 @@ export async function openLibrary() {
   const database = await openDatabase();
   // Another tab with a newer studio asks for the database: let it have it.
   database.onversionchange = () => database.close();
+  // For each map, the pieces its last write listed (as far as this page
+  // knows): {numbers: [number], ofKey: Map(key → number)}.
+  const written = new Map();
 
   const store = (names, mode = 'readonly') => database.transaction(names, mode);
 
   // Runs `body(transaction)` in a transaction that writes to `names`, all
   // of it or nothing: a request the browser refuses at once undoes the rest.
-  // `later`: the body adds requests when the first succeed, so the
+  // `later`: the body adds requests when earlier ones succeed, so the
   // transaction commits by itself once they are done.
   async function writing(names, body, later = false) {
     const transaction = store(names, 'readwrite');
@@ -129,6 +133,58 @@ export async function openLibrary() {
     await written;
   }
 
+  // Puts the work of map `id`: the record first, then each new piece, all
+  // at once or (`spread`) each when the one before is stored; drops the
+  // pieces the map listed before and no longer does. Returns what the map
+  // lists once the transaction is done.
+  function putWork(transaction, id, work, spread) {
+    const before = written.get(id) ?? {numbers: [], ofKey: new Map()};
+    const pieces = piecesOfWork(work);
+    const numbers = [];
+    const ofKey = new Map();
+    const fresh = [];
+    for (const {key, bytes} of pieces) {
+      let number = key ? before.ofKey.get(key) : undefined;
+      if (number === undefined) {
+        number = newPieceNumber();
+        fresh.push([number, bytes]);
+      }
+      numbers.push(number);
+      if (key) ofKey.set(key, number);
+    }
+    const store = transaction.objectStore(PIECES);
+    const listed = new Set(numbers);
+    for (const number of before.numbers) {
+      if (!listed.has(number)) store.delete([id, number]);
+    }
+    transaction.objectStore(WORK).put({
+      id, pieces: numbers, lines: work.lines,
+      scripts: work.scripts.map(({name, bytes, expected}) => ({name, bytes, expected: expected ?? null})),
+    });
+    const put = (index) => store.put(alone(fresh[index][1]), [id, fresh[index][0]]);
+    if (!spread) {
+      fresh.forEach((piece, index) => put(index));
+    } else if (fresh.length > 0) {
+      const next = (index) => {
+        const request = put(index);
+        if (index + 1 < fresh.length) request.onsuccess = () => next(index + 1);
+      };
+      next(0);
+    }
+    return {numbers, ofKey};
+  }
+
+  // Writes `record` and `work` with putWork in one transaction.
+  async function writeWork(record, work, spread) {
+    let after = null;
+    const spreading = spread && piecesOfWork(work).length > 1;
+    await writing([MAPS, WORK, PIECES], (transaction) => {
+      transaction.objectStore(MAPS).put({...record, size: work.bytes.length});
+      after = putWork(transaction, record.id, work, spreading);
+    }, spreading);
+    written.set(record.id, after);
+  }
+
   return {
     // The records of every map, in the order they were added.
     async list() {
@@ -137,41 +193,53 @@ export async function openLibrary() {
     // The work of map `id`: {bytes: Uint8Array, lines, scripts}, or null.
     async load(id) {
       const transaction = store([WORK, PIECES]);
-      const [work, pieces] = await Promise.all([done(transaction.objectStore(WORK).get(id)),
-                                                done(transaction.objectStore(PIECES).getAll(piecesOf(id)))]);
-      if (!work || pieces.length !== work.pieces) return null;
-      const bytes = new Uint8Array(pieces.reduce((total, piece) => total + piece.length, 0));
+      const pieces = transaction.objectStore(PIECES);
+      const [work, numbers, values] = await Promise.all([
+        done(transaction.objectStore(WORK).get(id)), done(pieces.getAllKeys(piecesOf(id))), done(pieces.getAll(piecesOf(id))),
+      ]);
+      if (!work || !Array.isArray(work.pieces)) return null;
+      const stored = new Map(numbers.map(([, number], index) => [number, values[index]]));
+      if (!work.pieces.every((number) => stored.has(number))) return null;
+      const bytes = new Uint8Array(work.pieces.reduce((total, number) => total + stored.get(number).length, 0));
       let offset = 0;
-      for (const piece of pieces) {
-        bytes.set(piece, offset);
-        offset += piece.length;
+      for (const number of work.pieces) {
+        bytes.set(stored.get(number), offset);
+        offset += stored.get(number).length;
       }
+      written.set(id, {numbers: [...stored.keys()], ofKey: new Map()});
       const scripts = Array.isArray(work.scripts) ? work.scripts : [];
       return {bytes, lines: Array.isArray(work.lines) ? work.lines : [], scripts};
     },
     // Adds a map (its record without id) and its work; returns its id.
     async add(record, work) {
       let request = null;
+      let after = null;
       await writing([MAPS, WORK, PIECES], (transaction) => {
         request = transaction.objectStore(MAPS).add({...record, size: work.bytes.length});
-        request.onsuccess = () => putWork(transaction, request.result, work);
+        request.onsuccess = () => {
+          after = putWork(transaction, request.result, work, true);
+        };
       }, true);
+      written.set(request.result, after);
       return request.result;
     },
-    // Writes a map's record and, when given, its work, in one transaction.
-    write(record, work = null) {
-      return writing([MAPS, WORK, PIECES], (transaction) => {
-        transaction.objectStore(MAPS).put(work ? {...record, size: work.bytes.length} : record);
-        if (work) putWork(transaction, record.id, work);
-      });
+    // Writes a map's record and its work, in one transaction; `spread`: a
+    // task for each piece written (not as the page is left).
+    write(record, work, {spread = false} = {}) {
+      return writeWork(record, work, spread);
+    },
+    // Writes a map's record alone.
+    writeRecord(record) {
+      return writing([MAPS], (transaction) => transaction.objectStore(MAPS).put(record));
     },
     // Deletes map `id`.
-    remove(id) {
-      return writing([MAPS, WORK, PIECES], (transaction) => {
+    async remove(id) {
+      await writing([MAPS, WORK, PIECES], (transaction) => {
         transaction.objectStore(MAPS).delete(id);
         transaction.objectStore(WORK).delete(id);
         transaction.objectStore(PIECES).delete(piecesOf(id));
       });
+      written.delete(id);
     },
     async setting(key) {
       const entry = await done(store([SETTINGS]).objectStore(SETTINGS).get(key));

@@ -89,7 +89,8 @@ export function createMaps(fields, host) {
   }
 
   // Writes `record` with `work`; on failure keeps the work in memory.
-  async function write(record, work) {
+  // `spread`: over many tasks (see library.js).
+  async function write(record, work, spread = true) {
     record.size = work.bytes.length;
     if (work.encoding) record.encoding = work.encoding;
     record.changed = Date.now();
@@ -103,7 +104,7 @@ export function createMaps(fields, host) {
         record.id = await library.add(withoutId, work);
         if (current === record) library.setSetting(CURRENT, record.id).catch(() => {});
       } else {
-        await library.write(stored(record), work);
+        await library.write(stored(record), work, {spread});
       }
       delete record.unkept;
       showProblem(null);
@@ -116,14 +117,14 @@ export function createMaps(fields, host) {
   }
 
   // Writes the map on the page now, if it changed. The write starts before
-  // this returns, so that it is under way when the page is left.
-  function writeNow() {
+  // this returns, so that it is under way when the page is left (`atOnce`).
+  function writeNow(atOnce = false) {
     clearTimeout(timer);
     timer = 0;
     if (!dirty || !current) return Promise.resolve(true);
     dirty = false;
     firstChange = 0;
-    return write(current, host.snapshot());
+    return write(current, host.snapshot(), !atOnce);
   }
 
   function changed() {
@@ -132,14 +133,14 @@ export function createMaps(fields, host) {
     const now = Date.now();
     if (!firstChange) firstChange = now;
     clearTimeout(timer);
-    timer = setTimeout(() => serially(writeNow), Math.max(0, Math.min(WRITE_DELAY_MS, firstChange + LONGEST_UNKEPT_MS - now)));
+    timer = setTimeout(() => serially(() => writeNow()), Math.max(0, Math.min(WRITE_DELAY_MS, firstChange + LONGEST_UNKEPT_MS - now)));
   }
 
   // The page is left: write what is not written, and ask first when the
   // browser has kept nothing of it.
-  window.addEventListener('pagehide', () => writeNow());
+  window.addEventListener('pagehide', () => writeNow(true));
   document.addEventListener('visibilitychange', () => {
-    if (document.visibilityState === 'hidden') writeNow();
+    if (document.visibilityState === 'hidden') writeNow(true);
   });
   window.addEventListener('beforeunload', (event) => {
     if (problem === null || (!dirty && !records.some((record) => record.unkept))) return;
@@ -481,7 +482,7 @@ export function createMaps(fields, host) {
     // The record of the map on the page.
     current: () => current,
     // Writes what is not written yet.
-    flush: () => serially(writeNow),
+    flush: () => serially(() => writeNow()),
     // The author's choices kept with the maps (undefined when none).
     setting: (key) => (library ? library.setting(key).catch(() => undefined) : Promise.resolve(undefined)),
     setSetting(key, value) {

@@ -7,6 +7,7 @@
 
 import {savedFileName} from '../shared/page_bytes.js';
 import {bytesOf, joinBytes, makeStudioEngine} from './studio_api.js';
+import {createDocBytes} from './doc_bytes.js';
 import {createEditor} from './editor.js';
 import {coverageNote, freshIfid, mapFacts} from './engine_answers.js';
 import {createMaps} from './maps.js';
@@ -51,12 +52,14 @@ let problems = null;
 let publishing = null;
 let start = null;
 const takeBack = createTakeBack();
+const docBytes = createDocBytes();
 // The map being written: its name, how its bytes are shown, the bytes it was
-// opened with (saved as they are while the text is unchanged), the lines
-// typed, key scripts ({name, bytes, expected: the bytes of its blessed
-// SCRIPT.expected or null, result: what --expect says of it}), --expect's
-// summary line, and the bytes of the text as it stands (`bytes`, of the
-// editor's `version`).
+// opened with (saved as they are while the text is unchanged, the editor's
+// `openedVersion`), the lines typed, key scripts ({name, bytes, expected:
+// the bytes of its blessed SCRIPT.expected or null, result: what --expect
+// says of it}), --expect's summary line, and the bytes of the text as it
+// stands (`bytes`, with the `pieces` they were made of, of the editor's
+// `version`).
 let work = null;
 let checkTimer = 0;
 let editPending = false;  // an edit the engine has not seen yet
@@ -79,8 +82,13 @@ const text = (byteString) => decodeBytes(bytesOf(byteString), work.encoding);
 function currentBytes() {
   const version = editor.version();
   if (work.version !== version) {
-    const current = editor.text();
-    work.bytes = current === work.openedText ? work.openedBytes : encodeText(current, work.encoding);
+    if (version === work.openedVersion) {
+      work.bytes = work.openedBytes;
+      work.pieces = null;
+    } else {
+      work.pieces = docBytes.pieces(version, work.encoding, editor.lineBreak());
+      work.bytes = joinBytes(work.pieces.map((piece) => piece.bytes));
+    }
     work.version = version;
   }
   return work.bytes;
@@ -151,37 +159,55 @@ function upToDate() {
   if (editPending) refresh();
 }
 
-// What takes longer, after the author pauses; then the work is kept.
+// What takes longer, after the author pauses: the picture, coverage,
+// routes, counts and what follows from the facts, a task each, so that a
+// keystroke between them is not kept waiting (and starts them again).
+let slowRun = 0;
+
 function refreshSlowlySoon() {
   clearTimeout(slowTimer);
-  slowTimer = setTimeout(() => guarded(refreshSlowly), SLOW_DELAY_MS);
+  const run = ++slowRun;
+  slowTimer = setTimeout(() => refreshSlowly(run), SLOW_DELAY_MS);
 }
 
-function refreshSlowly() {
-  const mapChanged = mapViewsStale;
-  if (mapChanged) {
-    const drawing = engine.dot(picture.maxItems());
-    picture.draw(drawing.tooLarge ? drawing : {...drawing, dot: decodeBytes(bytesOf(drawing.dot), 'utf-8')});
-  }
-  const scripts = [{name: TYPED_LINES_NAME, bytes: typedInput(work.lines)}, ...work.scripts]
-    .map((script) => ({name: scriptName(script), bytes: script.bytes}));
-  const coverage = engine.cover(scripts);
-  showCoverage(page.coverage, coverage, text, {
-    noteOf: (note) => coverageNote(note, work.name),
-    onGoToLine: (line) => editor.goToLine(line),
-    label: (line) => words.get('goToLine', line),
-  });
-  picture.mark({current: play.currentRoom(), unshownRooms: coverage.unshownRooms ?? [],
-                untakenExits: coverage.untakenExits ?? []});
-  if (mapChanged) {
-    showRoutes(page.routes, page.routeWarnings, engine.routes(), text, playRoute);
-    showCounts(page.counts, engine.counts());
-    mapViewsStale = false;
-    followFacts();
-    publishing.update();
-  }
-  problems.announce();
+function refreshSlowly(run) {
   saveWork();
+  const mapChanged = mapViewsStale;
+  const steps = [
+    () => {
+      if (!mapChanged) return;
+      const drawing = engine.dot(picture.maxItems());
+      picture.draw(drawing.tooLarge ? drawing : {...drawing, dot: decodeBytes(bytesOf(drawing.dot), 'utf-8')});
+    },
+    () => {
+      const scripts = [{name: TYPED_LINES_NAME, bytes: typedInput(work.lines)}, ...work.scripts]
+        .map((script) => ({name: scriptName(script), bytes: script.bytes}));
+      const coverage = engine.cover(scripts);
+      showCoverage(page.coverage, coverage, text, {
+        noteOf: (note) => coverageNote(note, work.name),
+        onGoToLine: (line) => editor.goToLine(line),
+        label: (line) => words.get('goToLine', line),
+      });
+      picture.mark({current: play.currentRoom(), unshownRooms: coverage.unshownRooms ?? [],
+                    untakenExits: coverage.untakenExits ?? []});
+    },
+    () => mapChanged && showRoutes(page.routes, page.routeWarnings, engine.routes(), text, playRoute),
+    () => mapChanged && showCounts(page.counts, engine.counts()),
+    () => {
+      if (mapChanged) {
+        followFacts();
+        publishing.update();
+        mapViewsStale = false;
+      }
+      problems.announce();
+    },
+  ];
+  const next = (index) => {
+    if (run !== slowRun || index === steps.length) return;
+    guarded(steps[index]);
+    slowTimer = setTimeout(() => next(index + 1), 0);
+  };
+  next(0);
 }
 
 // The studio speaks the map's language, and a new map is named after its
@@ -296,6 +322,7 @@ function openWork(record, {bytes, lines = [], scripts = []}) {
   if (performance.getEntriesByName('kaland-studio-editable').length === 0) performance.mark('kaland-studio-editable');
   const editedEarly = early !== null && early.text === openedText && editor.version() !== early.version;
   if (early === null || early.text !== openedText) editor.setDocument(openedText, lineSeparatorOf(openedText));
+  work.openedVersion = editedEarly ? early.version : editor.version();
   early = null;
   if (editedEarly) maps.changed();
   showName();
@@ -311,7 +338,7 @@ function openWork(record, {bytes, lines = [], scripts = []}) {
 
 // What is kept of the map on the page.
 function keptWork() {
-  return {bytes: currentBytes(), lines: work.lines, encoding: work.encoding,
+  return {bytes: currentBytes(), pieces: work.pieces, lines: work.lines, encoding: work.encoding,
           scripts: work.scripts.map(({name, bytes, expected}) => ({name, bytes, expected: expected ?? null}))};
 }
 
@@ -639,7 +666,7 @@ async function startStudio() {
     remember: (refuse) => maps.setSetting(REFUSE_SETTING, refuse),
     warningCount: () => work.warnings ?? 0,
     work: () => ({name: work.name, size: currentBytes().length,
-                  modified: editor.text() === work.openedText ? work.modified : null}),
+                  modified: editor.version() === work.openedVersion ? work.modified : null}),
   });
   randomGames = createRandomGames({
     form: $('random-form'), games: $('random-games'), seed: $('random-seed'), steps: $('random-steps'),
@@ -651,10 +678,10 @@ async function startStudio() {
     workerSource: () => `${$('studio-engine').textContent}\n${$('random-worker').textContent}`,
     work: () => {
       upToDate();
-      return {map: currentBytes(), name: encodeText(work.name, work.encoding), text: editor.text(),
+      return {map: currentBytes(), name: encodeText(work.name, work.encoding), text: editor.version(),
               machineMemory: navigator.deviceMemory};
     },
-    mapText: () => editor.text(),
+    mapText: () => editor.version(),
     text,
     onPlay: (lines, game) => guarded(() => playLines(lines, `Typed the lines of random game ${game} for you.`)),
     say,

@@ -30,10 +30,12 @@ function reportItem(line) {
   return element;
 }
 
-// Shows the report `lines` ([{text, className, go, title}]) in `list`, one
-// item each.
-export function showLines(list, lines) {
-  const all = () => lines.map(reportItem);
+// Shows the report `lines` in `list`, one item each: `shape(line)` gives
+// {text, className, go, title} of a line (the lines as they are by
+// default), called only for the lines on show.
+export function showLines(list, lines, shape = (line) => line) {
+  const itemOf = (line) => reportItem(shape(line));
+  const all = () => lines.map(itemOf);
   if (lines.length <= SHOWN_LINES + 1 || list.dataset.showAll === 'true') {
     list.replaceChildren(...all());
     return;
@@ -49,7 +51,7 @@ export function showLines(list, lines) {
   const gap = document.createElement('li');
   gap.className = 'more';
   gap.appendChild(more);
-  list.replaceChildren(...lines.slice(0, SHOWN_LINES).map(reportItem), gap, reportItem(lines.at(-1)));
+  list.replaceChildren(...lines.slice(0, SHOWN_LINES).map(itemOf), gap, itemOf(lines.at(-1)));
 }
 
 // Another map: long reports are shortened again.
@@ -182,10 +184,10 @@ export function showCoverage(list, coverage, text, {noteOf, onGoToLine, label}) 
     return;
   }
   const decoded = (note) => (typeof note === 'string' ? text(note) : {...note, text: text(note.text)});
-  showLines(list, [...coverage.errors.map((line) => ({text: text(line), className: 'error'})),
-                   ...coverage.notes.map((raw) => {
-                     const note = noteOf(decoded(raw));
-                     return note.line > 0 ? {text: note.text, go: () => onGoToLine(note.line), title: label(note.line)}
-                                          : {text: note.text};
-                   })]);
+  const shape = ({raw, error}) => {
+    if (error) return {text: text(raw), className: 'error'};
+    const note = noteOf(decoded(raw));
+    return note.line > 0 ? {text: note.text, go: () => onGoToLine(note.line), title: label(note.line)} : {text: note.text};
+  };
+  showLines(list, [...coverage.errors.map((raw) => ({raw, error: true})), ...coverage.notes.map((raw) => ({raw}))], shape);
 }
