@@ -545,6 +545,11 @@ class StudioTest(unittest.TestCase):
         ifid_lines = [line for line in self.texts(".cm-line") if line.startswith("#ifid ")]
         self.assertEqual(1, len(ifid_lines))
         self.assertNotIn(template_ifid, ifid_lines[0])
+        # Named after its title: Save and Publish use the name.
+        self.find("#save-map").click()
+        self.assertIn(ifid_lines[0].encode() + b"\n", self.downloaded("the-lighthouse-key.map"))
+        self.find("#publish").click()
+        self.assertIn(b"<title>The Lighthouse Key</title>", self.downloaded("the-lighthouse-key.html"))
         self.find("#hide-help").click()
         self.reload()
         self.assertFalse(self.find("#start-help").is_displayed())
@@ -572,13 +577,16 @@ class StudioTest(unittest.TestCase):
             "return document.querySelectorAll('[contenteditable=true], textarea').length"))
 
     def test_no_axe_violations_light_and_dark_wide_and_narrow(self):
-        # Every part on show: a blessed script that now differs, random games that met a defect.
+        # Every part on show: the first visit's help, a blessed script that now differs, random games that met
+        # a defect, the directives, the form that renames a map.
         self.open_map(os.path.join(SOURCE_DIR, "docs", "examples", "mine.map"))
         self.type_lines(["d"])
         self.find("#bless-typed").click()
         self.edit_line(7, " DEEP")
         self.find("#random-play").click()
         self.wait_for(lambda: self.texts("#random-report li") and self.texts("#scripts .expect-report"), "the tests")
+        self.find("#reference summary").click()
+        self.find("#rename-map").click()
         with open(OPTIONS.axe, encoding="utf-8") as file:
             DRIVER.execute_script(file.read())
         self.wait_for_picture()
