@@ -126,7 +126,10 @@ function replay(options = {}) {
     roomDescribed: (room) => engine.roomDescribed(room),
     ...options,
   });
-  work.lines = play.lines();
+  if (work.lines !== play.lines()) {
+    work.lines = play.lines();
+    saveWork();  // a line typed or taken back is kept as an edit is
+  }
   page.undo.disabled = work.lines.length === 0 && !takeBack.canUndo();
   if (notice) {
     say(notice.text);
