@@ -110,6 +110,12 @@ export function createMaps(fields, host) {
       showProblem(null);
       return true;
     } catch (error) {
+      // A browser that cannot keep a file's handle keeps the map without it
+      // (Save then downloads).
+      if (error?.name === 'DataCloneError' && record.handle) {
+        delete record.handle;
+        return write(record, work, spread);
+      }
       record.unkept = work;
       showProblem(storageProblemOf(error));
       return false;

@@ -3,6 +3,10 @@
 // proposes as "Fix: ..." buttons, in the editor's tooltip and in a list
 // under the problems, and on Ctrl+. at the cursor's line; and, once the
 // author pauses, the problems that are new told to a screen reader.
+//
+// A fix, as the engine proposes it: {title, edits: [{line, remove, insert}]}
+// (see editor.js, replaceLines), lines counted in the map as last checked;
+// a diagnostic carries its fixes as `fixes`.
 'use strict';
 
 import {fixesOf} from './engine_answers.js';
@@ -75,6 +79,8 @@ export function createProblems(fields, host) {
 
   return {
     show,
+    // Makes a fix: {title, edits} as the engine's byte strings.
+    applyFix: (fix) => apply({title: host.text(fix.title), edits: fix.edits ?? []}),
     // Another map: its problems are not news.
     reset() {
       known = null;

@@ -119,9 +119,26 @@ function showProblems(check) {
   problems.show(check);
 }
 
+// The game the engine plays while the text has an error is the map as it
+// last loaded ({lastLoaded: {errorLine}} in its answer): the pane says so,
+// with a link to the error.
+function showKeptGame(lastLoaded) {
+  const kept = $('play-kept');
+  kept.hidden = !lastLoaded;
+  if (!lastLoaded) return;
+  $('play-kept-text').textContent = words.get('keptGame', lastLoaded.errorLine);
+  const link = $('play-kept-line');
+  link.textContent = words.get('goToError', lastLoaded.errorLine);
+  link.onclick = () => editor.goToLine(lastLoaded.errorLine);
+}
+
 function replay(options = {}) {
   const notice = play.replay({
-    play: (lines) => engine.play(typedInput(lines)),
+    play: (lines) => {
+      const result = engine.play(typedInput(lines));
+      showKeptGame(result.lastLoaded);
+      return result;
+    },
     decode: (bytes) => decodeBytes(bytes, work.shownEncoding),
     roomDescribed: (room) => engine.roomDescribed(room),
     ...options,
@@ -179,6 +196,7 @@ function refreshSlowly(run) {
   const steps = [
     () => {
       if (!mapChanged) return;
+      followFacts();
       const drawing = engine.dot(picture.maxItems());
       picture.draw(drawing.tooLarge ? drawing : {...drawing, dot: decodeBytes(bytesOf(drawing.dot), 'utf-8')});
     },
@@ -195,10 +213,9 @@ function refreshSlowly(run) {
                     untakenExits: coverage.untakenExits ?? []});
     },
     () => mapChanged && showRoutes(page.routes, page.routeWarnings, engine.routes(), text, playRoute),
-    () => mapChanged && showCounts(page.counts, engine.counts()),
+    () => mapChanged && showCounts(page.counts, engine.counts(), words),
     () => {
       if (mapChanged) {
-        followFacts();
         publishing.update();
         mapViewsStale = false;
       }
@@ -217,7 +234,7 @@ function refreshSlowly(run) {
 // title.
 function followFacts() {
   const facts = mapFacts(engine, editor.lines(), text);
-  words.use(chooseLanguage(facts.language));
+  if (words.use(chooseLanguage(facts.language))) updatePlayFromHere();
   maps.titleIs(facts.title);
 }
 
@@ -287,7 +304,7 @@ function roomAtCursor() {
 function updatePlayFromHere() {
   const room = roomAtCursor();
   page.playFromHere.disabled = room < 0;
-  page.playFromHereRoom.textContent = room < 0 ? '(put the cursor in a room)' : `(room ${room})`;
+  page.playFromHereRoom.textContent = room < 0 ? words.get('cursorInNoRoom') : words.get('cursorInRoom', room);
 }
 
 function playFromHere() {
@@ -539,6 +556,8 @@ async function guarded(action) {
 
 async function startEngine() {
   engine = makeStudioEngine(await createStudioEngine());
+  // "Add room" where the engine proposes the room: {title, edits}, as a fix.
+  $('add-room').hidden = typeof engine.addRoom !== 'function';
   engine.setMachineMemory(navigator.deviceMemory);
   randomGames.setDefaults(engine.randomDefaults());
 }
@@ -581,6 +600,10 @@ function wire() {
   $('publish').addEventListener('click', () => guarded(() => publishing.publish(false)));
   $('publish-zip').addEventListener('click', () => guarded(() => publishing.publish(true)));
   $('bless-all').addEventListener('click', () => guarded(blessAll));
+  $('add-room').addEventListener('click', () => guarded(() => {
+    upToDate();
+    problems.applyFix(engine.addRoom(editor.cursorLine()));
+  }));
   page.wrapLines.addEventListener('change', () => {
     page.wrapLines.dataset.chosen = 'true';
     editor.setWrapping(page.wrapLines.checked);
@@ -657,6 +680,31 @@ async function startStudio() {
   });
   followScreenWidth();
   performance.mark('kaland-studio-editor');
+  const bundled = $('bundled-map');
+  maps = createMaps({
+    list: $('map-list'), rename: $('rename-map'), renameForm: $('rename-form'), renameInput: $('rename-input'),
+    renameCancel: $('rename-cancel'), remove: $('delete-map'), undoRemove: $('undo-delete'),
+    storageNote: $('storage-note'),
+  }, {
+    open: (record, kept) => guarded(() => openWork(record, kept)),
+    preview: showEarly,
+    previewEdited: () => early !== null && editor.version() !== early.version,
+    previewBytes: () => encodeText(editor.text(), early.encoding),
+    snapshot: keptWork,
+    renamed: (name) => guarded(() => renamed(name)),
+    say,
+    words,
+    bundled: {name: bundled.dataset.name, bytes: () => decodeBase64(bundled.textContent)},
+  });
+  // The library opens (and the map's text comes) while the rest is made;
+  // the engine's code follows the studio's script in the page.
+  const parsed = new Promise((resolve) => {
+    if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', resolve);
+    else resolve();
+  });
+  const starting = parsed.then(startEngine);
+  const opening = maps.start(oldWork, starting);
+  opening.catch(() => {});  // told below, as the engine's failure
   play = createPlay(page.log);
   problems = createProblems({list: page.problems, fixes: $('fixes'), summary: page.summary, news: $('problem-news')}, {
     editor, text, words, say, mapName: () => work.name, stale: () => editPending,
@@ -696,22 +744,6 @@ async function startStudio() {
     onChooseRoom: (room) => editor.goToLine(room.line),
     view,
   });
-  const bundled = $('bundled-map');
-  maps = createMaps({
-    list: $('map-list'), rename: $('rename-map'), renameForm: $('rename-form'), renameInput: $('rename-input'),
-    renameCancel: $('rename-cancel'), remove: $('delete-map'), undoRemove: $('undo-delete'),
-    storageNote: $('storage-note'),
-  }, {
-    open: (record, kept) => guarded(() => openWork(record, kept)),
-    preview: showEarly,
-    previewEdited: () => early !== null && editor.version() !== early.version,
-    previewBytes: () => encodeText(editor.text(), early.encoding),
-    snapshot: keptWork,
-    renamed: (name) => guarded(() => renamed(name)),
-    say,
-    words,
-    bundled: {name: bundled.dataset.name, bytes: () => decodeBase64(bundled.textContent)},
-  });
   start = createStart({help: $('start-help'), show: $('show-help'), hide: $('hide-help'),
                        openTemplate: $('open-template')}, {
     templateText: () => decodeBytes(decodeBase64($('template-map').textContent), 'utf-8'),
@@ -722,14 +754,6 @@ async function startStudio() {
     },
   });
   wire();
-  // The engine's code follows the studio's script in the page.
-  const parsed = new Promise((resolve) => {
-    if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', resolve);
-    else resolve();
-  });
-  const starting = parsed.then(startEngine);
-  const opening = maps.start(oldWork, starting);
-  opening.catch(() => {});  // told below, as the engine's failure
   try {
     await starting;
   } catch (error) {

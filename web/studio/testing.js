@@ -59,13 +59,14 @@ export function shortenLines(list) {
   delete list.dataset.showAll;
 }
 
-export function showCounts(list, counts) {
+// The engine's counts, in the studio's `words`.
+export function showCounts(list, counts, words) {
   const rows = [
-    ['Rooms', counts.rooms],
-    ['Endings', counts.endings],
-    ['Words of room text', counts.words ?? 'not counted: the map cannot be loaded here'],
-    ['Longest route to an ending', counts.longestRoute === null ? 'none'
-      : `${counts.longestRoute} ${counts.longestRoute === 1 ? 'line' : 'lines'} (ending ${counts.longestRouteTo})`],
+    [words.get('countRooms'), counts.rooms],
+    [words.get('countEndings'), counts.endings],
+    [words.get('countWords'), counts.words ?? words.get('notCounted')],
+    [words.get('countLongest'), counts.longestRoute === null ? words.get('noRoute')
+      : words.get('routeLength', counts.longestRoute, counts.longestRouteTo)],
   ];
   list.replaceChildren(...rows.flatMap(([term, value]) => {
     const name = document.createElement('dt');
