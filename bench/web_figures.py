@@ -10,6 +10,9 @@
     20,000): after 2,000 at most twice what it costs after 20;
   - Undo after 2,000 lines (the median of 5), against 20 moves after 20 lines;
   - reopening a map with a saved game of 2,000 and 20,000 lines;
+  - restoring a named save of 2,000 lines over a game just restarted, from
+    the click to the log painted (the median of 5), against 20 moves; and
+    over the same game 20 lines on;
   - a map of about 1 MB opened through the file button: its first room, and
     a typed line once 200 lines have been typed; the same for a 60 MB map,
     near the page's 64 MB limit;
@@ -205,6 +208,47 @@ def measure_map(driver, url, size, lines):
     opened = driver.execute_async_script(OPEN_MAP, base64.b64encode(map_bytes).decode(), "ROOM-1 ")
     typed = driver.execute_async_script(TYPE_LINES, lines, "n")
     return len(map_bytes), opened, typed
+
+
+# Keeps the game as a named save, restarts it, and times Restore.
+RESTORE_SAVE = """
+const done = arguments[arguments.length - 1];
+const restore = document.querySelector('#saves li button');
+const start = performance.now();
+restore.click();
+requestAnimationFrame(() => setTimeout(() => done({
+  ms: performance.now() - start,
+  echoes: document.querySelectorAll('#log .input').length,
+}), 0));
+"""
+
+
+def restore_ms(driver, url, lines, times=5, moves_after_save=0):
+    """The median time to restore a named save of `lines` lines of the ring
+    map over the game restarted or, with `moves_after_save`, over the same
+    game gone on that many lines."""
+    driver.get(url)
+    driver.execute_script("localStorage.clear()")
+    data = base64.b64encode(ring_map()).decode()
+    driver.execute_async_script(OPEN_MAP, data, "RING-1")
+    driver.execute_async_script(TIME_ACTION, "type", "n")
+    if driver.execute_script(SEED_SAVED_GAME, "n", lines) is None:
+        raise RuntimeError("the saved game was not found")
+    driver.execute_async_script(OPEN_MAP, data, "RING-1")
+    driver.find_element("id", "save-as").click()
+    driver.execute_script("document.getElementById('save-as-form').requestSubmit()")
+    wait_until(driver, "return document.querySelectorAll('#saves li').length === 1")
+    found = []
+    for _ in range(times):
+        if moves_after_save:
+            driver.execute_async_script(TYPE_LINES, moves_after_save - 1, "n")
+        else:
+            driver.execute_async_script(TIME_ACTION, "restart", "")
+        restored = driver.execute_async_script(RESTORE_SAVE)
+        if restored["echoes"] != lines:
+            raise RuntimeError(f"the save came back with {restored['echoes']} lines, not {lines}")
+        found.append(restored["ms"])
+    return statistics.median(found), found
 
 
 def moves_after(driver, url, lines, moves, undos=0):
@@ -442,6 +486,13 @@ def main():
             print(f"Undo after 2,000 lines: {undo_2000:.1f} ms; 20 moves after 20 lines: {20 * after_20:.0f} ms")
             print(f"reopening a map with a saved game: 2,000 lines {reopen_2000:.0f} ms, "
                   f"20,000 lines {reopen_20000:.0f} ms")
+            restore, restores = restore_ms(driver, url, 2000)
+            print(f"restoring a named save of 2,000 lines: median {restore:.0f} ms "
+                  f"({', '.join(f'{value:.0f}' for value in restores)}); 20 moves after 20 lines: "
+                  f"{20 * after_20:.0f} ms (target: at most that)")
+            restore, restores = restore_ms(driver, url, 2000, moves_after_save=20)
+            print(f"restoring it after 20 more lines of the same game: median {restore:.0f} ms "
+                  f"({', '.join(f'{value:.0f}' for value in restores)})")
 
             for size, lines in ((1 << 20, 200), (60 << 20, 20)):
                 map_size, opened, typed = measure_map(driver, url, size, lines)

@@ -1,6 +1,10 @@
 #include "fact_checks.h"
 
+#include <cstdio>
+#include <cstring>
+
 #include "diagnostic_text.h"
+#include "text_encoding.h"
 
 namespace {
 
@@ -23,6 +27,13 @@ std::string malformedValue(const MapFactLine& fact) {
     return "#ifid " + quoted +
            " is not a UUID (8-4-4-4-12 hexadecimal digits): it is ignored; kaland-publish suggests one "
            "for a map without #ifid";
+}
+
+// A character as U+XXXX.
+std::string codePoint(char32_t character) {
+    char text[16];
+    std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(character));
+    return text;
 }
 
 }  // namespace
@@ -49,4 +60,27 @@ bool checkFactLine(MapFacts* facts, MapCheck* check, const MapLine& line, MapLin
     std::string warning = factLineWarning(fact, *facts);
     if (!warning.empty()) check->report(line.physicalLine, Warning, warning);
     return fact.status != NotAFact;
+}
+
+void checkFactCharacters(const MapFacts& facts, MapEncoding encoding, MapCheck* check) {
+    for (int index = 0; index < MAP_FACT_COUNT; ++index) {
+        MapFact fact = static_cast<MapFact>(index);
+        const char* value = mapFactValue(facts, fact);
+        std::size_t length = std::strlen(value);
+        std::size_t count = 0;
+        char32_t first = 0;
+        for (std::size_t at = 0; at < length;) {
+            char32_t character = 0;
+            at += readMapCharacter(value, length, at, encoding, &character);
+            if (!isControlCharacter(character)) continue;
+            if (count++ == 0) first = character;
+        }
+        if (count == 0) continue;
+        std::string word = mapFactWord(fact);
+        check->report(facts.lines[fact], Warning,
+                      count == 1 ? word + " holds control character " + codePoint(first) +
+                                       ": the published files show U+FFFD in its place"
+                                 : word + " holds " + std::to_string(count) + " control characters (the first " +
+                                       codePoint(first) + "): the published files show U+FFFD in their place");
+    }
 }

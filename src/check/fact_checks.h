@@ -1,5 +1,6 @@
 // The checker's words for the game's facts (#title, #author, #lang, #ifid,
-// #blurb): one warning for each fact line that is not taken, and why.
+// #blurb): one warning for each fact line that is not taken, and why, and
+// for a fact taken with control characters in it.
 #pragma once
 
 #include <string>
@@ -15,3 +16,8 @@ std::string factLineWarning(const MapFactLine& fact, const MapFacts& facts);
 /// taken. Returns whether the line names a fact, so that its word is not
 /// taken for a misspelt directive.
 bool checkFactLine(MapFacts* facts, MapCheck* check, const MapLine& line, MapLineKind kind);
+
+/// Reports each fact taken (`facts`, read to the map's end) that holds
+/// control characters (isControlCharacter) as the map's `encoding` reads it:
+/// the release files show U+FFFD in their place.
+void checkFactCharacters(const MapFacts& facts, MapEncoding encoding, MapCheck* check);

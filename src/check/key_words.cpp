@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "text_bytes.h"
 
@@ -39,6 +40,40 @@ std::size_t nextBracket(const char* text, std::size_t length, std::size_t at, ch
     return found == nullptr ? length : static_cast<std::size_t>(static_cast<const char*>(found) - text);
 }
 
+// Each mark ("[h]", "(h)") is three bytes.
+constexpr std::size_t MARK_SIZE = 3;
+
+bool isPartSeparator(char byte) {
+    return byte == ',' || byte == ';' || byte == '|' || byte == '/';
+}
+
+// Trimmed off the ends of a key's words, with white space.
+bool isEdgePunctuation(char byte) {
+    return isPartSeparator(byte) || byte == '-' || byte == ':' || byte == '=' || byte == '>' || byte == '<';
+}
+
+// Where the words of one key end and those of the next begin, between the
+// end of one mark (`from`) and the start of the next (`to`).
+struct PartCut {
+    std::size_t end;
+    std::size_t begin;
+};
+
+PartCut cutBetweenKeys(const char* text, std::size_t from, std::size_t to) {
+    for (std::size_t at = to; at > from; --at) {
+        if (isPartSeparator(text[at - 1])) return PartCut{at - 1, at};
+    }
+    std::size_t runEnd = to;
+    while (runEnd > from && !isWhitespaceByte(text[runEnd - 1])) --runEnd;
+    std::size_t runStart = runEnd;
+    while (runStart > from && isWhitespaceByte(text[runStart - 1])) --runStart;
+    return runEnd > from ? PartCut{runStart, runEnd} : PartCut{to, to};
+}
+
+void collectMark(void* context, char, std::size_t offset) {
+    static_cast<std::vector<std::size_t>*>(context)->push_back(offset);
+}
+
 }  // namespace
 
 void findNamedKeys(const char* text, std::size_t length, void (*named)(void* context, char key, std::size_t offset),
@@ -71,4 +106,41 @@ char asciiLetterFor(char32_t character) {
     if (character < 0xC0 || character > 0x17F) return 0;
     char letter = LATIN_LETTERS[character - 0xC0];
     return letter == '-' ? 0 : letter;
+}
+
+std::string keyWords(const char* text, std::size_t length, std::size_t at) {
+    std::vector<std::size_t> marks;
+    findNamedKeys(text, length, collectMark, &marks);
+    std::size_t index = static_cast<std::size_t>(std::lower_bound(marks.begin(), marks.end(), at) - marks.begin());
+    if (index == marks.size() || marks[index] != at) return "";
+    std::size_t begin = index == 0 ? 0 : cutBetweenKeys(text, marks[index - 1] + MARK_SIZE, at).begin;
+    std::size_t end = index + 1 == marks.size() ? length : cutBetweenKeys(text, at + MARK_SIZE, marks[index + 1]).end;
+
+    std::string words;
+    bool spaceDue = false;
+    auto mark = std::lower_bound(marks.begin(), marks.end(), begin);
+    for (std::size_t offset = begin; offset < end;) {
+        char byte = text[offset];
+        if (mark != marks.end() && *mark == offset) {
+            ++mark;
+            bool insideWord = offset + MARK_SIZE < length && isWordByte(static_cast<unsigned char>(text[offset + MARK_SIZE]));
+            byte = text[offset + 1];
+            offset += MARK_SIZE;
+            if (!insideWord) continue;
+        } else {
+            ++offset;
+        }
+        if (isWhitespaceByte(byte)) {
+            spaceDue = !words.empty();
+            continue;
+        }
+        if (spaceDue) words += ' ';
+        spaceDue = false;
+        words += byte;
+    }
+    std::size_t first = 0;
+    while (first < words.size() && (isEdgePunctuation(words[first]) || words[first] == ' ')) ++first;
+    std::size_t last = words.size();
+    while (last > first && (isEdgePunctuation(words[last - 1]) || words[last - 1] == ' ')) --last;
+    return words.substr(first, last - first);
 }

@@ -456,6 +456,8 @@ void readMapForCheck(MapLineReader* reader, std::uint64_t machineMemory, MapChec
         readLine(&reading, line);
     }
     check->encoding = finishMapEncoding(encoding);
+    // The facts' characters are known once the whole map decides how they read.
+    checkFactCharacters(reading.facts, check->encoding, check);
     flushIgnoredRun(&reading);
     closeMovedLines(&reading);
     checkCarriageReturnLineEnds(&reading);

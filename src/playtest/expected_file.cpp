@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "diagnostic_text.h"
+#include "release_names.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ std::string shellWord(const std::string& word) {
 }  // namespace
 
 std::string expectedPath(const std::string& scriptPath) {
-    return scriptPath + ".expected";
+    return fileBeside(scriptPath, pathFileName(scriptPath) + ".expected");
 }
 
 std::string formatExpectedFile(const std::string& output, int status) {

@@ -17,7 +17,9 @@
 #include <cstddef>
 #include <string>
 
-/// The name of a script's expected transcript.
+/// The name of a script's expected transcript: beside the script, its name
+/// with .expected, as releaseFileName makes it ("walk.keys" gives
+/// "walk.keys.expected").
 std::string expectedPath(const std::string& scriptPath);
 
 /// The file's bytes for an output and an exit status.

@@ -8,6 +8,7 @@
 #include "diagnostic_text.h"
 #include "move_rules.h"
 #include "random_draw.h"
+#include "release_names.h"
 
 namespace {
 
@@ -211,9 +212,9 @@ RandomReport playRandomGames(const MapCheck& check, const RandomOptions& options
 }
 
 std::string randomKeysPath(const std::string& mapPath, std::uint64_t seed) {
-    std::string base = mapPath == "-" ? "stdin" : mapPath;
+    std::string base = mapPath == "-" ? "stdin" : pathFileName(mapPath);
     if (base.size() > 4 && base.compare(base.size() - 4, 4, ".map") == 0) base.resize(base.size() - 4);
-    return base + ".random-" + std::to_string(seed) + ".keys";
+    return fileBeside(mapPath, base + ".random-" + std::to_string(seed) + ".keys");
 }
 
 std::string randomReportText(const char* mapName, const RandomReport& report, const RandomOptions& options,

@@ -67,8 +67,9 @@ struct RandomReport {
 RandomReport playRandomGames(const MapCheck& check, const RandomOptions& options);
 
 /// Where the lines of the first game stopped by a defect are written:
-/// beside the map, named after it without ".map", with the seed:
-/// cave.map gives cave.random-1.keys ("-" gives stdin.random-1.keys).
+/// beside the map, named after it without ".map", with the seed, as
+/// releaseFileName makes it: cave.map gives cave.random-1.keys ("-" gives
+/// stdin.random-1.keys in the current folder).
 std::string randomKeysPath(const std::string& mapPath, std::uint64_t seed);
 
 /// The report on standard output: the games, each ending with its count and

@@ -55,6 +55,16 @@ Transcript playTranscript(const TranscriptMap& map, const std::string& script) {
     return transcript;
 }
 
+FirstScreen firstScreen(const TranscriptMap& map) {
+    // With nothing typed the game ends at the first line a room reads.
+    Transcript transcript = playTranscript(map, "");
+    FirstScreen screen;
+    if (transcript.end != InputEnded || transcript.shown.empty()) return screen;
+    screen.output = transcript.output.bytes.substr(0, transcript.gameEnd);
+    screen.room = transcript.shown.back().room;
+    return screen;
+}
+
 void releaseTranscriptMap(TranscriptMap* map) {
     if (map->loaded) freeRooms();
     map->loaded = false;

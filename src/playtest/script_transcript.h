@@ -59,5 +59,15 @@ TranscriptMap loadTranscriptMap(const char* bytes, std::size_t size);
 /// of the refusal or the defect, and the exit status.
 Transcript playTranscript(const TranscriptMap& map, const std::string& script);
 
+// What a game shows before the player has typed anything.
+struct FirstScreen {
+    std::string output;                 // the output up to the first line a room reads
+    std::uint32_t room = NO_SHOWN_ROOM;  // that room
+};
+
+/// The first screen of the map's game: empty (and no room) when the game
+/// ends or stops before any room reads a line.
+FirstScreen firstScreen(const TranscriptMap& map);
+
 /// Releases the table, if there is one.
 void releaseTranscriptMap(TranscriptMap* map);

@@ -4,7 +4,10 @@
 
 #include "diagnostic_text.h"
 #include "ifiction_record.h"
+#include "named_exits.h"
 #include "page_text.h"
+#include "release_names.h"
+#include "room_table.h"
 #include "text_encoding.h"
 
 namespace {
@@ -31,22 +34,6 @@ std::size_t characterCount(const std::string& text) {
         if ((static_cast<unsigned char>(byte) & 0xC0) != 0x80) ++count;
     }
     return count;
-}
-
-// A map name as a console command's argument.
-std::string commandArgument(const std::string& name) {
-    return name.find_first_of(" &()^;,'") == std::string::npos ? name : "\"" + name + "\"";
-}
-
-// The zip's map name: kept where it is UTF-8 (flagged so in the zip),
-// otherwise its bytes outside ASCII become '_'.
-std::string zipName(const std::string& name) {
-    if (isWellFormedUtf8(name.data(), name.size())) return name;
-    std::string plain = name;
-    for (char& byte : plain) {
-        if (static_cast<unsigned char>(byte) >= 0x80) byte = '_';
-    }
-    return plain;
 }
 
 struct ReadmeWords {
@@ -93,11 +80,11 @@ std::string withWindowsLineEnds(const std::string& text) {
 
 GameFacts gameFactsOf(const MapFacts& facts, MapEncoding encoding) {
     GameFacts game;
-    game.title = mapTextToUtf8(mapFactValue(facts, TitleFact), encoding);
-    game.author = mapTextToUtf8(mapFactValue(facts, AuthorFact), encoding);
+    game.title = withoutControlCharacters(mapTextToUtf8(mapFactValue(facts, TitleFact), encoding));
+    game.author = withoutControlCharacters(mapTextToUtf8(mapFactValue(facts, AuthorFact), encoding));
     game.language = mapFactValue(facts, LanguageFact);
     game.ifid = capitals(mapFactValue(facts, IfidFact));
-    game.blurb = mapTextToUtf8(mapFactValue(facts, BlurbFact), encoding);
+    game.blurb = withoutControlCharacters(mapTextToUtf8(mapFactValue(facts, BlurbFact), encoding));
     return game;
 }
 
@@ -114,7 +101,23 @@ GameFacts readGameFacts(const std::string& map, const std::string& mapName, cons
     } else if (game.title.empty()) {
         game.title = firstLine.empty() ? textToUtf8(mapName) : mapTextToUtf8(firstLine, check.encoding);
     }
+    game.title = withoutControlCharacters(game.title);
     return game;
+}
+
+PageFirstScreen pageFirstScreen(const std::string& output, std::uint32_t room, const MapCheck& check,
+                                const GameFacts& facts) {
+    PageFirstScreen screen;
+    std::uint32_t start = findFirstDescribedRoom();
+    if (output.empty() || room >= roomCount || start >= roomCount) return screen;
+    screen.output = output;
+    screen.encoding = mapEncodingLabel(check.encoding);
+    // As the page decides once its engine is up: the start room's first line, trimmed.
+    std::string firstLine = trimmed(rooms[start].lines[0]);
+    screen.headingHidden = !firstLine.empty() && facts.title == mapTextToUtf8(firstLine, check.encoding);
+    for (const NamedExit& exit : namedExits(rooms[room])) screen.exits += exit.key + exit.words + '\n';
+    screen.waitsForEnter = rooms[room].kind == WaitForEnter;
+    return screen;
 }
 
 std::string mapTooLargeError(const std::string& mapPath) {
@@ -152,8 +155,9 @@ std::string missingIfidWarning(const std::string& mapPath, const std::string& if
 }
 
 std::string ifictionName(const std::string& mapName) {
-    std::size_t dot = mapName.rfind('.');
-    return (dot == std::string::npos || dot == 0 ? mapName : mapName.substr(0, dot)) + ".iFiction";
+    std::string name = releaseFileName(mapName);
+    std::size_t dot = name.rfind('.');
+    return releaseFileName((dot == std::string::npos || dot == 0 ? name : name.substr(0, dot)) + ".iFiction");
 }
 
 std::string makeReleaseReadme(const GameFacts& facts, const std::string& mapName) {
@@ -163,14 +167,14 @@ std::string makeReleaseReadme(const GameFacts& facts, const std::string& mapName
     if (!facts.blurb.empty()) text += "\n" + facts.blurb + "\n";
     text += std::string("\n\n") + words.howToPlay + "\n" + std::string(characterCount(words.howToPlay), '-') +
             "\n" + words.inBrowser + "\n" + words.inConsole + "\n  kaland " +
-            commandArgument(zipName(mapName)) + "\n\n" + words.keys;
+            releaseFileName(mapName) + "\n\n" + words.keys;
     if (!facts.ifid.empty()) text += "\n\nIFID: " + facts.ifid + "\n";
     return withWindowsLineEnds(text);
 }
 
 bool makeReleaseZip(const std::string& page, const std::string& mapBytes, const std::string& mapName,
                     const GameFacts& facts, const ZipTime& time, std::string* zip, std::string* error) {
-    std::string name = zipName(mapName);
+    std::string name = releaseFileName(mapName);
     std::string record = ifictionName(name);
     std::string lowerName = lowercased(name);
     if (lowerName == INDEX_NAME || lowerName == lowercased(README_NAME) || lowerName == lowercased(record)) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "map_model.h"
@@ -13,7 +14,8 @@
 #include "zip_archive.h"
 
 /// The map's facts as UTF-8 text, read in the map's encoding
-/// (decideMapEncoding), the IFID in capitals. The title is the map's
+/// (decideMapEncoding), with their control characters made U+FFFD
+/// (withoutControlCharacters), the IFID in capitals. The title is the map's
 /// #title, or "" for none: the caller chooses what stands in for it.
 GameFacts gameFactsOf(const MapFacts& facts, MapEncoding encoding);
 
@@ -21,10 +23,19 @@ GameFacts gameFactsOf(const MapFacts& facts, MapEncoding encoding);
 /// `mapName`, and `check`, the checker's reading of it), read in the map's
 /// encoding. The title is `title` when given (text of the command line),
 /// else the map's #title, else the start room's first line, trimmed, else
-/// the map's name. The IFID is "" when the map has none: the caller makes
-/// one. The fact lines that are not taken are the checker's to report.
+/// the map's name; from any of them without control characters. The IFID
+/// is "" when the map has none: the caller makes one. The fact lines that
+/// are not taken are the checker's to report.
 GameFacts readGameFacts(const std::string& map, const std::string& mapName, const MapCheck& check,
                         const std::string* title);
+
+/// What the page shows before its engine is ready, for the map whose table
+/// the runner has loaded: the game's output up to the first line a room
+/// reads (`output`, "" for none) and that room, with how the page shows
+/// them: the map's encoding, whether the heading (`facts.title`) only
+/// repeats the start room's first line, and the room's named exits.
+PageFirstScreen pageFirstScreen(const std::string& output, std::uint32_t room, const MapCheck& check,
+                                const GameFacts& facts);
 
 /// The largest map the player page opens: a larger one is not published.
 constexpr std::size_t MAX_PAGE_MAP_BYTES = std::size_t{64} << 20;
@@ -44,8 +55,9 @@ std::string makeIfid(const unsigned char random[16]);
 /// gives it the fresh `ifid` (two lines, the last ending in a newline).
 std::string missingIfidWarning(const std::string& mapPath, const std::string& ifid);
 
-/// The name of the map's iFiction record in the zip: the map's name with
-/// .iFiction in place of its extension ("castle.map" gives "castle.iFiction").
+/// The name of the map's iFiction record in the zip: the map's release name
+/// (releaseFileName) with .iFiction in place of its extension ("castle.map"
+/// gives "castle.iFiction").
 std::string ifictionName(const std::string& mapName);
 
 /// README.txt for the zip, with Windows line ends: the game's title, author
@@ -53,9 +65,9 @@ std::string ifictionName(const std::string& mapName);
 /// Hungarian when the game's language is, otherwise in English.
 std::string makeReleaseReadme(const GameFacts& facts, const std::string& mapName);
 
-/// The zip of a release: `page` as index.html, the map under `mapName`, its
-/// iFiction record and README.txt, all dated `time`. Returns false, with
-/// the reason in `error`, when the map's name is one the zip's own files
-/// need, or the whole is too large for a zip.
+/// The zip of a release: `page` as index.html, the map under
+/// releaseFileName(mapName), its iFiction record and README.txt, all dated
+/// `time`. Returns false, with the reason in `error`, when the map's name is
+/// one the zip's own files need, or the whole is too large for a zip.
 bool makeReleaseZip(const std::string& page, const std::string& mapBytes, const std::string& mapName,
                     const GameFacts& facts, const ZipTime& time, std::string* zip, std::string* error);

@@ -1,6 +1,7 @@
 #include "page_template.h"
 
 #include "page_text.h"
+#include "release_names.h"
 
 namespace {
 
@@ -11,6 +12,7 @@ const char HEADING_FIXED[] = "<h1 id=\"kaland-title\" data-source=\"page\">";
 const char HEADING_END[] = "</h1>";
 const char MAP_START[] = "<script type=\"application/octet-stream\" id=\"kaland-map\" data-name=\"";
 const char MAP_END[] = "</script>";
+const char FIRST_SCREEN_START[] = "<script type=\"application/octet-stream\" id=\"kaland-first-screen\"";
 const char LANGUAGE_MARK[] = "<html lang=\"en\">";
 const char AUTHOR_MARK[] = "<p id=\"kaland-author\" hidden></p>";
 const char IFICTION_PREFIX[] = "ifiction: http://babel.ifarchive.org/protocol/iFiction/";
@@ -25,18 +27,6 @@ bool replaceMarked(std::string* page, const std::string& start, const std::strin
     if (finish == std::string::npos) return false;
     page->replace(begin, finish + end.size() - begin, replacement);
     return true;
-}
-
-// A file name safe in an attribute and as the start of a download's name.
-std::string safeName(const std::string& name) {
-    std::string safe;
-    for (char character : name) {
-        bool plain = (character >= 'A' && character <= 'Z') || (character >= 'a' && character <= 'z') ||
-                     (character >= '0' && character <= '9') || character == '.' || character == '_' ||
-                     character == '-';
-        safe += plain ? character : '_';
-    }
-    return safe.empty() ? "map" : safe;
 }
 
 // Meta data for archives and link previews, after the title: the IFID as
@@ -83,7 +73,7 @@ bool fillPageTemplate(std::string* page, const std::string& mapBytes, const std:
     // From the end of the page to its start: the map first, as it comes
     // after everything else, and no text put in may be searched for markers.
     if (!replaceMarked(page, MAP_START, MAP_END,
-                       MAP_START + safeName(mapName) + "\">" + encodeBase64(mapBytes) + MAP_END)) {
+                       MAP_START + escapeHtml(releaseFileName(mapName)) + "\">" + encodeBase64(mapBytes) + MAP_END)) {
         *error = "the embedded map's element";
     } else if (!facts.author.empty() &&
                !replaceMarked(page, AUTHOR_MARK, "",
@@ -100,4 +90,16 @@ bool fillPageTemplate(std::string* page, const std::string& mapBytes, const std:
         return true;
     }
     return false;
+}
+
+bool fillFirstScreen(std::string* page, const PageFirstScreen& screen) {
+    std::string element = FIRST_SCREEN_START;
+    if (!screen.output.empty()) {
+        element += " data-encoding=\"" + escapeHtml(screen.encoding) + "\"";
+        if (screen.headingHidden) element += " data-heading=\"hidden\"";
+        if (!screen.exits.empty()) element += " data-exits=\"" + encodeBase64(screen.exits) + "\"";
+        if (screen.waitsForEnter) element += " data-enter=\"1\"";
+    }
+    element += ">" + encodeBase64(screen.output) + MAP_END;
+    return replaceMarked(page, FIRST_SCREEN_START, MAP_END, element);
 }

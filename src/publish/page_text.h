@@ -14,6 +14,12 @@ std::string mapTextToUtf8(const std::string& bytes, MapEncoding encoding);
 /// read by the same rule as a whole map.
 std::string textToUtf8(const std::string& text);
 
+/// UTF-8 text with each control character (isControlCharacter) made U+FFFD:
+/// the one rule for the text of the release files, so that a title holding
+/// ESC and BEL cannot drive the terminal that shows README.txt, and shows
+/// the same in the page, the record and the README.
+std::string withoutControlCharacters(const std::string& text);
+
 /// Text made safe for HTML content and quoted attribute values: & < > " '
 /// become character references, so "<script>" shows as those characters.
 std::string escapeHtml(const std::string& text);

@@ -116,6 +116,11 @@ char32_t windows1250Character(unsigned char byte) {
     return byte < 0x80 ? byte : WINDOWS_1250[byte - 0x80];
 }
 
+bool isControlCharacter(char32_t character) {
+    if (character < 0x20) return character != '\t';
+    return character >= 0x7F && character <= 0x9F;
+}
+
 std::size_t encodeUtf8(char32_t character, char* out) {
     if (character < 0x80) {
         out[0] = static_cast<char>(character);

@@ -30,6 +30,11 @@ std::size_t readUtf8Character(const char* bytes, std::size_t length, std::size_t
 /// page leaves unassigned (0x81, 0x83, 0x88, 0x90, 0x98).
 char32_t windows1250Character(unsigned char byte);
 
+/// A control character, which a terminal may act on instead of showing:
+/// the C0 controls but tab, DEL and the C1 controls (U+0080 to U+009F).
+/// Tab is the one that text lines hold on purpose.
+bool isControlCharacter(char32_t character);
+
 /// Writes the UTF-8 form of `character` (1 to 4 bytes) to `out` and returns
 /// its length.
 std::size_t encodeUtf8(char32_t character, char* out);

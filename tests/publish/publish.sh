@@ -190,6 +190,66 @@ cp "$scratch/maps/well.map" "$scratch/maps/README.txt"
 output=$(cd "$scratch/maps" && bounded "$publish" --zip readme.zip README.txt)
 [[ $? == 2 && $output == *"rename the map"* && ! -e $scratch/maps/readme.zip ]] || fail "a map named README.txt: $output"
 
+# Control characters in the facts reach no release file: the page, the
+# record and README.txt show U+FFFD in their place, and the checker warns.
+printf '#title \033[31mRed\033]0;owned\007\n#author A\tB\n#ifid 3F2A6C1E-8B4D-4E7A-9C31-5D0B7A2E9F64\n#helyiseg 1\nx\n#gameover\n' \
+  >"$scratch/maps/control.map"
+output=$(cd "$scratch/maps" && bounded "$publish" --zip control.zip -o control.html control.map)
+[[ $? == 0 && $output == *"control.map:1: warning: #title holds 3 control characters"* ]] ||
+  fail "control characters in #title: $output"
+python3 - "$scratch/maps" <<'PYTHON' || fail "a control character reached a release file"
+import re, sys, zipfile
+folder = sys.argv[1]
+with zipfile.ZipFile(f"{folder}/control.zip") as archive:
+    texts = {name: archive.read(name).decode("utf-8") for name in ("index.html", "control.iFiction", "README.txt")}
+texts["control.html"] = open(f"{folder}/control.html", encoding="utf-8").read()
+for name, text in texts.items():
+    head = text[:text.find('id="kaland-map"')] if name.endswith("html") else text
+    assert not re.search("[\x00-\x08\x0b\x0c\x0e-\x1f\x7f-\x9f]", head), name
+    assert "\ufffd[31mRed\ufffd]0;owned\ufffd" in head, name
+    assert "A\tB" in head, name
+PYTHON
+
+# Each name in names/ is a map's path as given (argument) and the names the
+# release makes of it: the zip's entries, the default page, a random game's
+# keys and a script's expected transcript; nothing else is written.
+printf '#helyiseg 1\nGo [n].\n#irany N 5 n\n#helyiseg 2\nEnd.\n#gameover\n' >"$scratch/named.map"
+names=0
+for case_dir in "$source_dir"/tests/publish/names/*/; do
+  case_name=$(basename "$case_dir")
+  argument=$(<"$case_dir/argument")
+  work=$scratch/names/$case_name
+  mkdir -p "$work/$(dirname -- "$argument")"
+  cp "$scratch/named.map" "$work/$argument"
+  cp "$scratch/named.map" "$work/plain.map"
+  output=$(cd "$work" && bounded "$publish" --zip release.zip -- "$argument" &&
+           bounded "$publish" -- "$argument" &&
+           bounded "$build/kaland-check" --random 1 -- "$argument";
+           bounded "$build/kaland-check" --bless plain.map -- "$argument")
+  [[ $? == 0 ]] || fail "$case_name: $output"
+  python3 - "$work" "$case_dir" <<'PYTHON' || fail "$case_name: the release's names"
+import html, os, re, sys, zipfile
+work, case = sys.argv[1], sys.argv[2]
+def lines(name):
+    return open(os.path.join(case, name), encoding="utf-8", errors="surrogateescape").read().splitlines()
+entries = lines("entries")
+with zipfile.ZipFile(os.path.join(work, "release.zip")) as archive:
+    assert archive.namelist() == entries, archive.namelist()
+    readme = archive.read("README.txt").decode("utf-8")
+    page = archive.read("index.html").decode("utf-8")
+assert f"\r\n  kaland {entries[1]}\r\n" in readme, readme
+assert re.search(r'id="kaland-map" data-name="([^"]*)"', page).group(1) == html.escape(entries[1]), "data-name"
+argument = os.fsencode(open(os.path.join(case, "argument"), "rb").read())
+made = {os.fsencode(os.path.normpath(name)) for name in lines("page") + lines("keys") + lines("expected")}
+found = {os.path.relpath(os.path.join(folder, name), work).encode("utf-8", "surrogateescape")
+         for folder, _, names in os.walk(work) for name in names}
+expected = made | {os.path.normpath(argument), b"plain.map", b"release.zip"}
+assert found == expected, (sorted(found), sorted(expected))
+PYTHON
+  names=$((names + 1))
+done
+((names >= 10)) || fail "only $names names tried"
+
 # Usage errors.
 for arguments in "" "--title" "a.map b.map" "--frobnicate a.map" "a.map -o" "a.map --zip"; do
   # shellcheck disable=SC2086
@@ -197,5 +257,5 @@ for arguments in "" "--title" "a.map b.map" "--frobnicate a.map" "a.map -o" "a.m
   [[ $? == 2 && $output == *usage:* ]] || fail "usage error '$arguments': $output"
 done
 
-((failed == 0)) && echo "kaland-publish: $refused refused maps and every page check passed"
+((failed == 0)) && echo "kaland-publish: $refused refused maps, $names names and every page check passed"
 exit $failed

@@ -65,6 +65,14 @@ TEST(CheckOptions, HelpAndVersionStopReading) {
     EXPECT_TRUE(parsed.options.version);
 }
 
+TEST(CheckOptions, TheLanguageServerTakesNoMapAndNoOtherOption) {
+    Parsed parsed = parse({"--lsp"});
+    EXPECT_TRUE(parsed.ok);
+    EXPECT_TRUE(parsed.options.lsp);
+    EXPECT_EQ("--lsp takes no map: the editor sends the maps it opens", parse({"--lsp", "castle.map"}).error);
+    EXPECT_EQ("--lsp cannot be combined with other options", parse({"--strict", "--lsp"}).error);
+}
+
 TEST(CheckOptions, UsageListsEveryOptionAligned) {
     std::string usage = checkUsage();
     EXPECT_NE(std::string::npos, usage.find("\n  --strict      exit with status 1 on warnings too\n"));

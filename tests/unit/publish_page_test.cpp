@@ -6,6 +6,7 @@
 #include "ifiction_record.h"
 #include "page_template.h"
 #include "page_text.h"
+#include "release_names.h"
 #include "zip_archive.h"
 
 namespace {
@@ -19,6 +20,38 @@ TEST(PublishText, MapTextBecomesUtf8AsTheMapIsShown) {
     EXPECT_EQ("ab\xEF\xBF\xBD", mapTextToUtf8("ab\xC3", MapInUtf8));  // a line cut inside a character
     EXPECT_EQ("\xC3\xA1", textToUtf8("\xC3\xA1"));  // a text of its own decides alone
     EXPECT_EQ("l\xC3\xA1mp\xC3\xA1s", textToUtf8("l\xE1mp\xE1s"));
+}
+
+TEST(PublishText, ControlCharactersBecomeTheReplacementCharacter) {
+    EXPECT_EQ("\xEF\xBF\xBD[31mRed\tTab \xEF\xBF\xBD\xEF\xBF\xBD \xC5\x91",
+              withoutControlCharacters("\x1B[31mRed\tTab \x7F\xC2\x9B \xC5\x91"));
+}
+
+TEST(PublishNames, OnlyTheBaseNameInPortableCharacters) {
+    EXPECT_EQ("castle.map", releaseFileName("castle.map"));
+    EXPECT_EQ("evil.map", releaseFileName("..\\..\\Startup\\evil.map"));
+    EXPECT_EQ("evil.map", releaseFileName("C:evil.map"));
+    EXPECT_EQ("evil.map", releaseFileName("/tmp/../evil.map"));
+    EXPECT_EQ("a_b___c_d_.map", releaseFileName("a<b>|\"c?d*.map"));
+    EXPECT_EQ("two_lines.map", releaseFileName("two\nlines.map"));
+    EXPECT_EQ("Az_\xC5\x91rz\xC5\x91.map", releaseFileName("Az \xC5\x91rz\xC5\x91.map"));  // accented letters stay
+    EXPECT_EQ("_rz_.map", releaseFileName("\xF5rz\xF5.map"));    // bytes that are not UTF-8 do not
+    EXPECT_EQ("a_b.map", releaseFileName("a\xE2\x80\xAE" "b.map"));  // nor a mark that reorders text
+    EXPECT_EQ("_", releaseFileName("folder/"));
+    EXPECT_EQ("_", releaseFileName(""));
+}
+
+TEST(PublishNames, NoHiddenFileOptionOrDevice) {
+    EXPECT_EQ("_map", releaseFileName(".map"));
+    EXPECT_EQ("__", releaseFileName(".."));
+    EXPECT_EQ("_help.map", releaseFileName("-help.map"));
+    EXPECT_EQ("game_", releaseFileName("game."));
+    EXPECT_EQ("game._", releaseFileName("game. "));
+    for (const char* device : {"CON", "con.map", "Nul.tar.gz", "aux", "PRN.x", "COM1.map", "lpt9", "COM0"}) {
+        EXPECT_EQ(std::string("_") + device, releaseFileName(device)) << device;
+    }
+    EXPECT_EQ("CONSOLE.map", releaseFileName("CONSOLE.map"));
+    EXPECT_EQ("COM10.map", releaseFileName("COM10.map"));
 }
 
 TEST(PublishText, MarkupBecomesText) {
@@ -86,6 +119,18 @@ TEST(PublishTemplate, RefusesATemplateWithoutItsPlaces) {
     }
 }
 
+TEST(PublishTemplate, TheFirstScreenIsDataNotMarkup) {
+    std::string page = std::string(TEMPLATE) + "<script type=\"application/octet-stream\" id=\"kaland-first-screen\"></script>";
+    PageFirstScreen screen{"\n<b>Hall</b>\n\n", "utf-8", true, "nnorth\n", false};
+    ASSERT_TRUE(fillFirstScreen(&page, screen));
+    EXPECT_NE(std::string::npos, page.find("<script type=\"application/octet-stream\" id=\"kaland-first-screen\" "
+                                           "data-encoding=\"utf-8\" data-heading=\"hidden\" data-exits=\"bm5vcnRoCg==\">"
+                                           "CjxiPkhhbGw8L2I+Cgo=</script>"));
+    std::string without = TEMPLATE;
+    EXPECT_FALSE(fillFirstScreen(&without, screen));
+    EXPECT_EQ(TEMPLATE, without);
+}
+
 TEST(PublishRelease, XmlTextHoldsOnlyWhatXmlCan) {
     EXPECT_EQ("&lt;a&gt; &amp; &quot;b&quot; &apos;c&apos;", escapeXml("<a> & \"b\" 'c'"));
     EXPECT_EQ("tab\tand \xEF\xBF\xBD\xEF\xBF\xBD \xC5\x91", escapeXml("tab\tand \x1B\xEF\xBF\xBF \xC5\x91"));
@@ -99,7 +144,8 @@ TEST(PublishRelease, AFreshIfidIsAVersion4UuidInCapitals) {
     EXPECT_EQ("00000000-0000-4000-8000-000000000000", makeIfid(random));
     EXPECT_EQ("castle.iFiction", ifictionName("castle.map"));
     EXPECT_EQ("castle.v2.iFiction", ifictionName("castle.v2.map"));
-    EXPECT_EQ(".map.iFiction", ifictionName(".map"));
+    EXPECT_EQ("_map.iFiction", ifictionName(".map"));
+    EXPECT_EQ("_CON.iFiction", ifictionName("CON.map"));
 }
 
 TEST(PublishRelease, ZipHeadersCarryCrcAndDosTime) {

@@ -3,9 +3,10 @@
 use it: typing the walkthrough, undo, restart, reload and resume, opening
 maps through the file button, refused and huge maps, markup in maps and
 titles, accented text in UTF-8 and windows-1250, a published page opened from
-file://, small screens and large text, the page's words in English and
-Hungarian, keyboard use, accessibility (with axe-core), a long game, and
-screenshots in both colour schemes.
+file://, the content policy (injected script and eval refused), small
+screens and large text, the page's words in English and Hungarian, keyboard
+use, accessibility (with axe-core), a long game, and screenshots in both
+colour schemes.
 
   browser_test.py --page kaland.html --native-build BUILD --axe AXE [--screenshots DIR]
 
@@ -40,6 +41,56 @@ const copy = document.getElementById('log').cloneNode(true);
 copy.querySelectorAll('.input, .notice').forEach((element) => element.remove());
 return copy.textContent;
 """
+
+# Keeps every refusal of the page's content policy from the start, before
+# the page's own scripts run (installed with Page.addScriptToEvaluateOnNewDocument).
+POLICY_RECORDER = """
+window.policyRefusals = [];
+document.addEventListener('securitypolicyviolation',
+                          (event) => window.policyRefusals.push(event.violatedDirective + ' ' + event.blockedURI));
+"""
+
+# What a flaw elsewhere would try: a script element, an inline handler, and
+# eval, Function and a string timer called from the page's own event loop
+# (the browser lets code that WebDriver runs itself use eval).
+INJECTIONS = """
+window.injected = [];
+const script = document.createElement('script');
+script.textContent = 'window.injected.push("script")';
+document.body.append(script);
+const holder = document.createElement('div');
+holder.innerHTML = '<img src="data:," onload="window.injected.push(1)" onerror="window.injected.push(2)">';
+document.body.append(holder);
+setTimeout(eval, 0, 'window.injected.push("eval")');
+setTimeout(Function, 0, 'window.injected.push("Function")');
+setTimeout('window.injected.push("timer")', 0);
+"""
+
+
+def record_policy_refusals(driver):
+    """Records the content policy's refusals on every page opened from now
+    on; returns what stops it."""
+    script = driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": POLICY_RECORDER})
+    return lambda: driver.execute_cdp_cmd("Page.removeScriptToEvaluateOnNewDocument",
+                                          {"identifier": script["identifier"]})
+
+
+def policy_refusals(driver):
+    return driver.execute_script("return window.policyRefusals")
+
+
+def injections_refused(test, driver):
+    """Runs INJECTIONS and checks that none of them ran, each refused by the
+    content policy."""
+    from selenium.webdriver.support.ui import WebDriverWait
+    before = len(policy_refusals(driver))
+    driver.execute_script(INJECTIONS)
+    WebDriverWait(driver, 10).until(lambda _: len(policy_refusals(driver)) >= before + 5, "the policy's refusals")
+    refused = policy_refusals(driver)[before:]
+    test.assertEqual([], driver.execute_script("return window.injected"))
+    for directive in ("script-src-elem inline", "script-src-attr inline", "script-src eval"):
+        test.assertIn(directive, refused)
+    driver.get_log("browser")  # the refusals' messages, which the other tests must not see
 
 
 def skip_or_fail(reason):
@@ -156,7 +207,8 @@ class Player(unittest.TestCase):
         self.wait_for(lambda: DRIVER.execute_script(
             "return document.getElementById('log').textContent + '|' + "
             "document.getElementById('status').textContent") != before and
-            not self.status().startswith("Opening"), f"{path} to open", timeout=30)
+            not self.status().startswith("Opening") and "megnyitása" not in self.status(), f"{path} to open",
+            timeout=30)
 
     def click(self, element_id):
         self.element(element_id).click()
@@ -198,6 +250,17 @@ class BundledPageTest(Player):
         self.open_page(self.page_url, fresh=True)
 
     # ---- the bundled adventure ----
+
+    def test_the_content_policy_refuses_injected_script_and_eval(self):
+        self.addCleanup(record_policy_refusals(DRIVER))
+        self.open_page(self.page_url)
+        self.type_lines(["n", "e"])
+        self.assertEqual([], policy_refusals(DRIVER), "the page itself breaks its policy")
+        injections_refused(self, DRIVER)
+        self.assertTrue(self.type_line("w"), "the game plays on")
+        # The console, at the end of its input, goes on to the exit prompt.
+        played = console_output(os.path.join(SOURCE_DIR, "zelmor.map"), b"n\ne\nw\n").decode()
+        self.assertEqual(played, self.log_output() + "Nyomj <Enter>-t a kilepeshez!")
 
     def test_walkthrough_gives_the_console_output(self):
         with open(os.path.join(SOURCE_DIR, "zelmor.walkthrough"), "rb") as file:
@@ -506,6 +569,13 @@ class BundledPageTest(Player):
                     document.getElementById('line-label').textContent, document.getElementById('how-to').textContent];""")
         self.assertEqual(["hu", "Vissza", "Parancsod"], found[:3])
         self.assertIn("Entert", found[3])
+        self.assertEqual(["Mentés másként…", "Mentés importálása", "Mentések", "Kijáratok", "Billentyűgombok"],
+                         DRIVER.execute_script("""
+            return [document.getElementById('save-as').textContent,
+                    document.getElementById('import-save').getAttribute('aria-label'),
+                    document.getElementById('saves').getAttribute('aria-label'),
+                    document.getElementById('exits').getAttribute('aria-label'),
+                    document.getElementById('key-buttons-label').textContent];"""))
         self.type_line("x")
         self.assertIn("Itt semmi sem felel erre: „x”.", self.status_text())
         refused = write_file("tizirany.map", open(os.path.join(SOURCE_DIR, "tests", "check", "cases", "error_ten_exits", "map"),
@@ -634,6 +704,176 @@ class BundledPageTest(Player):
         with open(keys, "rb") as file:
             self.assertEqual("á\n".encode("cp1250"), file.read())
 
+    # ---- saves and key buttons ----
+
+    def saves(self):
+        """The items of the list labelled Saves: [name, facts]."""
+        return DRIVER.execute_script(
+            "return [...document.querySelector('ul[aria-label=\"Saves\"]').children].map((item) => "
+            "[item.querySelector('.save-name').textContent, item.querySelector('.save-facts').textContent])")
+
+    def click_in_save(self, name, button):
+        from selenium.webdriver.common.by import By
+        item = [element for element in DRIVER.find_elements(By.CSS_SELECTOR, "#saves li")
+                if element.find_element(By.CSS_SELECTOR, ".save-name").text == name][0]
+        [element for element in item.find_elements(By.TAG_NAME, "button") if element.text == button][0].click()
+
+    def test_named_saves_restore_delete_and_undo(self):
+        from selenium.webdriver.common.keys import Keys
+        self.type_lines(["n", "e"])
+        self.click("save-as")
+        self.assertEqual("save-name", self.focused_id())
+        self.assertIn("THE BELL TOWER", self.element("save-name").get_attribute("value"))
+        self.element("save-name").clear()
+        self.element("save-name").send_keys("In the tower", Keys.ENTER)
+        self.wait_for(lambda: len(self.saves()) == 1, "the save")
+        self.assertEqual("In the tower", self.saves()[0][0])
+        self.assertIn("THE BELL TOWER", self.saves()[0][1])
+        # The list and the key buttons on show, axe finds nothing either.
+        self.click("key-buttons")
+        self.assertEqual([], self.axe_violations())
+        self.click("key-buttons")
+        in_tower = self.log_output()
+        self.type_lines(["f", ""])
+        later = self.log_output()
+        self.click_in_save("In the tower", "Restore")
+        self.wait_for(lambda: len(self.echoes()) == 2, "the restore")
+        self.assertEqual(in_tower, self.log_output())
+        self.assertEqual(console_output(os.path.join(SOURCE_DIR, "zelmor.map"), b"n\ne\n").decode(),
+                         self.log_output() + "Nyomj <Enter>-t a kilepeshez!")
+        self.assertIn("Restored “In the tower”.", self.status())
+        self.assertEqual("line", self.focused_id())
+        # The game the restore replaced comes back with the saves' Undo.
+        self.click("saves-undo-button")
+        self.wait_for(lambda: len(self.echoes()) == 4, "the game before the restore")
+        self.assertEqual(later, self.log_output())
+        # Deleted, and brought back by Undo; the list outlives a reload.
+        self.click_in_save("In the tower", "Delete")
+        self.wait_for(lambda: self.saves() == [], "the delete")
+        self.assertEqual("Undo", self.element(self.focused_id()).text)
+        self.click("saves-undo-button")
+        self.wait_for(lambda: len(self.saves()) == 1, "the undo")
+        self.open_page(self.page_url)
+        self.wait_for(lambda: [name for name, _ in self.saves()] == ["In the tower"], "the saves after a reload")
+
+    def test_a_long_save_restored_over_a_new_game(self):
+        ring = "".join(f"#helyiseg {room}\nHall {room}.\n    [n] on\n#irany N {room % 9 + 1} n\n" for room in range(1, 10))
+        path = write_file("ring.map", ring.encode())
+        self.open_map_file(path)
+        self.type_line("n")
+        DRIVER.execute_script("""
+            for (let i = 0; i < localStorage.length; ++i) {
+              const key = localStorage.key(i);
+              if (key.startsWith('kaland:game:')) localStorage.setItem(key, JSON.stringify({lines: new Array(150).fill('n')}));
+            }""")
+        self.open_map_file(path)
+        self.assertEqual(150, len(self.echoes()))
+        log = self.log_output()
+        self.click("save-as")
+        self.element("save-name").send_keys("\n")
+        self.wait_for(lambda: len(self.saves()) == 1, "the save")
+        self.click("restart")
+        self.wait_for(lambda: len(self.echoes()) == 0, "the restart")
+        self.click_in_save(self.saves()[0][0], "Restore")
+        self.wait_for(lambda: len(self.echoes()) == 150, "the restore")
+        self.assertEqual(log, self.log_output())
+        self.assertEqual(console_output(path, b"n\n" * 150).decode(), log + "Nyomj <Enter>-t a kilepeshez!")
+        # The first turns, far out of view, get a row per line once they come near it.
+        self.assertEqual(1, DRIVER.execute_script("return document.querySelector('#log .turn').querySelectorAll('.row').length"))
+        DRIVER.execute_script("document.getElementById('log').scrollTop = 0")
+        self.wait_for(lambda: DRIVER.execute_script(
+            "return document.querySelector('#log .turn').querySelectorAll('.row').length") == 4, "the first rows")
+
+    def export_save(self, name):
+        self.click("export-save")
+        path = os.path.join(OPTIONS.user_data_dir, "downloads", name)
+        self.wait_for(lambda: download_finished(path), "the export")
+        with open(path, "rb") as file:
+            data = file.read()
+        os.remove(path)
+        return path, data
+
+    def test_export_then_import_in_a_fresh_profile(self):
+        global DRIVER
+        lines = ["n", "e", "f"]  # the last moves into a scene that waits for Enter
+        self.type_lines(lines)
+        log = DRIVER.execute_script("return document.getElementById('log').textContent")
+        path, save = self.export_save("zelmor-save.keys")
+        # The console program plays the save to the same point as the lines.
+        zelmor = os.path.join(SOURCE_DIR, "zelmor.map")
+        self.assertEqual(console_output(zelmor, "".join(f"{line}\n" for line in lines).encode()),
+                         console_output(zelmor, save))
+        path = write_file("carried.keys", save)
+        first, DRIVER = DRIVER, start_browser(os.path.join(SCRATCH, "fresh-profile"))
+        try:
+            self.open_page(self.page_url)
+            self.element("import-save").send_keys(path)
+            self.wait_for(lambda: len(self.echoes()) == 3, "the import")
+            self.assertEqual(log, DRIVER.execute_script("return document.getElementById('log').textContent"))
+            self.assertIn("Restored carried.keys: 3 lines.", self.status())
+            self.assertEqual("Import save", self.element("import-save").get_attribute("aria-label"))
+        finally:
+            DRIVER.quit()
+            DRIVER = first
+
+    def test_a_save_for_an_edited_map_stops_where_it_should(self):
+        original = b"#helyiseg 1\nHall. [n] north\n#irany N 2 n\n#helyiseg 2\nYard. [w] well\n#irany N 3 w\n" \
+                   b"#helyiseg 3\nWell. [u] up\n#irany N 1 u\n"
+        self.open_map_file(write_file("yard.map", original))
+        self.type_lines(["n", "w", "u"])
+        _, save = self.export_save("yard-save.keys")
+        edited = write_file("yard.map", original.replace(b"#irany N 3 w", b"#irany N 1 w"))
+        self.open_map_file(edited)
+        self.element("import-save").send_keys(write_file("yard-save.keys", save))
+        self.wait_for(lambda: "Restored" in self.status(), "the import")
+        self.assertEqual(["n\n"], self.echoes())
+        self.assertEqual(console_output(edited, b"n\n").decode(), self.log_output() + "Nyomj <Enter>-t a kilepeshez!")
+        self.assertEqual("This save was made for another map, or another version of this one. Restored the first 1 "
+                         "of its 3 lines: line 2 (“w”) no longer leads where it led when the game was saved. "
+                         "You are at: Yard. [w] well", self.status())
+
+    def test_touch_plays_the_walkthrough_by_buttons_alone(self):
+        DRIVER.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 5})
+        self.addCleanup(DRIVER.execute_cdp_cmd, "Emulation.setTouchEmulationEnabled", {"enabled": False})
+        self.emulate_screen(375, 400)
+        self.open_page(self.page_url, fresh=True)
+        self.assertTrue(self.element("key-buttons").is_selected(), "key buttons are on by a touch screen's default")
+        with open(os.path.join(SOURCE_DIR, "zelmor.walkthrough"), "rb") as file:
+            walkthrough = file.read()
+        buttons = """
+            const group = document.querySelector('[role=group][aria-label=Exits]');
+            return [...group.querySelectorAll('button')].map((button) => {
+              const box = button.getBoundingClientRect();
+              return [button.textContent, Math.min(box.width, box.height), button.disabled];
+            });"""
+        room_text = """
+            const turns = document.querySelectorAll('#log .turn');
+            return [...turns[turns.length - 1].querySelectorAll('.row')].map((row) => row.textContent).join('');"""
+        for line in walkthrough.decode().split("\n")[:-1]:
+            shown = DRIVER.execute_script(buttons)
+            self.assertEqual("Undo", shown[-1][0])
+            for text, size, _ in shown:
+                self.assertGreaterEqual(size, 44, text)
+            text = DRIVER.execute_script(room_text)
+            for label, _, _ in shown[:-1]:
+                if label != "Enter":
+                    # "n north to the market square": the key, then the words of the line that names it.
+                    self.assertIn(f"[{label[0]}] {label[2:]}", text)
+            wanted = "Enter" if line == "" else line + " "
+            before = len(self.echoes())
+            from selenium.webdriver.common.by import By
+            [button for button in DRIVER.find_elements(By.CSS_SELECTOR, "#exits button")
+             if button.text == wanted or (wanted != "Enter" and button.text.startswith(wanted))][0].click()
+            self.wait_for(lambda: len(self.echoes()) > before, f"the button for {line!r}")
+            self.assertNotEqual("line", self.focused_id(), "the command field took the focus")
+            self.assertIn(self.first_new_room_line_in_view(), (True, "no room shown"), f"after {line!r}")
+        self.assertEqual(console_output(os.path.join(SOURCE_DIR, "zelmor.map"), walkthrough).decode(), self.log_output())
+        # The setting is remembered: off, it stays off on the next visit.
+        self.click("key-buttons")
+        self.open_page(self.page_url)
+        self.assertFalse(self.element("key-buttons").is_selected())
+        self.assertFalse(self.element("exits").is_displayed())
+
     # ---- screenshots ----
 
     def test_screenshots_in_light_and_dark(self):
@@ -683,6 +923,35 @@ class PublishedPageTest(Player):
                          self.log_output())
         self.assertIn("The game has ended", self.status())
 
+    def test_the_first_room_shows_before_the_engine_and_once(self):
+        url = self.publish(os.path.join(SOURCE_DIR, "zelmor.map"))
+        first_room = console_output(os.path.join(SOURCE_DIR, "zelmor.map"), b"").decode()
+        first_room = first_room[:first_room.index("Nyomj")]
+        # Without WebAssembly no engine ever comes, yet the first room is there.
+        DRIVER.get(url)
+        DRIVER.execute_script("localStorage.clear()")
+        script = DRIVER.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": "delete window.WebAssembly;"})
+        try:
+            DRIVER.get(url)
+            self.wait_for(lambda: self.status() != "", "the page's message")
+            self.assertEqual(first_room, self.log_output())
+        finally:
+            DRIVER.execute_cdp_cmd("Page.removeScriptToEvaluateOnNewDocument", {"identifier": script["identifier"]})
+        # With the engine, the rows shown first stay: the log gets one turn, once.
+        counting = DRIVER.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": """
+            window.turnsAdded = 0;
+            new MutationObserver((records) => records.forEach((record) => record.addedNodes.forEach((node) => {
+              if (node.nodeType === 1 && node.closest('#transcript')) window.turnsAdded += node.querySelectorAll('.turn').length +
+                  (node.classList.contains('turn') ? 1 : 0);
+            }))).observe(document, {childList: true, subtree: true});"""})
+        try:
+            self.open_page(url, fresh=True)
+            self.assertEqual(first_room, self.log_output())
+            self.assertEqual(1, DRIVER.execute_script("return window.turnsAdded"))
+            self.assertTrue(self.type_line("n"))
+        finally:
+            DRIVER.execute_cdp_cmd("Page.removeScriptToEvaluateOnNewDocument", {"identifier": counting["identifier"]})
+
     def test_a_published_map_in_hungarian_speaks_hungarian_from_the_start(self):
         path = write_file("magyar.map", "#lang hu\n#helyiseg 1\nA kapu előtt állsz.\n#gameover\n".encode())
         url = self.publish(path)
@@ -713,6 +982,21 @@ class PublishedPageTest(Player):
         self.assertEqual(f"\n{text}\n\nNyomj <Enter>-t a kilepeshez!", self.log_output())
         self.assertIsNone(DRIVER.execute_script("return window.pwned"))
         self.assertEqual(0, DRIVER.execute_script("return document.querySelectorAll('img').length"))
+
+    def test_a_published_page_keeps_the_content_policy(self):
+        path = write_file("policy.map", "#title <b>Policy</b>\n#author \x1b[31mAnna\n#blurb A\tB\n"
+                          "#helyiseg 1\nA [l]amp.\n#irany N 2 l\n#helyiseg 2\nLit.\n#gameover\n".encode())
+        url = self.publish(path)
+        with open(url[len("file://"):], encoding="utf-8") as published, open(OPTIONS.page, encoding="utf-8") as page:
+            policy = re.compile(r'<meta http-equiv="Content-Security-Policy" content="[^"]*">')
+            self.assertEqual(policy.search(page.read()).group(0), policy.search(published.read()).group(0))
+        self.addCleanup(record_policy_refusals(DRIVER))
+        self.open_page(url, fresh=True)
+        self.assertEqual("\ufffd[31mAnna", self.element("kaland-author").text)
+        self.type_lines(["l", ""])
+        self.assertEqual(console_output(path, b"l\n\n").decode(), self.log_output())
+        self.assertEqual([], policy_refusals(DRIVER))
+        injections_refused(self, DRIVER)
 
     def test_release_zip_index_plays_with_the_maps_facts(self):
         path = write_file("kut.map", "#title A kút\n#author Kiss Anna\n#lang hu\n"

@@ -6,8 +6,8 @@ and its clicks, routes against --routes, blessed transcripts against --bless
 and --expect, random games against --random, Publish against kaland-publish,
 the author's maps kept whole through New map, Open, reload, Rename, Delete
 and Undo delete and storage that refuses them, the template game, the
-studio's Hungarian, and axe-core in both colour schemes at desktop and phone
-widths.
+studio's Hungarian, the content policy (injected script and eval refused),
+and axe-core in both colour schemes at desktop and phone widths.
 
   studio_test.py --studio kaland-studio.html --page kaland.html --native-build BUILD --axe axe.min.js
 
@@ -23,7 +23,8 @@ import sys
 import tempfile
 import unittest
 
-from browser_test import LOG_OUTPUT, SOURCE_DIR, download_finished, skip_or_fail, start_browser
+from browser_test import (LOG_OUTPUT, SOURCE_DIR, download_finished, injections_refused, policy_refusals,
+                          record_policy_refusals, skip_or_fail, start_browser)
 
 OPTIONS = None
 DRIVER = None
@@ -568,6 +569,20 @@ class StudioTest(unittest.TestCase):
                           "#title text", "#author text", "#lang tag", "#ifid uuid", "#blurb text"], terms)
 
     # ---- the page ----
+
+    def test_the_content_policy_refuses_injected_script_and_eval(self):
+        self.addCleanup(record_policy_refusals(DRIVER))
+        self.setUp()
+        # Graphviz and random games run in workers, under the page's policy.
+        self.wait_for_picture()
+        self.find("#random-play").click()
+        self.wait_for(lambda: self.texts("#random-report li"), "the random games")
+        self.type_lines(["n"])
+        self.assertEqual([], policy_refusals(DRIVER), "the studio itself breaks its policy")
+        injections_refused(self, DRIVER)
+        self.type_lines(["e"])
+        expected = run("kaland", "zelmor.map", stdin=b"n\ne\n").stdout.decode()
+        self.assertEqual(expected, DRIVER.execute_script(LOG_OUTPUT) + "Nyomj <Enter>-t a kilepeshez!")
 
     def test_loads_offline_without_errors(self):
         self.assertLessEqual(os.path.getsize(OPTIONS.studio), 3 * 1024 * 1024)

@@ -3,6 +3,7 @@
 // kaland-check [OPTION]... --cover MAP SCRIPT...
 // kaland-check [OPTION]... --bless|--expect MAP SCRIPT...
 // kaland-check [OPTION]... --random N [--seed S] [--steps K] MAP
+// kaland-check --lsp
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -13,12 +14,14 @@
 #include "check_options.h"
 #include "console_system.h"
 #include "diagnostic_text.h"
+#include "lsp_server.h"
 #include "machine_memory.h"
 #include "map_analysis.h"
 #include "map_coverage.h"
 #include "map_files.h"
 #include "map_picture.h"
 #include "map_reading.h"
+#include "output_files.h"
 #include "route_files.h"
 #include "route_search.h"
 #include "transcript_runs.h"
@@ -118,9 +121,7 @@ int checkOneMap(const std::string& path, const CheckOptions& options) {
     return status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int checkMaps(int argc, char** argv) {
     // Maps, scripts and pictures are bytes: no line-end translation.
     systemStartStreams();
     CheckOptions options;
@@ -137,10 +138,21 @@ int main(int argc, char** argv) {
         std::printf("kaland-check %s\n", KALAND_VERSION);
         return 0;
     }
+    if (options.lsp) return serveLanguageProtocol(standardStreams(), machineMemoryBytes(), KALAND_VERSION);
     int status = 0;
     for (const std::string& map : options.maps) {
         int mapStatus = checkOneMap(map, options);
         if (mapStatus > status) status = mapStatus;
     }
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int status = checkMaps(argc, argv);
+    // Help, pictures, routes and reports that did not reach standard output
+    // are a failure, like a file that cannot be written.
+    if (!finishStandardOutput("kaland-check") && status < 2) status = 2;
     return status;
 }

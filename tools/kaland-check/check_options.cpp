@@ -91,6 +91,8 @@ const OptionSpec OPTIONS[] = {
      setRandomGames},
     {"--seed", "S", "with --random: the games of seed S (default 1)", nullptr, setSeed},
     {"--steps", "K", "with --random: at most K lines typed in a game (default 1000)", nullptr, setSteps},
+    {"--lsp", nullptr, "serve editors: a language server on standard input and output", &CheckOptions::lsp,
+     nullptr},
     {"--help", nullptr, "show this help", &CheckOptions::help, nullptr},
     {"--version", nullptr, "show the version", &CheckOptions::version, nullptr},
 };
@@ -187,6 +189,22 @@ bool settleTestOptions(CheckOptions* options, std::string* error) {
     return false;
 }
 
+// The language server takes its maps from the editor, and checks them as
+// kaland-check does without options.
+bool settleServerOptions(const CheckOptions& options, std::string* error) {
+    bool others = options.strict || options.dot || options.quiet || !options.routesDirectory.empty() ||
+                  !options.routeTargets.empty() || options.cover || options.bless || options.expect ||
+                  options.random.games > 0 || options.seedGiven || options.stepsGiven;
+    if (!options.maps.empty()) {
+        *error = "--lsp takes no map: the editor sends the maps it opens";
+    } else if (others) {
+        *error = "--lsp cannot be combined with other options";
+    } else {
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool parseCheckOptions(int argc, const char* const* argv, CheckOptions* options, std::string* error) {
@@ -202,6 +220,7 @@ bool parseCheckOptions(int argc, const char* const* argv, CheckOptions* options,
             if (options->help || options->version) return true;
         }
     }
+    if (options->lsp) return settleServerOptions(*options, error);
     if (options->maps.empty()) {
         *error = "no map given";
         return false;
@@ -216,6 +235,7 @@ std::string checkUsage() {
         "       kaland-check [OPTION]... --cover MAP SCRIPT...\n"
         "       kaland-check [OPTION]... --bless|--expect MAP SCRIPT...\n"
         "       kaland-check [OPTION]... --random N [--seed S] [--steps K] MAP\n"
+        "       kaland-check --lsp\n"
         "Checks kaland maps: reports what the runner would refuse (errors) and what\n"
         "would play wrong (warnings), each as MAP:LINE: error|warning: TEXT.\n"
         "A MAP of - is read from standard input and called " + std::string(STANDARD_INPUT_NAME) +

@@ -16,6 +16,7 @@ struct CheckOptions {
     bool quiet = false;
     bool help = false;
     bool version = false;
+    bool lsp = false;  // --lsp: serve editors instead of checking maps
     std::vector<std::string> maps;  // in the order given; "-" is standard input
     std::string routesDirectory;              // --routes; empty without it
     std::vector<std::uint32_t> routeTargets;  // --route-to; empty: every ending

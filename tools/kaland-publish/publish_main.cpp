@@ -19,6 +19,8 @@
 #include "map_reading.h"
 #include "output_files.h"
 #include "page_template.h"
+#include "release_names.h"
+#include "script_transcript.h"
 
 namespace {
 
@@ -26,10 +28,12 @@ const char USAGE[] =
     "usage: kaland-publish MAP [-o OUT.html] [--zip GAME.zip] [--title TEXT] [--strict]\n"
     "Writes a web page that plays the kaland map MAP in a browser: one file,\n"
     "with nothing to install and nothing fetched from the network.\n"
-    "  -o, --output OUT.html  the page to write (default: MAP's name with .html)\n"
+    "  -o, --output OUT.html  the page to write (default: MAP's name with .html);\n"
+    "                         - writes it to standard output\n"
     "  --zip GAME.zip         write the zip a game site takes instead: the page as\n"
     "                         index.html, the map, its .iFiction record and a\n"
-    "                         README.txt (with -o, the page is written as well)\n"
+    "                         README.txt (with -o, the page is written as well);\n"
+    "                         - writes it to standard output\n"
     "  --title TEXT           the page's title (default: the map's #title, else the\n"
     "                         first line of the start room's text)\n"
     "  --strict               publish nothing when kaland-check warns about the map\n"
@@ -107,26 +111,12 @@ bool findTemplate(std::string* path) {
     return true;
 }
 
-// Where the last folder of a path ends, or npos.
-std::size_t lastSeparator(const std::string& path) {
-#if defined(_WIN32)
-    return path.find_last_of("/\\:");
-#else
-    return path.rfind('/');
-#endif
-}
-
-std::string baseName(const std::string& path) {
-    std::size_t slash = lastSeparator(path);
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// MAP's path with its extension (if any) replaced by .html.
+// Beside the map: its name with its extension (if any) replaced by .html,
+// as releaseFileName makes it.
 std::string defaultOutput(const std::string& map) {
-    std::size_t dot = map.rfind('.');
-    std::size_t slash = lastSeparator(map);
-    bool hasExtension = dot != std::string::npos && dot > 0 && (slash == std::string::npos || dot > slash + 1);
-    return (hasExtension ? map.substr(0, dot) : map) + ".html";
+    std::string name = pathFileName(map);
+    std::size_t dot = name.rfind('.');
+    return fileBeside(map, (dot != std::string::npos && dot > 0 ? name.substr(0, dot) : name) + ".html");
 }
 
 // Checks the map as the runner loads it. Prints the refusal, as kaland-check
@@ -149,6 +139,16 @@ bool checkMap(const char* path, const std::string& bytes, MapCheck* check) {
     }
     std::fputs(publishedWarnings(path, *check).c_str(), stderr);
     return true;
+}
+
+// The first room, played by the runner's own code, for the page to show
+// before its engine is ready.
+PageFirstScreen playFirstScreen(const std::string& map, const MapCheck& check, const GameFacts& facts) {
+    TranscriptMap table = loadTranscriptMap(map.data(), map.size());
+    FirstScreen screen = firstScreen(table);
+    PageFirstScreen pageScreen = pageFirstScreen(screen.output, screen.room, check, facts);
+    releaseTranscriptMap(&table);
+    return pageScreen;
 }
 
 // A fresh IFID for a map without one, and the line that gives the map it.
@@ -183,13 +183,18 @@ ZipTime modificationTime(const char* path) {
 }
 
 // A failed write leaves no half file behind, and an earlier page as it was.
-bool writeOutput(const std::string& path, const std::string& bytes) {
+// What was written is told on standard output, or on standard error when
+// standard output carries a file ("-").
+bool writeOutput(const std::string& path, const std::string& bytes, const Options& options) {
     std::string error;
     if (!replaceFile(path, bytes, &error)) {
-        std::fprintf(stderr, "kaland-publish: cannot write %s: %s\n", path.c_str(), error.c_str());
+        std::fprintf(stderr, "kaland-publish: cannot write %s: %s\n",
+                     path == "-" ? "standard output" : path.c_str(), error.c_str());
         return false;
     }
-    std::printf("wrote %s\n", path.c_str());
+    if (path != "-") {
+        std::fprintf(options.output == "-" || options.zip == "-" ? stderr : stdout, "wrote %s\n", path.c_str());
+    }
     return true;
 }
 
@@ -207,7 +212,7 @@ bool isSameFile(const char* first, const char* second) {
 // Refuses outputs that would overwrite the map or each other.
 bool checkOutputs(const Options& options, const std::string& page) {
     for (const std::string* output : {&page, &options.zip}) {
-        if (!output->empty() && isSameFile(output->c_str(), options.map)) {
+        if (!output->empty() && *output != "-" && isSameFile(output->c_str(), options.map)) {
             std::fprintf(stderr, "kaland-publish: %s would overwrite the map %s; name another file\n",
                          output->c_str(), options.map);
             return false;
@@ -264,7 +269,7 @@ int publish(const Options& options) {
     if (pagePath.empty() && options.zip.empty()) pagePath = defaultOutput(options.map);
     if (!checkOutputs(options, pagePath)) return 2;
 
-    std::string mapName = baseName(options.map);
+    std::string mapName = pathFileName(options.map);
     GameFacts game = readGameFacts(map, mapName, check, options.hasTitle ? &options.title : nullptr);
     if (game.ifid.empty()) game.ifid = freshIfid(options.map);
     if (!fillPageTemplate(&page, map, mapName, game, &error)) {
@@ -272,14 +277,15 @@ int publish(const Options& options) {
                      error.c_str());
         return 2;
     }
+    fillFirstScreen(&page, playFirstScreen(map, check, game));
     std::string zip;
     if (!options.zip.empty() &&
         !makeReleaseZip(page, map, mapName, game, modificationTime(options.map), &zip, &error)) {
         std::fprintf(stderr, "kaland-publish: cannot make %s: %s\n", options.zip.c_str(), error.c_str());
         return 2;
     }
-    if (!pagePath.empty() && !writeOutput(pagePath, page)) return 2;
-    if (!options.zip.empty() && !writeOutput(options.zip, zip)) return 2;
+    if (!pagePath.empty() && !writeOutput(pagePath, page, options)) return 2;
+    if (!options.zip.empty() && !writeOutput(options.zip, zip, options)) return 2;
     return 0;
 }
 
@@ -288,6 +294,8 @@ int publish(const Options& options) {
 int main(int argc, char** argv) {
     Options options;
     int status = parseOptions(argc, argv, &options);
-    if (status >= 0) return status;
-    return publish(options);
+    if (status < 0) status = publish(options);
+    // What was written is told on standard output: a failure to tell it fails.
+    if (!finishStandardOutput("kaland-publish") && status < 2) status = 2;
+    return status;
 }

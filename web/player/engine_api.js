@@ -10,6 +10,18 @@ const KalandGameState = Object.freeze({
   Stopped: 3,          // a defect or lack of memory stopped it
 });
 
+// How far a save's lines lead on the loaded map (readSave's `outcome`).
+const KalandSaveOutcome = Object.freeze({
+  Whole: 0,             // every line is read where it was when the game was saved
+  Unchecked: 1,         // the save does not say where: every line the game reads
+  EndsSooner: 2,        // ... and the game ends before the last
+  StartsElsewhere: 3,   // the first line is read elsewhere: nothing is restored
+  LineLeadsElsewhere: 4,  // line `line` leads elsewhere than it did
+});
+
+// Which map a save was made for (readSave's `map`).
+const KalandSaveMap = Object.freeze({Unnamed: 0, This: 1, Other: 2});
+
 // Wraps an instantiated engine module.
 function makeKalandEngine(module) {
   // Memory may grow during any call, which replaces the heap's buffer:
@@ -96,7 +108,68 @@ function makeKalandEngine(module) {
   // engine's decision for the whole map, as a TextDecoder label.
   const encoding = () => new TextDecoder('latin1').decode(terminatedText(module._kaland_map_encoding()));
 
-  return {load, play, playSince, startText, mapTitle, mapAuthor, mapBlurb, explain, mapLanguage, encoding};
+  // ---- where the game stands, for key buttons and saves ----
+
+  // The loaded map's fingerprint, the one its save files carry.
+  const fingerprint = () => new TextDecoder('latin1').decode(terminatedText(module._kaland_map_fingerprint()));
+
+  // The exits the text of the room where the last game waits names (the
+  // checker's rule for keys in text), in the order it names them:
+  // [{key, words}], the key a one-character string, the words the bytes of
+  // the line that names it. None unless the game waits for a key.
+  function namedExits() {
+    const text = terminatedText(module._kaland_named_exits());
+    const exits = [];
+    for (let start = 0; start < text.length;) {
+      const end = text.indexOf(10, start);
+      exits.push({key: String.fromCharCode(text[start]), words: text.slice(start + 1, end)});
+      start = end + 1;
+    }
+    return exits;
+  }
+
+  // Whether the last game waits for a line that moves it on whatever it
+  // holds: a scene's Enter, or the exit prompt's.
+  const waitsForEnter = () => module._kaland_waits_for_enter() === 1;
+
+  // The first line of the room the last game showed last, trimmed, as bytes.
+  const roomFirstLine = () => terminatedText(module._kaland_room_first_line());
+
+  function putInput(bytes) {
+    const pointer = module._kaland_input_buffer(bytes.length);
+    if (!pointer) return false;
+    module.HEAPU8.set(bytes, pointer);
+    return true;
+  }
+
+  const answer = (pointer) => copyOut(pointer, module._kaland_answer_size());
+
+  // The save file of the game whose typed lines are `input` (bytes, each
+  // line with its newline): the lines and a line that names the map and
+  // where each was read, which the game reads without effect. Null when
+  // memory is short.
+  const saveFile = (input) => (putInput(input) ? answer(module._kaland_save_file(input.length)) : null);
+
+  // Whether `bytes` are a save file (and not a map or a plain key script).
+  const isSave = (bytes) => putInput(bytes) && module._kaland_is_save(bytes.length) === 1;
+
+  // Plays the lines of the save (or key script) `bytes` on the loaded map:
+  // {input, outcome, map, lines, kept, line}: `input` the save's typed
+  // lines (bytes, each line with its newline), of which the first `kept`
+  // bring the game where the save had it;
+  // `outcome` what the engine found, one of KalandSaveOutcome; `map` one of
+  // KalandSaveMap; `lines` how many the save holds, and `line` the first
+  // one left out (from 1; 0 for none).
+  // Null when memory is short.
+  function readSave(bytes) {
+    if (!putInput(bytes)) return null;
+    const input = answer(module._kaland_read_save(bytes.length));
+    const [outcome, map, lines, kept, line] = new Uint32Array(module.HEAPU8.buffer, module._kaland_save_report(), 5);
+    return {input, outcome, map, lines, kept, line};
+  }
+
+  return {load, play, playSince, startText, mapTitle, mapAuthor, mapBlurb, explain, mapLanguage, encoding,
+          fingerprint, namedExits, waitsForEnter, roomFirstLine, saveFile, isSave, readSave};
 }
 
-if (typeof module === 'object' && module.exports) module.exports = {makeKalandEngine, KalandGameState};
+if (typeof module === 'object' && module.exports) module.exports = {makeKalandEngine, KalandGameState, KalandSaveOutcome, KalandSaveMap};

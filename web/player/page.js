@@ -34,7 +34,7 @@
     howTo: document.getElementById('how-to'),
     hint: document.getElementById('hint'),
     embeddedMap: document.getElementById('kaland-map'),
-    engineBinary: document.getElementById('kaland-engine'),
+    firstScreen: document.getElementById('kaland-first-screen'),
   };
 
   // ---- the page's own words, in English and Hungarian ----
@@ -172,6 +172,7 @@
     page.howTo.textContent = words.howTo;
     page.hint.textContent = words.hint;
     page.restart.textContent = restartWord();
+    for (const aid of aids) aid.useLanguage(language);
   }
 
   // Writes the page's message outside the log. Parts are the page's words,
@@ -241,11 +242,17 @@
 
   // The engine's binary, when the page holds it apart from the engine's
   // script, is compiled at once where the browser allows it, so that the
-  // first room is in the page's first frame; else in the background.
-  function engineOptions() {
-    if (!page.engineBinary) return {};
-    const binary = decodeBase64(page.engineBinary.textContent);
+  // first room is in the page's first frame; else in the background, as
+  // it is when the page already shows the first room (`background`).
+  function engineOptions(background) {
+    const engineBinary = document.getElementById('kaland-engine');
+    if (!engineBinary) return {};
+    const binary = decodeBase64(engineBinary.textContent);
     const instantiateWasm = (imports, receive) => {
+      if (background) {
+        WebAssembly.instantiate(binary, imports).then((result) => receive(result.instance), () => say(words.noEngine));
+        return {};
+      }
       try {
         const instance = new WebAssembly.Instance(new WebAssembly.Module(binary), imports);
         receive(instance);
@@ -258,8 +265,15 @@
     return {instantiateWasm};
   }
 
-  function startEngine() {
-    engineStarting = createKalandEngine(engineOptions()).then((module) => {
+  // The engine comes last in the page, after everything the first room
+  // needs: it is there once the page is parsed.
+  const pageParsed = new Promise((resolve) => {
+    if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', resolve, {once: true});
+    else resolve();
+  });
+
+  function startEngine(background = false) {
+    engineStarting = pageParsed.then(() => createKalandEngine(engineOptions(background))).then((module) => {
       engine = makeKalandEngine(module);
       if (game) engine.load(game.bytes);
     });
@@ -484,6 +498,7 @@
     saveLines();
     say(...describeEnd(message));
     showTurn(game.turns[game.turns.length - 1]);
+    for (const aid of aids) aid.update();
   }
 
   function describeEnd(message) {
@@ -606,15 +621,17 @@
     say(words.savedKeys(game.lines.length, name));
   }
 
-  function showTitle(fixedTitle) {
+  // `published`: the title and author kaland-publish wrote into the page,
+  // which stand for its own map; null for any other map.
+  function showTitle(published) {
     const startText = game.decoder.decode(engine.startText());
-    const title = fixedTitle || game.decoder.decode(engine.mapTitle()) || game.name || 'kaland';
+    const title = published ? published.title : game.decoder.decode(engine.mapTitle()) || game.name || 'kaland';
     page.title.textContent = title;
     document.title = title;
     // The log's first room says the same: the heading is for screen readers.
     page.title.classList.toggle('visually-hidden', title === startText);
     // The map's own #author, under the title.
-    const author = game.decoder.decode(engine.mapAuthor());
+    const author = published ? published.author : game.decoder.decode(engine.mapAuthor());
     page.author.textContent = author;
     page.author.hidden = author === '';
     // Both are the map's words, in its language.
@@ -626,7 +643,7 @@
   // A map that cannot be played at all (the runner refuses it, or stops it
   // before the player can type anything) leaves the game on show exactly as
   // it was, and the page says why. Returns whether the map is now on show.
-  function openMap(bytes, name, fixedTitle) {
+  function openMap(bytes, name, published) {
     if (bytes.length > MAX_MAP_BYTES) {
       say(words.tooLarge(name, MAX_MAP_BYTES / 1024 / 1024), game ? words.gameGoesOn : '');
       return false;
@@ -656,13 +673,13 @@
     useLanguage(chooseLanguage(language));
     page.transcript.lang = language;
     page.line.value = '';
-    showTitle(fixedTitle);
+    showTitle(published);
     setLines(unplayable ? [] : loadSavedLines(game.key));
     game.unsaved = false;
     if (game.lines.length > 0) {
       playWhole(words.savedBack);
     } else {
-      showWhole(first);
+      if (!adoptFirstScreen(first)) showWhole(first);
       showOutcome([]);
     }
     return true;
@@ -685,6 +702,10 @@
       return;
     }
     await engineStarting;
+    if (game && saves.isSaveFile(bytes, file.name)) {
+      guarded(() => saves.importSave(bytes, file.name));
+      return;
+    }
     guarded(() => openMap(bytes, file.name, ''), false);
   }
 
@@ -692,6 +713,7 @@
   // takes over with the same map and lines. Actions on the game wait for a
   // map that the browser could hold.
   async function guarded(action, needsGame = true) {
+    if (needsGame && !game) await mapOpening;
     if (needsGame && !game) {
       say(words.openAMap);
       page.line.focus();
@@ -708,8 +730,202 @@
       engineBroken = false;
       await startEngine();
     }
-    page.line.focus();
+    focusAfterAction();
   }
+
+  // ---- the first room before the engine ----
+
+  // kaland-publish writes the first room into the page, played by the
+  // runner's own code, so that it shows before the engine is ready; the
+  // engine then takes over the very rows it shows, and a screen reader
+  // hears the room once. A saved game to resume waits for the engine.
+  let firstScreen = null;
+
+  function showFirstScreen(mapBytes, language) {
+    const data = page.firstScreen;
+    if (!data?.dataset.encoding || data.textContent.trim() === '') return false;
+    if (loadSavedLines(fingerprint(mapBytes)).length > 0) return false;
+    let decoder;
+    try {
+      decoder = new TextDecoder(data.dataset.encoding);
+    } catch (error) {
+      return false;
+    }
+    const bytes = decodeBase64(data.textContent);
+    const turn = makeTurn();
+    appendRows(turn, decoder.decode(bytes));
+    const chunk = document.createElement('div');
+    chunk.className = 'chunk';
+    chunk.appendChild(turn);
+    page.transcript.replaceChildren(chunk);
+    page.title.classList.toggle('visually-hidden', data.dataset.heading === 'hidden');
+    page.undo.disabled = true;
+    firstScreen = {bytes, turn, encoding: data.dataset.encoding};
+    const exits = data.dataset.exits ? decoder.decode(decodeBase64(data.dataset.exits)).split('\n').slice(0, -1) : [];
+    keyButtons.show(exits.map((line) => ({key: line[0], words: line.slice(1)})), data.dataset.enter === '1', language);
+    return true;
+  }
+
+  // Whether the engine's first game (`result`) shows what the page shows
+  // already: if so, the page keeps its rows as the game's first turn.
+  function adoptFirstScreen(result) {
+    const shown = firstScreen;
+    firstScreen = null;
+    const same = shown && game.lines.length === 0 && game.encoding === shown.encoding && result.readCount === 1 &&
+      result.state === KalandGameState.WaitingForLine && result.output.length === shown.bytes.length &&
+      result.runnerFrom >= shown.bytes.length && result.output.every((byte, index) => byte === shown.bytes[index]) &&
+      page.transcript.firstChild?.firstChild === shown.turn;
+    if (!same) return false;
+    game.turns = [shown.turn];
+    game.reads = result.reads;
+    game.outputSize = result.outputSize;
+    game.state = result.state;
+    game.outOfMemory = result.outOfMemory;
+    return true;
+  }
+
+  // ---- another game's lines ----
+
+  // Plays `lines` as the game. The turns of the lines it begins with in
+  // common with the game on show stay as they are (the same lines write the
+  // same transcript), so that going back to an earlier point of the same
+  // game costs what Undo does, and going on from it what typing does.
+  function replayLines(lines, ...message) {
+    let same = 0;
+    const most = Math.min(lines.length, game.lines.length, game.reads.length - 1);
+    while (same < most && lines[same] === game.lines[same]) ++same;
+    if (game.unplayable || game.outOfMemory) {
+      setLines(lines);
+      playWhole(...message);
+      return;
+    }
+    if (same === 0) {
+      setLines(lines);
+      showWholeLater(engine.play(typedInput()));
+      showOutcome(message);
+      return;
+    }
+    // The game waited for line `same + 1` here, whatever came after.
+    const waitedAt = game.reads[same];
+    while (game.lines.length > same) popInputLine();
+    for (const line of lines.slice(same)) pushInputLine(line);
+    const result = engine.playSince(typedInput(), waitedAt, same);
+    if (result.outOfMemory || result.readCount <= same || result.reads[0] !== waitedAt) {
+      playWhole(...message);
+      return;
+    }
+    while (game.turns.length > same + 1) removeLastTurn();
+    const consumed = Math.min(game.lines.length, result.readCount);
+    while (game.lines.length > consumed) popInputLine();
+    for (let line = same + 1; line <= consumed; ++line) {
+      const turn = makeTurn(game.lines[line - 1]);
+      const end = line < consumed ? result.reads[line - same] : result.outputSize;
+      appendOutput(turn, result.output, waitedAt, result.reads[line - 1 - same], end, result.runnerFrom);
+      addTurn(page.transcript, turn);
+    }
+    game.reads.length = same;
+    for (const read of result.reads) game.reads.push(read);
+    game.outputSize = result.outputSize;
+    game.state = result.state;
+    game.outOfMemory = result.outOfMemory;
+    showOutcome(message);
+  }
+
+  // A whole log built at once: the turns of all but its last two chunks go
+  // in with one row each, the lines of their output together, and a chunk
+  // gets a row per line (each wrapping under its own indent) as it comes
+  // near the log's visible part. Its text is the same either way, so a long
+  // game comes back in the time its last turns take.
+  let laterRows = null;
+
+  function expandLaterRows(chunk) {
+    for (const row of chunk.querySelectorAll('.row.later')) {
+      const turn = row.parentNode;
+      row.remove();
+      appendRows(turn, row.textContent);
+    }
+  }
+
+  function showWholeLater(result) {
+    const consumed = Math.min(game.lines.length, result.reads.length);
+    while (game.lines.length > consumed) popInputLine();
+    const rowsFrom = (Math.floor(consumed / TURNS_PER_CHUNK) - 1) * TURNS_PER_CHUNK;
+    const fragment = document.createDocumentFragment();
+    game.turns = [];
+    let start = 0;
+    for (let index = 0; index <= consumed; ++index) {
+      const turn = makeTurn(index === 0 ? undefined : game.lines[index - 1]);
+      const end = index < consumed ? result.reads[index] : result.output.length;
+      if (index >= rowsFrom || end > result.runnerFrom) {
+        appendOutput(turn, result.output, 0, start, end, result.runnerFrom);
+      } else if (end > start) {
+        const row = document.createElement('span');
+        row.className = 'row later';
+        row.textContent = game.decoder.decode(result.output.subarray(start, end));
+        turn.appendChild(row);
+      }
+      addTurn(fragment, turn);
+      start = end;
+    }
+    page.transcript.replaceChildren(fragment);
+    laterRows ??= new IntersectionObserver((entries) => {
+      for (const entry of entries) {
+        if (!entry.isIntersecting) continue;
+        laterRows.unobserve(entry.target);
+        expandLaterRows(entry.target);
+      }
+    }, {root: page.log, rootMargin: '200% 0px'});
+    for (const chunk of page.transcript.children) {
+      if (chunk.querySelector('.later')) laterRows.observe(chunk);
+    }
+    game.reads = result.reads;
+    game.outputSize = result.outputSize;
+    game.state = result.state;
+    game.outOfMemory = result.outOfMemory;
+  }
+
+  // ---- what the page's added parts see of it ----
+
+  // The key buttons and the saves (key_buttons.js, saves.js) act through
+  // these, and hear of each change of the game (update) and of the page's
+  // language (useLanguage).
+  const view = {
+    game: () => game,
+    engine: () => engine,
+    say,
+    act: (action) => guarded(action),
+    typeLine,
+    undoLine,
+    typedInput: () => typedInput(),
+    replayLines,
+    // Says `message`, and what the game's end adds to it.
+    tell: (...message) => say(...describeEnd(message)),
+    // The first line of the room the game is in, trimmed, as text.
+    roomFirstLine() {
+      engine.playSince(typedInput(), game.outputSize, game.lines.length);
+      return game.decoder.decode(engine.roomFirstLine());
+    },
+    isOver: () => !game || game.unplayable || isOver(game.state),
+  };
+  const keyButtons = makeKeyButtons(view, page.line);
+  const saves = makeSaves(view);
+  const aids = [keyButtons, saves];
+
+  // After an action the command field takes the focus, unless the key
+  // buttons are there to keep a touch screen's keyboard closed.
+  function focusAfterAction() {
+    if (keyButtons.keepsKeyboardClosed()) keyButtons.keepFocus();
+    else page.line.focus();
+  }
+
+  // Resolved once the page's own map is open (or cannot be): actions asked
+  // for before then wait for it.
+  let mapOpened = null;
+  const mapOpening = new Promise((resolve) => {
+    mapOpened = resolve;
+  });
+
+  const markFirstRoom = () => requestAnimationFrame(() => setTimeout(() => performance.mark('kaland-first-room'), 0));
 
   // ---- wiring ----
 
@@ -739,7 +955,7 @@
     // A click that selects nothing, or a key typed while the log has the
     // focus, goes back to the command field.
     page.log.addEventListener('click', () => {
-      if (document.getSelection().isCollapsed) page.line.focus({preventScroll: true});
+      if (document.getSelection().isCollapsed && !keyButtons.keepsKeyboardClosed()) page.line.focus({preventScroll: true});
     });
     page.log.addEventListener('keydown', (event) => {
       if (event.key.length === 1 && event.key !== ' ' && !event.ctrlKey && !event.metaKey && !event.altKey) {
@@ -776,18 +992,27 @@
     const languageHint = published && marked !== 'en' ? marked : '';
     useLanguage(chooseLanguage(languageHint));
     wireControls();
+    const mapBytes = decodeBase64(page.embeddedMap.textContent);
+    // The first room, when the page holds it, shows before the engine is
+    // compiled; the engine is then compiled in the background.
+    const early = showFirstScreen(mapBytes, languageHint);
+    // For the benchmark: when the first room has been painted.
+    if (early) {
+      markFirstRoom();
+      await new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
+    }
     try {
-      await startEngine();
+      await startEngine(early);
     } catch (error) {
       say(words.noEngine);
+      mapOpened();
       return;
     }
-    const fixedTitle = published ? page.title.textContent : '';
-    guarded(() => openMap(decodeBase64(page.embeddedMap.textContent), page.embeddedMap.dataset.name || 'map', fixedTitle),
-            false);
+    const facts = published ? {title: page.title.textContent, author: page.author.textContent} : null;
+    guarded(() => openMap(mapBytes, page.embeddedMap.dataset.name || 'map', facts), false);
+    mapOpened();
     document.body.dataset.ready = 'true';
-    // For the benchmark: when the first room has been painted.
-    requestAnimationFrame(() => setTimeout(() => performance.mark('kaland-first-room'), 0));
+    if (!early) markFirstRoom();
   }
 
   start();

@@ -9,11 +9,15 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "defect_explanation.h"
 #include "map_facts.h"
 #include "map_loader.h"
+#include "named_exits.h"
 #include "room_table.h"
+#include "saved_game.h"
 #include "text_bytes.h"
 #include "text_encoding.h"
 #include "web_console.h"
@@ -33,6 +37,14 @@ struct Engine {
     std::size_t runnerOutputStart = 0;  // where the runner's own words begin in the output
     char* checkedMap = nullptr;         // a copy of the map for the checker, while it explains
     DefectExplanation explanation;
+    std::string fingerprint;            // mapFingerprint of the map last loaded
+    // Where the last game stands: its state, the room shown last, and where
+    // each line was read, then where the game waits (as a save records it).
+    GameState state = Stopped;
+    std::uint32_t shownRoom = READ_BY_NOBODY;
+    std::vector<std::uint32_t> readers;
+    std::string answer;                 // the last answer of several bytes
+    std::uint32_t saveReport[5] = {};
 };
 Engine engine;
 
@@ -42,6 +54,8 @@ char* replaceBuffer(char** buffer, std::size_t size) {
     *buffer = static_cast<char*>(std::malloc(size > 0 ? size : 1));
     return *buffer;
 }
+
+WebGame playNoted(const char* input, std::size_t size, bool inputClosed);
 
 // Trims whitespace, the line's newline included, off both ends of `text`.
 const char* trimmed(char* text) {
@@ -76,6 +90,7 @@ EMSCRIPTEN_KEEPALIVE int kaland_load(std::size_t size) {
     MapLineReader reader;
     engine.loadDefect = MapDefect{NoMemory, 0, 0};
     engine.encoding = engine.map != nullptr ? decideMapEncoding(engine.map, size) : MapInUtf8;
+    engine.fingerprint = engine.map != nullptr ? mapFingerprint(engine.map, size) : "";
     engine.loaded = engine.map != nullptr && startMapLinesInMemory(&reader, engine.map, size) &&
                     loadMapFrom(&reader, &engine.loadDefect) == 0;
     endMapLines(&reader);
@@ -100,8 +115,7 @@ EMSCRIPTEN_KEEPALIVE char* kaland_input_buffer(std::size_t size) {
 /// input ends there as a piped file does; otherwise the game stops where it
 /// would wait for more. Returns the GameState.
 EMSCRIPTEN_KEEPALIVE int kaland_play(std::size_t size, int inputClosed) {
-    WebGame game = playWebGame(engine.loaded, engine.loadDefect, engine.input, engine.input != nullptr ? size : 0,
-                               inputClosed != 0);
+    WebGame game = playNoted(engine.input, engine.input != nullptr ? size : 0, inputClosed != 0);
     engine.playDefect = game.defect;
     engine.runnerOutputStart = game.runnerOutputStart;
     return game.state;
@@ -203,6 +217,147 @@ EMSCRIPTEN_KEEPALIVE const char* kaland_explain(std::size_t size) {
 /// The map line of the last explanation; 0 when it concerns the whole file.
 EMSCRIPTEN_KEEPALIVE std::uint32_t kaland_explanation_line() {
     return engine.explanation.line > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(engine.explanation.line);
+}
+
+}  // extern "C"
+
+// ---- where the game stands, for the page's key buttons and saves ----
+
+namespace {
+
+void noteRoomShown(void*, std::uint32_t room) {
+    engine.shownRoom = room;
+}
+
+void noteExitTaken(void*, std::uint32_t, std::uint32_t) {}
+
+void noteLineRead(void*, std::uint32_t room, const char*, LineEffect) {
+    engine.readers.push_back(room);
+}
+
+// Plays as kaland_play does, noting where the game stands.
+WebGame playNoted(const char* input, std::size_t size, bool inputClosed) {
+    engine.shownRoom = READ_BY_NOBODY;
+    engine.readers.clear();
+    PlayObserver observer{noteRoomShown, noteExitTaken, nullptr, noteLineRead};
+    WebGame game = playWebGame(engine.loaded, engine.loadDefect, input, size, inputClosed, &observer);
+    engine.state = game.state;
+    engine.playDefect = game.defect;
+    engine.runnerOutputStart = game.runnerOutputStart;
+    // Where the next line would be read: the room, the exit prompt, or nowhere.
+    if (game.state == WaitingForLine) {
+        engine.readers.push_back(engine.shownRoom);
+    } else if (game.state == WaitingForEnter) {
+        engine.readers.push_back(READ_AT_EXIT_PROMPT);
+    } else {
+        if (game.state == Finished) engine.readers.push_back(READ_AT_EXIT_PROMPT);
+        engine.readers.push_back(READ_BY_NOBODY);
+    }
+    return game;
+}
+
+bool waitsInRoom() {
+    return engine.state == WaitingForLine && engine.shownRoom < roomCount;
+}
+
+}  // namespace
+
+extern "C" {
+
+/// The fingerprint of the map last loaded (mapFingerprint of its bytes).
+EMSCRIPTEN_KEEPALIVE const char* kaland_map_fingerprint() {
+    return engine.fingerprint.c_str();
+}
+
+/// The exits the text of the room where the last game waits names, as the
+/// checker reads keys in text (namedExits): for each, its key, then the
+/// words of the line that names it, then a newline. Empty unless the game
+/// waits for a key.
+EMSCRIPTEN_KEEPALIVE const char* kaland_named_exits() {
+    engine.answer.clear();
+    if (!waitsInRoom()) return engine.answer.c_str();
+    for (const NamedExit& exit : namedExits(rooms[engine.shownRoom])) {
+        engine.answer += exit.key;
+        engine.answer += exit.words;
+        engine.answer += '\n';
+    }
+    return engine.answer.c_str();
+}
+
+/// 1 when the last game waits for a line that moves it on whatever the line
+/// holds: in a scene that waits for Enter, or at the exit prompt.
+EMSCRIPTEN_KEEPALIVE int kaland_waits_for_enter() {
+    if (engine.state == WaitingForEnter) return 1;
+    return waitsInRoom() && rooms[engine.shownRoom].kind == WaitForEnter ? 1 : 0;
+}
+
+/// The first line of the text of the room the last game showed last,
+/// trimmed; empty before any room.
+EMSCRIPTEN_KEEPALIVE const char* kaland_room_first_line() {
+    static char line[LINE_BUFFER_SIZE];
+    line[0] = '\0';
+    if (engine.shownRoom >= roomCount || rooms[engine.shownRoom].lines[0] == nullptr) return line;
+    std::strncpy(line, rooms[engine.shownRoom].lines[0], sizeof line - 1);
+    line[sizeof line - 1] = '\0';
+    return trimmed(line);
+}
+
+/// The save file (saved_game.h) of the game whose typed lines are the first
+/// `size` bytes of the input buffer; its size is kaland_answer_size.
+EMSCRIPTEN_KEEPALIVE const char* kaland_save_file(std::size_t size) {
+    const char* input = engine.input != nullptr ? engine.input : "";
+    size = engine.input != nullptr ? size : 0;
+    playNoted(input, size, false);
+    SavedGame game;
+    for (std::size_t start = 0; start < size && game.lines.size() + 1 < engine.readers.size();) {
+        const char* end = static_cast<const char*>(std::memchr(input + start, '\n', size - start));
+        std::size_t length = end != nullptr ? static_cast<std::size_t>(end - input) - start : size - start;
+        game.lines.emplace_back(input + start, length);
+        start += length + 1;
+    }
+    game.map = engine.fingerprint;
+    game.readers = engine.readers;
+    engine.answer = writeSavedGame(game);
+    return engine.answer.data();
+}
+
+/// Reads the save file (or key script) in the first `size` bytes of the
+/// input buffer and plays its lines on the map loaded. Returns its typed
+/// lines, each with its newline (size kaland_answer_size); kaland_save_report
+/// tells how many of them bring the game where the save had it.
+EMSCRIPTEN_KEEPALIVE const char* kaland_read_save(std::size_t size) {
+    SavedGame saved = readSavedGame(engine.input != nullptr ? engine.input : "", engine.input != nullptr ? size : 0);
+    std::string typed;
+    for (const std::string& line : saved.lines) typed += line + "\n";
+    playNoted(typed.data(), typed.size(), false);
+    ReplayCheck check = checkReplay(saved, engine.readers);
+    engine.answer = typed;
+    auto count = [](std::size_t value) { return value > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(value); };
+    engine.saveReport[0] = check.outcome;
+    engine.saveReport[1] = saved.map.empty() ? 0 : saved.map == engine.fingerprint ? 1 : 2;
+    engine.saveReport[2] = count(saved.lines.size());
+    engine.saveReport[3] = count(check.linesKept);
+    engine.saveReport[4] = count(check.line);
+    return engine.answer.data();
+}
+
+/// 1 when the first `size` bytes of the input buffer are a save file
+/// (isSavedGame), 0 for anything else, a map or a plain key script.
+EMSCRIPTEN_KEEPALIVE int kaland_is_save(std::size_t size) {
+    return engine.input != nullptr && isSavedGame(engine.input, size) ? 1 : 0;
+}
+
+/// How far kaland_read_save's lines went, as five 32-bit numbers: the
+/// ReplayOutcome; the map (0: the file does not say, 1: this map, 2:
+/// another map or another version of this one); the save's lines; the
+/// lines kept; and the first line left out (from 1; 0 for none).
+EMSCRIPTEN_KEEPALIVE const std::uint32_t* kaland_save_report() {
+    return engine.saveReport;
+}
+
+/// The size of the last answer of kaland_save_file or kaland_read_save.
+EMSCRIPTEN_KEEPALIVE std::size_t kaland_answer_size() {
+    return engine.answer.size();
 }
 
 }  // extern "C"

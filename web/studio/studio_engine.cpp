@@ -619,6 +619,8 @@ EMSCRIPTEN_KEEPALIVE int studio_publish(int asZip, int year, int month, int day,
         answer("the page template lacks " + error);
         return 2;
     }
+    FirstScreen screen = firstScreen(transcriptMap());
+    fillFirstScreen(&page, pageFirstScreen(screen.output, screen.room, studio.check, game));
     if (asZip == 0) {
         answer(std::move(page));
         return 0;
