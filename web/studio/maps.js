@@ -17,6 +17,7 @@ const LONGEST_UNKEPT_MS = 3000; // however long the author keeps typing
 const CURRENT = 'current';     // the setting that names the map on the page
 const OLD_WORK_TAKEN = 'old-work-taken';
 const PREVIEW_WAIT_MS = 50;    // for the library, before the bundled adventure is shown
+const LIBRARY_WAIT_MS = 8000;  // for the library at all, before the studio goes on without it
 
 // `fields`: the list's elements (see studio.html). `host`: {open(record,
 // work), preview(record, work) (the map's text before the engine is there
@@ -83,8 +84,8 @@ export function createMaps(fields, host) {
       host.say(words.get('keptAgain'));
       return;
     }
-    fields.storageNote.textContent = words.get(kind === 'full' ? 'storageFull' : kind === 'refused' ? 'storageRefused'
-                                                                                                     : 'storageFailed');
+    const note = {full: 'storageFull', refused: 'storageRefused', unanswered: 'storageUnanswered'}[kind] ?? 'storageFailed';
+    fields.storageNote.textContent = words.get(note);
     host.say(fields.storageNote.textContent);
   }
 
@@ -372,6 +373,15 @@ export function createMaps(fields, host) {
 
   // ---- the first map ----
 
+  // `promise`, or a TimeoutError after `ms`.
+  function answerWithin(promise, ms) {
+    let timer = 0;
+    const late = new Promise((resolve, reject) => {
+      timer = setTimeout(() => reject(new DOMException('The browser\'s storage did not answer.', 'TimeoutError')), ms);
+    });
+    return Promise.race([promise, late]).finally(() => clearTimeout(timer));
+  }
+
   // A new record for a map of `name`, not kept yet.
   function newRecord(name, fields = {}) {
     const now = Date.now();
@@ -409,10 +419,11 @@ export function createMaps(fields, host) {
         host.preview({name: host.bundled.name}, bundledWork());
       }, PREVIEW_WAIT_MS);
       try {
-        library = await openLibrary();
+        library = await answerWithin(openLibrary(), LIBRARY_WAIT_MS);
       } catch (error) {
         library = null;
-        showProblem(storageProblemOf(error) === 'full' ? 'full' : 'refused');
+        showProblem(error?.name === 'TimeoutError' ? 'unanswered'
+                                                   : storageProblemOf(error) === 'full' ? 'full' : 'refused');
       }
       let currentId;
       if (library) {

@@ -26,6 +26,8 @@ const ENGLISH = {
                   'private window). Your work stays on this page only: Save it to a file before you leave.',
   storageFailed: 'The browser could not keep your latest change. Your work stays on this page: Save it to a ' +
                  'file before you leave.',
+  storageUnanswered: 'The browser\'s storage does not answer, so your maps are not kept. Your work stays on this ' +
+                     'page only: Save it to a file before you leave.',
   mapLost: (name) => `${name} could not be read back from the browser’s storage.`,
   switched: (name) => `Now working on ${name}.`,
   tooLarge: (name, megabytes) => `${name} is larger than ${megabytes} MB, the most the page opens.`,
