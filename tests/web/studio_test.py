@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """kaland-studio.html in headless Chromium, used as an author would: every
 checker case's Problems against kaland-check, the walkthrough against the
-console, edits replayed, a broken typed line reported, the picture and its
-clicks, routes against --routes, blessed transcripts against --bless and
---expect, random games against --random, Publish against kaland-publish, the
-content policy (injected script and eval refused), and axe-core in both
-colour schemes at desktop and phone widths.
+console, edits replayed, a broken typed line reported, the picture, its zoom
+and its clicks, routes against --routes, blessed transcripts against --bless
+and --expect, random games against --random, Publish against kaland-publish,
+the author's maps kept whole through New map, Open, reload, Rename, Delete
+and Undo delete and storage that refuses them, the template game, the
+studio's Hungarian, the content policy (injected script and eval refused),
+and axe-core in both colour schemes at desktop and phone widths.
 
   studio_test.py --studio kaland-studio.html --page kaland.html --native-build BUILD --axe axe.min.js
 
@@ -31,6 +33,42 @@ CASES = os.path.join(SOURCE_DIR, "tests", "check", "cases")
 
 TEXTS = "return [...document.querySelectorAll(arguments[0])].map((element) => element.textContent)"
 
+# Forgets everything the studio keeps in the browser.
+FORGET = """
+const done = arguments[arguments.length - 1];
+localStorage.clear();
+const request = indexedDB.deleteDatabase('kaland-studio');
+request.onsuccess = request.onerror = () => done();
+"""
+
+# What the studio keeps of each map: [{name, bytes, lines, scripts, blessed}].
+KEPT_MAPS = """
+const done = arguments[arguments.length - 1];
+const request = indexedDB.open('kaland-studio');
+request.onerror = () => done([]);
+request.onsuccess = async () => {
+  const database = request.result;
+  const all = (store) => new Promise((resolve) => {
+    const read = database.transaction(store).objectStore(store).getAll();
+    read.onsuccess = () => resolve(read.result);
+  });
+  const [maps, works] = database.objectStoreNames.length ? await Promise.all([all('maps'), all('work')]) : [[], []];
+  const kept = [];
+  for (const map of maps) {
+    const work = works.find((candidate) => candidate.id === map.id);
+    const pieces = await Promise.all(work.pieces.map((number) => new Promise((resolve) => {
+      const read = database.transaction('pieces').objectStore('pieces').get([map.id, number]);
+      read.onsuccess = () => resolve(read.result);
+    })));
+    kept.push({name: map.name, bytes: pieces.flatMap((piece) => Array.from(piece)), lines: work.lines,
+               scripts: work.scripts.map((script) => script.name),
+               blessed: work.scripts.filter((script) => script.expected).map((script) => script.name)});
+  }
+  database.close();
+  done(kept);
+};
+"""
+
 
 def start_studio_browser(profile):
     driver = start_browser(profile, "1280,900")
@@ -55,10 +93,17 @@ def as_shown(data):
 class StudioTest(unittest.TestCase):
     def setUp(self):
         DRIVER.set_window_size(1280, 900)
-        DRIVER.get(OPTIONS.url)
-        DRIVER.execute_script("localStorage.clear()")
+        # From another page, which keeps no maps open.
+        DRIVER.get(OPTIONS.blank_url)
+        DRIVER.execute_async_script(FORGET)
+        self.reload()
+
+    def reload(self):
         DRIVER.get(OPTIONS.url)
         self.wait_for(lambda: DRIVER.execute_script("return document.body.dataset.ready === 'true'"), "the studio")
+
+    def kept_maps(self):
+        return DRIVER.execute_async_script(KEPT_MAPS)
 
     def wait_for(self, condition, what, timeout=20):
         from selenium.webdriver.support.ui import WebDriverWait
@@ -127,10 +172,134 @@ class StudioTest(unittest.TestCase):
         self.assertEqual("Kastély ő", self.texts(".cm-line")[1])
         self.find("#save-map").click()
         self.assertEqual(data, self.downloaded("kastely.map"))
-        kept = "return localStorage.getItem('kaland-studio:work') || ''"
-        self.wait_for(lambda: "Kast" in DRIVER.execute_script(kept), "the work to be kept")
+        self.wait_for(lambda: any(bytes(kept["bytes"]) == data for kept in self.kept_maps()), "the work to be kept")
         DRIVER.refresh()
         self.wait_for(lambda: self.texts(".cm-line")[1:2] == ["Kastély ő"], "the work to come back")
+
+    # ---- the author's maps ----
+
+    def map_names(self):
+        return self.texts("#map-list li")
+
+    def switch_to(self, name):
+        from selenium.webdriver.common.by import By
+        DRIVER.find_element(By.XPATH, f"//ul[@aria-label='Your maps']//button[text()='{name}']").click()
+        self.wait_for(lambda: self.find("#map-name").text == f"— {name}", f"{name} on the page")
+
+    def test_every_map_is_kept_whole_through_new_open_reload_rename_and_delete(self):
+        from selenium.webdriver.common.keys import Keys
+        self.type_lines(["n"])
+        self.find("#bless-typed").click()
+        self.find("#new-map").click()
+        self.wait_for(lambda: self.map_names() == ["zelmor.map", "untitled.map"], "the new map")
+        self.edit_line(6, " NEW")
+        castle = os.path.join(SCRATCH, "castle.map")
+        shutil.copy(os.path.join(SOURCE_DIR, "docs", "examples", "castle.map"), castle)
+        self.open_map(castle)
+        self.edit_line(2, " EDITED")
+        DRIVER.refresh()  # at once: the page is left within the pause before the work is written
+        self.wait_for(lambda: DRIVER.execute_script("return document.body.dataset.ready === 'true'"), "the studio")
+        self.assertEqual(["zelmor.map", "untitled.map", "castle.map"], self.map_names())
+        self.assertTrue(self.texts(".cm-line")[1].endswith(" EDITED"))
+        self.switch_to("zelmor.map")
+        self.assertEqual(["n\n"], self.texts("#log .input"))
+        self.assertEqual(["Plays as expected."], self.texts("#scripts .same"))
+        self.switch_to("untitled.map")
+        self.assertTrue(self.texts(".cm-line")[5].endswith(" NEW"))
+        self.find("#rename-map").click()
+        DRIVER.switch_to.active_element.send_keys("harbour" + Keys.ENTER)
+        self.wait_for(lambda: "harbour.map" in self.map_names(), "the new name")
+        self.find("#delete-map").click()
+        self.wait_for(lambda: self.map_names() == ["zelmor.map", "castle.map"], "the delete")
+        self.find("#undo-delete").click()
+        self.wait_for(lambda: "harbour.map" in self.map_names(), "the map back")
+        self.assertTrue(self.texts(".cm-line")[5].endswith(" NEW"))
+        self.reload()
+        self.assertEqual(["zelmor.map", "castle.map", "harbour.map"], sorted(self.map_names(), key=len))
+        kept = {map["name"]: map for map in self.kept_maps()}
+        self.assertEqual([list(b"n")], kept["zelmor.map"]["lines"])
+        self.assertEqual(["zelmor.keys"], kept["zelmor.map"]["blessed"])
+        self.assertIn(b" EDITED\n", bytes(kept["castle.map"]["bytes"]))
+        self.assertIn(b" NEW\n", bytes(kept["harbour.map"]["bytes"]))
+
+    def test_reopening_a_file_brings_back_its_scripts(self):
+        mine = os.path.join(SOURCE_DIR, "docs", "examples", "mine.map")
+        self.open_map(mine)
+        self.type_lines(["d"])
+        self.find("#bless-typed").click()
+        self.switch_to("zelmor.map")
+        self.open_map(mine)
+        self.assertEqual(["zelmor.map", "mine.map"], self.map_names())
+        self.assertEqual(["d\n"], self.texts("#log .input"))
+        self.assertEqual(["Plays as expected."], self.texts("#scripts .same"))
+
+    def test_a_picture_or_a_program_is_not_opened(self):
+        for name, data in (("lamp.png", b"\x89PNG\r\n\x1a\n" + bytes(64)), ("kaland.map", bytes(range(256)) * 4)):
+            path = os.path.join(SCRATCH, name)
+            with open(path, "wb") as file:
+                file.write(data)
+            self.find("#open-map").send_keys(path)
+            self.wait_for(lambda: "is not a map" in self.status(), f"{name} refused")
+        self.assertEqual(["zelmor.map"], self.map_names())
+
+    def test_refused_storage_is_said_and_the_work_stays_on_the_page(self):
+        refusal = DRIVER.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": """
+            for (const method of ['add', 'put']) {
+              IDBObjectStore.prototype[method] = () => { throw new DOMException('full', 'QuotaExceededError'); };
+            }"""})
+        try:
+            self.reload()
+            self.type_lines(["n"])
+            self.wait_for(lambda: "no room left" in self.find("#storage-note").text, "the storage to be said full")
+            self.find("#new-map").click()
+            self.wait_for(lambda: len(self.map_names()) == 2, "the new map")
+            self.switch_to("zelmor.map")
+            self.assertEqual(["n\n"], self.texts("#log .input"))
+        finally:
+            DRIVER.execute_cdp_cmd("Page.removeScriptToEvaluateOnNewDocument", {"identifier": refusal["identifier"]})
+
+    def test_writing_before_the_maps_are_read_is_kept_as_a_map(self):
+        from selenium.webdriver.common.keys import Keys
+        self.open_map(os.path.join(SOURCE_DIR, "docs", "examples", "mine.map"))
+        slow = DRIVER.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": """
+            const open = IDBFactory.prototype.open;
+            IDBFactory.prototype.open = function (...names) {
+              const late = {};
+              setTimeout(() => {
+                const request = open.apply(this, names);
+                for (const event of ['upgradeneeded', 'success', 'error', 'blocked']) {
+                  request['on' + event] = (happened) => {
+                    if (event === 'error') late.error = request.error; else late.result = request.result;
+                    late['on' + event]?.(happened);
+                  };
+                }
+              }, 2000);
+              return late;
+            };"""})
+        try:
+            DRIVER.get(OPTIONS.url)
+            self.wait_for(lambda: self.texts(".cm-line")[:1] == ["# The Last Lamp of Zelmor: the adventure that comes "
+                                                                "with kaland."], "the bundled adventure meanwhile")
+            self.find(".cm-content").send_keys(Keys.CONTROL, Keys.END)
+            self.find(".cm-content").send_keys("WRITTEN")
+            self.wait_for(lambda: DRIVER.execute_script("return document.body.dataset.ready === 'true'"), "the studio")
+        finally:
+            DRIVER.execute_cdp_cmd("Page.removeScriptToEvaluateOnNewDocument", {"identifier": slow["identifier"]})
+        self.assertEqual(["zelmor.map", "mine.map", "zelmor.map"], self.map_names())
+        self.wait_for(lambda: any(bytes(kept["bytes"]).endswith(b"#gameover\nWRITTEN") for kept in self.kept_maps()),
+                      "what was written to be kept")
+
+    def test_work_kept_by_an_earlier_studio_joins_the_maps_once(self):
+        DRIVER.get(OPTIONS.blank_url)  # as a browser that had only the studio before this one
+        DRIVER.execute_async_script(FORGET)
+        DRIVER.execute_script("localStorage.setItem('kaland-studio:work', JSON.stringify({name: 'old.map', "
+                              "encoding: 'utf-8', text: '#helyiseg 1\\nOld.\\n#gameover\\n', lines: ['x'], "
+                              "scripts: [{name: 'old.keys', bytes: 'x\\n', expected: null}]}))")
+        self.reload()
+        self.reload()
+        self.assertEqual(["old.map"], self.map_names())
+        self.assertEqual("— old.map", self.find("#map-name").text)
+        self.assertEqual(["old.keys (not blessed)"], self.texts("#scripts .script-name"))
 
     # ---- play ----
 
@@ -141,11 +310,17 @@ class StudioTest(unittest.TestCase):
         self.assertEqual(run("kaland", "zelmor.map", stdin=walkthrough).stdout.decode(),
                          DRIVER.execute_script(LOG_OUTPUT))
 
-    def test_an_edited_room_text_is_played_again(self):
+    def test_an_edited_room_text_is_played_again_without_being_read_out(self):
         self.type_lines(["n"])
+        DRIVER.execute_script("const log = document.getElementById('log'); window.liveWhenChanged = [];"
+                              "new MutationObserver(() => liveWhenChanged.push(log.getAttribute('aria-live')))"
+                              ".observe(log, {childList: true, subtree: true, characterData: true});")
         self.edit_line(19, " AT DUSK")
         self.wait_for(lambda: "THE MARKET SQUARE AT DUSK" in DRIVER.execute_script(LOG_OUTPUT), "the replay")
         self.assertEqual(["n\n"], self.texts("#log .input"))
+        self.assertEqual({"off"}, set(DRIVER.execute_script("return liveWhenChanged")))
+        self.type_lines(["s"])
+        self.assertEqual("polite", DRIVER.execute_script("return liveWhenChanged.at(-1)"))
 
     def test_an_edit_that_breaks_a_typed_line_is_reported(self):
         from selenium.webdriver.common.keys import Keys
@@ -154,6 +329,18 @@ class StudioTest(unittest.TestCase):
         self.wait_for(lambda: self.texts("#log .notice"), "the notice")
         self.assertEqual(["Line 1, “n”, no longer leads anywhere in room 1 (it led to room 2). "
                           "The game plays on from there.\n"], self.texts("#log .notice"))
+        self.assertTrue(self.status().startswith("Line 1, “n”,"))
+        self.find(".cm-content").send_keys(Keys.CONTROL, "z")  # mended
+        self.wait_for(lambda: not self.texts("#log .notice"), "the notice to go")
+        self.assertEqual("", self.status())
+
+    def test_a_new_problem_is_announced_after_a_pause(self):
+        from selenium.webdriver.common.keys import Keys
+        self.wait_for_picture()  # the problems of the map as opened are known
+        self.edit_line(14, [Keys.BACKSPACE, Keys.BACKSPACE, Keys.BACKSPACE, "99 n"])  # #irany N 99 n
+        news = lambda: self.find("#problem-news").get_attribute("textContent")  # noqa: E731
+        self.wait_for(lambda: "room 99" in news(), "the announcement")
+        self.assertRegex(news(), r"^\d+ new problems?: zelmor\.map:14: warning: exit to room 99, ")
 
     def test_undo_restart_and_play_from_here(self):
         self.type_lines(["n", "d"])
@@ -164,6 +351,18 @@ class StudioTest(unittest.TestCase):
         self.edit_line(97, [])  # in room 12's text
         self.find("#play-from-here").click()
         self.assertEqual(["n\n", "d\n", "e\n"], self.texts("#log .input"))
+        # Undo brings back the lines each of them put aside.
+        self.find("#undo").click()
+        self.assertEqual([], self.texts("#log .input"))
+        self.find("#undo").click()
+        self.assertEqual(["n\n"], self.texts("#log .input"))
+
+    def test_long_lines_wrap_on_a_narrow_screen(self):
+        self.assertFalse(self.find("#wrap-lines").is_selected())
+        DRIVER.set_window_size(375, 900)
+        self.wait_for(lambda: self.find("#wrap-lines").is_selected(), "the lines to wrap")
+        self.assertTrue(DRIVER.execute_script("return document.querySelector('.cm-content').classList"
+                                              ".contains('cm-lineWrapping')"))
 
     def test_play_from_here_in_a_rooms_second_heading(self):
         # Room 2's first #helyiseg has no text; its second, below room 3, has.
@@ -190,12 +389,57 @@ class StudioTest(unittest.TestCase):
         self.find("#picture g.node[data-room='12']").click()
         self.assertEqual(95, self.cursor_line())
 
+    def test_the_picture_zooms_and_shows_names_at_the_text_size_at_100_percent(self):
+        from selenium.webdriver.common.keys import Keys
+        self.wait_for_picture()
+        label_pixels = ("const svg = document.querySelector('#picture svg');"
+                        "return svg.getBoundingClientRect().width / svg.viewBox.baseVal.width *"
+                        " parseFloat(svg.querySelector('g.node[data-room] text').getAttribute('font-size'))")
+        text_pixels = DRIVER.execute_script("return parseFloat(getComputedStyle(document.querySelector('.cm-content'))"
+                                            ".fontSize)")
+        self.assertAlmostEqual(text_pixels, DRIVER.execute_script(label_pixels), delta=0.5)
+        self.find("#zoom-in").click()
+        self.assertGreater(DRIVER.execute_script(label_pixels), text_pixels * 1.2)
+        self.find("#zoom-fit").click()
+        self.assertTrue(DRIVER.execute_script(
+            "const pane = document.getElementById('picture'); const box = pane.querySelector('svg')"
+            ".getBoundingClientRect(); return box.width <= pane.clientWidth && box.height <= pane.clientHeight"))
+        fitted = DRIVER.execute_script(label_pixels)
+        DRIVER.execute_script("document.getElementById('picture').dispatchEvent(new WheelEvent('wheel', "
+                              "{deltaY: -200, clientX: 900, clientY: 600, bubbles: true, cancelable: true}))")
+        self.assertGreater(DRIVER.execute_script(label_pixels), fitted)
+        self.find("#picture").send_keys("1")
+        self.assertAlmostEqual(text_pixels, DRIVER.execute_script(label_pixels), delta=0.5)
+
     # ---- testing and publishing ----
 
     def test_routes_equal_kaland_check_routes(self):
         self.wait_for(lambda: self.texts("#routes li"), "the routes")
         routes = run("kaland-check", "--quiet", "--routes", os.path.join(SCRATCH, "routes"), "zelmor.map")
         self.assertEqual(routes.stdout.decode().splitlines(), self.texts("#routes li"))
+
+    def test_coverage_notes_go_to_their_line(self):
+        self.wait_for(lambda: self.texts("#coverage button"), "the coverage notes")
+        note = self.find("#coverage button")
+        line = int(re.match(r"zelmor\.map:(\d+): note: ", note.text).group(1))
+        note.click()
+        self.assertEqual(line, self.cursor_line())
+
+    def test_publish_refuses_on_warnings_when_asked_and_offers_the_fresh_ifid(self):
+        self.open_map(os.path.join(CASES, "warning_exit_to_undescribed_room", "map"))
+        self.wait_for(lambda: (self.texts("#publish-warnings li.warning") or [""])[0].startswith("map:"), "the warnings")
+        self.assertEqual("map:4: warning: room 19 has no description: a player who takes this exit sees two empty "
+                         "lines and can only type exit", self.texts("#publish-warnings li")[0])
+        self.find("#refuse-on-warnings").click()
+        self.find("#publish").click()
+        self.assertTrue(self.status().startswith("Nothing published: map has 1 warning"))
+        self.assertFalse(os.path.exists(os.path.join(OPTIONS.profile, "downloads", "map.html")))
+        ifid = self.find("#fresh-ifid").text
+        self.find("#insert-ifid").click()
+        self.assertEqual(f"#ifid {ifid}", self.texts(".cm-line")[0])
+        self.find("#refuse-on-warnings").click()
+        self.find("#publish").click()
+        self.assertIn(ifid.encode(), self.downloaded("map.html"))
 
     def downloaded(self, name):
         path = os.path.join(OPTIONS.profile, "downloads", name)
@@ -239,11 +483,21 @@ class StudioTest(unittest.TestCase):
         self.find("#open-scripts").send_keys(os.path.join(work, "walk.keys.expected") + "\n" +
                                              os.path.join(work, "walk.keys"))
         self.wait_for(lambda: self.texts("#scripts .same"), "the transcript to be compared")
-        self.wait_for(lambda: "walk.keys" in DRIVER.execute_script("return localStorage.getItem('kaland-studio:work')"),
-                      "the scripts to be kept")
+        self.wait_for(lambda: any(kept["blessed"] == ["walk.keys"] for kept in self.kept_maps()), "the scripts to be kept")
         DRIVER.refresh()
         self.wait_for(lambda: self.texts("#scripts .same"), "the transcript to come back")
         self.assertEqual("zelmor.map: 1 of 1 script played as expected", self.find("#expect-summary").text)
+
+    def test_bless_all_blesses_every_key_script(self):
+        work = os.path.join(SCRATCH, "bless-all")
+        os.makedirs(work, exist_ok=True)
+        shutil.copy(os.path.join(SOURCE_DIR, "zelmor.walkthrough"), os.path.join(work, "walk.keys"))
+        with open(os.path.join(work, "short.keys"), "w", encoding="utf-8") as file:
+            file.write("n\n")
+        self.find("#open-scripts").send_keys(os.path.join(work, "walk.keys") + "\n" + os.path.join(work, "short.keys"))
+        self.wait_for(lambda: len(self.texts("#scripts .script-name")) == 2, "the scripts")
+        self.find("#bless-all").click()
+        self.assertEqual(["Plays as expected."] * 2, self.texts("#scripts .same"))
 
     def test_random_games_equal_kaland_check_random(self):
         work = os.path.join(SCRATCH, "random")
@@ -309,6 +563,41 @@ class StudioTest(unittest.TestCase):
             with open(os.path.join(work, name), "rb") as want:
                 self.assertEqual(want.read(), self.downloaded(name), name)
 
+    # ---- where to start ----
+
+    def test_the_template_game_opens_clean_with_a_fresh_ifid(self):
+        with open(os.path.join(SOURCE_DIR, "web", "studio", "template.map"), encoding="utf-8") as file:
+            template_ifid = re.search(r"^#ifid (.*)$", file.read(), re.M).group(1)
+        self.assertTrue(self.find("#start-help").is_displayed())
+        self.find("#open-template").click()
+        self.wait_for(lambda: "the-lighthouse-key.map" in self.map_names(), "the template game")
+        self.wait_for(lambda: self.find("#problem-summary").text == "(the-lighthouse-key.map: 0 errors, 0 warnings)",
+                      "the template checked")
+        ifid_lines = [line for line in self.texts(".cm-line") if line.startswith("#ifid ")]
+        self.assertEqual(1, len(ifid_lines))
+        self.assertNotIn(template_ifid, ifid_lines[0])
+        # Named after its title: Save and Publish use the name.
+        self.find("#save-map").click()
+        self.assertIn(ifid_lines[0].encode() + b"\n", self.downloaded("the-lighthouse-key.map"))
+        self.find("#publish").click()
+        self.assertIn(b"<title>The Lighthouse Key</title>", self.downloaded("the-lighthouse-key.html"))
+        self.find("#hide-help").click()
+        self.reload()
+        self.assertFalse(self.find("#start-help").is_displayed())
+
+    def test_the_studio_speaks_the_language_of_the_map(self):
+        self.open_map(os.path.join(CASES, "clean_facts", "map"))  # #Lang hu-HU
+        self.assertEqual("Új térkép", self.find("#new-map").text)
+        self.assertEqual("hu", DRIVER.execute_script("return document.documentElement.lang"))
+        self.open_map(os.path.join(SOURCE_DIR, "docs", "examples", "mine.map"))
+        self.assertEqual("New map", self.find("#new-map").text)
+
+    def test_the_directives_are_the_manuals(self):
+        self.find("#reference summary").click()
+        terms = self.texts("#reference dt")
+        self.assertEqual(["#helyiseg room", "#irany N target key", "#irany A target", "#irany E target", "#gameover",
+                          "#title text", "#author text", "#lang tag", "#ifid uuid", "#blurb text"], terms)
+
     # ---- the page ----
 
     def test_the_content_policy_refuses_injected_script_and_eval(self):
@@ -333,13 +622,16 @@ class StudioTest(unittest.TestCase):
             "return document.querySelectorAll('[contenteditable=true], textarea').length"))
 
     def test_no_axe_violations_light_and_dark_wide_and_narrow(self):
-        # Every part on show: a blessed script that now differs, random games that met a defect.
+        # Every part on show: the first visit's help, a blessed script that now differs, random games that met
+        # a defect, the directives, the form that renames a map.
         self.open_map(os.path.join(SOURCE_DIR, "docs", "examples", "mine.map"))
         self.type_lines(["d"])
         self.find("#bless-typed").click()
         self.edit_line(7, " DEEP")
         self.find("#random-play").click()
         self.wait_for(lambda: self.texts("#random-report li") and self.texts("#scripts .expect-report"), "the tests")
+        self.find("#reference summary").click()
+        self.find("#rename-map").click()
         with open(OPTIONS.axe, encoding="utf-8") as file:
             DRIVER.execute_script(file.read())
         self.wait_for_picture()
@@ -380,6 +672,9 @@ def main():
         # A copy, so that the work it keeps in the browser is this run's alone.
         shutil.copy(OPTIONS.studio, os.path.join(SCRATCH, "kaland-studio.html"))
         OPTIONS.url = "file://" + os.path.join(SCRATCH, "kaland-studio.html")
+        with open(os.path.join(SCRATCH, "blank.html"), "w", encoding="utf-8") as blank:
+            blank.write("<!DOCTYPE html><title>blank</title>")
+        OPTIONS.blank_url = "file://" + os.path.join(SCRATCH, "blank.html")
         program = unittest.main(argv=[sys.argv[0], *rest], exit=False, verbosity=2)
         success = program.result.wasSuccessful()
     finally:

@@ -1,9 +1,10 @@
-// The map editor: CodeMirror 6 with line numbers, search, undo, the
-// checker's diagnostics as lint marks, and colours from the engine's own
-// reading of each line (no rule of the map is written here).
+// The map editor: CodeMirror 6 with line numbers, search, undo, line
+// wrapping on request, the checker's diagnostics as lint marks (with their
+// quick fixes as actions), and colours from the engine's own reading of each
+// line (no rule of the map is written here).
 'use strict';
 
-import {EditorState, RangeSetBuilder, StateEffect} from '@codemirror/state';
+import {Compartment, EditorState, RangeSetBuilder, StateEffect} from '@codemirror/state';
 import {
   Decoration, EditorView, ViewPlugin, drawSelection, highlightActiveLine, highlightActiveLineGutter,
   highlightSpecialChars, keymap, lineNumbers,
@@ -56,8 +57,13 @@ const theme = EditorView.theme({
   '&.cm-focused .cm-selectionBackground, .cm-selectionBackground, ::selection': {backgroundColor: 'var(--selection)'},
 });
 
-export function createEditor(parent, {onChange, onCursor, tokensOf}) {
+// `onQuickFix()`: Ctrl+. (Cmd+. on a Mac) was pressed. `wrap`: long lines
+// wrap from the start.
+export function createEditor(parent, {onChange, onCursor, tokensOf, onQuickFix = () => false, wrap = false}) {
+  const wrapping = new Compartment();
+  let wrapped = wrap;
   const extensions = (lineSeparator) => [
+    wrapping.of(wrapped ? EditorView.lineWrapping : []),
     EditorState.lineSeparator.of(lineSeparator),
     lineNumbers(),
     highlightActiveLineGutter(),
@@ -74,8 +80,8 @@ export function createEditor(parent, {onChange, onCursor, tokensOf}) {
                                      'autocapitalize': 'off'}),
     // Enter starts an empty line: indentation is part of a map line's text,
     // so the editor never adds any of its own.
-    keymap.of([{key: 'Enter', run: insertNewline}, ...defaultKeymap, ...historyKeymap, ...searchKeymap,
-               ...lintKeymap]),
+    keymap.of([{key: 'Enter', run: insertNewline}, {key: 'Mod-.', run: () => onQuickFix() !== false},
+               ...defaultKeymap, ...historyKeymap, ...searchKeymap, ...lintKeymap]),
     EditorView.updateListener.of((update) => {
       if (update.docChanged) onChange(update);
       if (update.selectionSet) onCursor();
@@ -85,21 +91,61 @@ export function createEditor(parent, {onChange, onCursor, tokensOf}) {
 
   return {
     view,
-    // A new document: its own undo history and line separator.
+    // A new document: its own undo history and line separator, shown from
+    // its start.
     setDocument(text, lineSeparator) {
       view.setState(EditorState.create({doc: text, extensions: extensions(lineSeparator)}));
+      view.scrollDOM.scrollTop = 0;
+      view.scrollDOM.scrollLeft = 0;
     },
     text: () => view.state.sliceDoc(),  // with the map's own line separator
+    // The document as it stands, as a value that changes with every edit
+    // (CodeMirror's Text).
+    version: () => view.state.doc,
+    // The map's own line separator.
+    lineBreak: () => view.state.lineBreak,
+    // The text of each line, from the first.
+    lines: () => view.state.doc.iterLines(),
+    setWrapping(on) {
+      wrapped = on;
+      view.dispatch({effects: wrapping.reconfigure(on ? EditorView.lineWrapping : [])});
+    },
+    // Replaces whole lines, as one step that Undo takes back: each edit
+    // {line, remove, insert} removes `remove` lines from line `line` (1 is
+    // the first; one past the last adds at the end) and puts the text
+    // `insert` (lines ending in \n) there. Lines count in the document as
+    // it stands.
+    replaceLines(edits) {
+      const {doc, lineBreak} = view.state;
+      const changes = edits.map(({line, remove = 0, insert = ''}) => {
+        let text = insert.replace(/\r?\n/g, lineBreak);
+        if (line > doc.lines) {
+          const last = doc.line(doc.lines);
+          if (last.length > 0) text = lineBreak + text.replace(new RegExp(`${lineBreak}$`), '');
+          return {from: doc.length, to: doc.length, insert: text};
+        }
+        const from = doc.line(Math.max(1, line)).from;
+        const end = line + remove;
+        const to = remove <= 0 ? from : end <= doc.lines ? doc.line(end).from : doc.length;
+        if (end > doc.lines && remove > 0 && text.endsWith(lineBreak)) text = text.slice(0, -lineBreak.length);
+        return {from, to, insert: text};
+      });
+      view.dispatch({changes, scrollIntoView: true, userEvent: 'input.fix'});
+      view.focus();
+    },
     recolour() {
       view.dispatch({effects: recolour.of(null)});
     },
-    // Diagnostics: [{line, severity, text}] with 1-based lines (0: the file);
-    // a note is shown as CodeMirror's 'info'.
+    // Diagnostics: [{line, severity, text, actions}] with 1-based lines (0:
+    // the file) and actions [{name, apply()}] as buttons in the tooltip; a
+    // note is shown as CodeMirror's 'info'.
     showDiagnostics(diagnostics) {
       const doc = view.state.doc;
       const marks = diagnostics.filter((diagnostic) => diagnostic.line > 0).map((diagnostic) => {
         const line = doc.line(Math.min(diagnostic.line, doc.lines));
-        return {from: line.from, to: line.to, severity: diagnostic.severity === 'note' ? 'info' : diagnostic.severity, message: diagnostic.text};
+        const actions = (diagnostic.actions ?? []).map(({name, apply}) => ({name, apply: () => apply()}));
+        return {from: line.from, to: line.to, severity: diagnostic.severity === 'note' ? 'info' : diagnostic.severity,
+                message: diagnostic.text, actions};
       });
       view.dispatch(setDiagnostics(view.state, marks));
     },

@@ -1,6 +1,7 @@
 // The map picture: the checker's --dot graph drawn by Graphviz in a worker,
 // each room's node a button that moves the editor to the room's text, the
-// room on show outlined and what coverage never reached drawn faint.
+// room on show marked and what coverage never reached drawn faint. `view`
+// (picture_view.js) zooms it and keeps the room on show in sight.
 'use strict';
 
 // How long a layout takes depends on how the exits cross more than on the
@@ -10,7 +11,7 @@
 export const MAX_DRAWN_ITEMS = 1200;
 const MAX_DRAWING_MS = 1000;
 
-export function createPicture(container, workerSource, {onChooseRoom}) {
+export function createPicture(container, workerSource, {onChooseRoom, view}) {
   let worker = null;
   let workerReady = false; // Graphviz is loaded: drawings are timed from now
   let asked = 0;          // the id of the last drawing asked for
@@ -22,9 +23,10 @@ export function createPicture(container, workerSource, {onChooseRoom}) {
   let graphShown = false; // the drawing asked for is in the page
   let pendingSize = 0;    // rooms and edges of the drawing asked for
   let marks = {current: null, unshownRooms: [], untakenExits: []};
+  let shownCurrent = null; // the room last brought into view
 
   function startWorker() {
-    const url = URL.createObjectURL(new Blob([workerSource], {type: 'text/javascript'}));
+    const url = URL.createObjectURL(new Blob([workerSource()], {type: 'text/javascript'}));
     worker = new Worker(url);
     workerReady = false;
     worker.onmessage = (event) => {
@@ -44,6 +46,7 @@ export function createPicture(container, workerSource, {onChooseRoom}) {
     note.className = 'hint';
     note.textContent = text;
     container.replaceChildren(note);
+    view.drawn(null);
   }
 
   function startDeadline() {
@@ -79,6 +82,7 @@ export function createPicture(container, workerSource, {onChooseRoom}) {
       node.setAttribute('aria-label', `${shown} (room ${room.room}, line ${room.line})`);
     }
     container.replaceChildren(document.importNode(parsed, true));
+    view.drawn(container.querySelector('svg'));
     for (const node of container.querySelectorAll('g.node[data-room]')) {
       const room = graph.nodes[node.querySelector('title').textContent];
       node.addEventListener('click', () => onChooseRoom(room));
@@ -96,10 +100,15 @@ export function createPicture(container, workerSource, {onChooseRoom}) {
     const svg = container.querySelector('svg');
     if (!svg || !graph) return;
     const unshown = new Set(marks.unshownRooms.map(String));
+    let current = null;
     for (const node of svg.querySelectorAll('g.node[data-room]')) {
-      node.classList.toggle('current', node.dataset.room === String(marks.current));
+      const isCurrent = node.dataset.room === String(marks.current);
+      node.classList.toggle('current', isCurrent);
+      if (isCurrent) current = node;
       node.classList.toggle('uncovered', unshown.has(node.dataset.room));
     }
+    if (current && marks.current !== shownCurrent) view.keepInView(current);
+    shownCurrent = current ? marks.current : null;
     // Graphviz numbers edges in the order the graph lists them.
     const untaken = new Set(marks.untakenExits);
     graph.edges.forEach((line, index) => {

@@ -1,10 +1,17 @@
 // The play pane: the lines typed so far, played again through the engine
 // after every keystroke of the author and every line typed, shown as the
 // player page shows them. When an edit changes what a typed line did (the
-// room it was read in, or where it led), the pane says so at that line.
+// room it was read in, or where it led), the pane says so at that line (and
+// the studio's status says it aloud). What an edit changes in the log is
+// not read out again: the log is a live region for the lines typed only.
 'use strict';
 
+// How long after an edit the log is live again: past the next frame, when
+// the browser has taken in the edit's changes.
+const QUIET_MS = 150;
+
 export function createPlay(log) {
+  let quietTimer = 0;
   let lines = [];        // the typed lines, as bytes, each without its newline
   let reference = [];    // what each typed line did when it was typed: {room, target}
   let result = null;     // the last play
@@ -28,8 +35,15 @@ export function createPlay(log) {
   }
 
   // Changes the log into `pieces` at its end only, so that a screen reader
-  // hears just what is new.
-  function show(pieces) {
+  // hears just what is new; `quietly` (after an edit), it hears nothing.
+  function show(pieces, quietly) {
+    clearTimeout(quietTimer);
+    if (quietly) {
+      log.setAttribute('aria-live', 'off');
+      quietTimer = setTimeout(() => log.setAttribute('aria-live', 'polite'), QUIET_MS);
+    } else {
+      log.setAttribute('aria-live', 'polite');
+    }
     let kept = 0;
     while (kept < shown.length && kept < pieces.length && samePiece(shown[kept], pieces[kept])) ++kept;
     while (log.childNodes.length > kept) log.lastChild.remove();
@@ -111,7 +125,7 @@ export function createPlay(log) {
         notice = {after: readLines() - 1, text: 'The room table of this map needs more memory than the browser gives ' +
                                                  'this page; kaland on a computer may still play it.'};
       }
-      show(transcript(decode, lineText));
+      show(transcript(decode, lineText), changed);
       return notice;
     },
     clearLog() {

@@ -1,34 +1,34 @@
 // kaland studio: the map's text in an editor, checked, played, drawn, tested
 // and published by the engine (the C++ core and checker compiled to
-// WebAssembly) after every edit. This file wires the panes together; what a
-// map means is only ever the engine's answer.
+// WebAssembly) after every edit, and kept among the author's maps. This file
+// wires the panes together; what a map means is only ever the engine's
+// answer.
 'use strict';
 
-import {byteStringOf, bytesOf, joinBytes, makeStudioEngine} from './studio_api.js';
+import {bytesOf, joinBytes, makeStudioEngine} from './studio_api.js';
+import {createDocBytes} from './doc_bytes.js';
 import {createEditor} from './editor.js';
+import {coverageNote, freshIfid, mapFacts} from './engine_answers.js';
+import {createMaps} from './maps.js';
 import {createPlay} from './play.js';
 import {createPicture} from './picture.js';
+import {createPictureView} from './picture_view.js';
+import {createProblems} from './problems.js';
+import {createPublishing} from './publishing.js';
 import {createRandomGames} from './random.js';
+import {createStart} from './start.js';
+import {createTakeBack} from './take_back.js';
 import {shortenLines, showCounts, showCoverage, showRoutes, showScripts} from './testing.js';
 import {decodeBase64, decodeBytes, download, encodeText} from './text.js';
+import {chooseLanguage, createWords} from './words.js';
 
-const STORAGE_KEY = 'kaland-studio:work';
+const OLD_WORK_KEY = 'kaland-studio:work';  // where earlier studios kept the one map they kept
 const CHECK_DELAY_MS = 30;   // after the last keystroke: check and play again
 const SLOW_DELAY_MS = 400;   // then the picture, routes, coverage and counts
 const TYPED_LINES_NAME = 'typed lines';
-
-const NEW_MAP = `# A new kaland map. Lines starting with an unknown # word are comments.
-#helyiseg 1
-You stand at the start of your story. [n] go north, [s] sit down
-#irany N 2 n
-#irany N 3 s
-#helyiseg 2
-The road north ends at the sea. (Press Enter)
-#irany E 1
-#helyiseg 3
-You sit down and the story ends here.
-#gameover
-`;
+const NARROW_SCREEN = '(max-width: 700px)';  // where long lines wrap unless the author says otherwise
+const WRAP_SETTING = 'wrap-lines';
+const REFUSE_SETTING = 'refuse-on-warnings';
 
 const $ = (id) => document.getElementById(id);
 const page = {
@@ -37,18 +37,28 @@ const page = {
   playFromHere: $('play-from-here'), playFromHereRoom: $('play-from-here-room'),
   counts: $('counts'), routes: $('routes'), routeWarnings: $('route-warnings'), coverage: $('coverage'),
   scripts: $('scripts'), expectSummary: $('expect-summary'), typedScriptName: $('typed-script-name'),
+  wrapLines: $('wrap-lines'),
 };
+const words = createWords();
 
 let engine = null;
 let editor = null;
 let play = null;
 let picture = null;
 let randomGames = null;
+let maps = null;
+let problems = null;
+let publishing = null;
+let start = null;
+const takeBack = createTakeBack();
+const docBytes = createDocBytes();
 // The map being written: its name, how its bytes are shown, the bytes it was
-// opened with (saved as they are while the text is unchanged), the lines
-// typed (as bytes, each without its newline), key scripts ({name, bytes,
-// expected: the bytes of its blessed SCRIPT.expected or null, result: what
-// --expect says of it}) and --expect's summary line.
+// opened with (saved as they are while the text is unchanged, the editor's
+// `openedVersion`), the lines typed (as bytes, each without its newline),
+// key scripts ({name, bytes, expected: the bytes of its blessed
+// SCRIPT.expected or null, result: what --expect says of it}), --expect's
+// summary line, and the bytes of the text as it stands (`bytes`, with the
+// `pieces` they were made of, of the editor's `version`).
 let work = null;
 let checkTimer = 0;
 let editPending = false;  // an edit the engine has not seen yet
@@ -58,16 +68,29 @@ let slowTimer = 0;
 let mapViewsStale = true;
 const tokenCache = new Map();
 
+let saidOfTypedLines = false;  // the status tells what an edit did to a typed line
+
 function say(message) {
   page.status.textContent = message;
+  saidOfTypedLines = false;
 }
 
 // Text of the engine's byte strings, in the map's encoding.
 const text = (byteString) => decodeBytes(bytesOf(byteString), work.encoding);
 
 function currentBytes() {
-  const current = editor.text();
-  return current === work.openedText ? work.openedBytes : encodeText(current, work.encoding);
+  const version = editor.version();
+  if (work.version !== version) {
+    if (version === work.openedVersion) {
+      work.bytes = work.openedBytes;
+      work.pieces = null;
+    } else {
+      work.pieces = docBytes.pieces(version, work.encoding, editor.lineBreak());
+      work.bytes = joinBytes(work.pieces.map((piece) => piece.bytes));
+    }
+    work.version = version;
+  }
+  return work.bytes;
 }
 
 const NEWLINE = Uint8Array.of(0x0a);
@@ -92,32 +115,46 @@ function tokensOf(lineText) {
 // ---- after every edit ----
 
 function showProblems(check) {
-  const diagnostics = check.diagnostics.map((diagnostic) => ({...diagnostic, text: text(diagnostic.text)}));
-  editor.showDiagnostics(diagnostics);
-  page.problems.replaceChildren(...diagnostics.map((diagnostic) => {
-    const button = document.createElement('button');
-    button.type = 'button';
-    button.className = diagnostic.severity;
-    button.textContent = diagnostic.text;
-    button.addEventListener('click', () => editor.goToLine(diagnostic.line || 1));
-    const item = document.createElement('li');
-    item.appendChild(button);
-    return item;
-  }));
-  page.summary.textContent = `(${text(check.summary)})`;
+  work.warnings = check.diagnostics.filter((diagnostic) => diagnostic.severity === 'warning').length;
+  problems.show(check);
+}
+
+// The game the engine plays while the text has an error is the map as it
+// last loaded ({lastLoaded: {errorLine}} in its answer): the pane says so,
+// with a link to the error.
+function showKeptGame(lastLoaded) {
+  const kept = $('play-kept');
+  kept.hidden = !lastLoaded;
+  if (!lastLoaded) return;
+  $('play-kept-text').textContent = words.get('keptGame', lastLoaded.errorLine);
+  const link = $('play-kept-line');
+  link.textContent = words.get('goToError', lastLoaded.errorLine);
+  link.onclick = () => editor.goToLine(lastLoaded.errorLine);
 }
 
 function replay(options = {}) {
   const notice = play.replay({
-    play: (lines) => engine.play(typedInput(lines)),
+    play: (lines) => {
+      const result = engine.play(typedInput(lines));
+      showKeptGame(result.lastLoaded);
+      return result;
+    },
     decode: (bytes) => decodeBytes(bytes, work.shownEncoding),
     lineText,
     roomDescribed: (room) => engine.roomDescribed(room),
     ...options,
   });
-  work.lines = play.lines();
-  page.undo.disabled = work.lines.length === 0;
-  if (notice) say(notice.text);
+  if (work.lines !== play.lines()) {
+    work.lines = play.lines();
+    saveWork();  // a line typed or taken back is kept as an edit is
+  }
+  page.undo.disabled = work.lines.length === 0 && !takeBack.canUndo();
+  if (notice) {
+    say(notice.text);
+    saidOfTypedLines = options.changed === true;
+  } else if (saidOfTypedLines) {
+    say('');  // what it said of a typed line no longer holds
+  }
   refreshSlowlySoon();
   return notice;
 }
@@ -143,34 +180,69 @@ function upToDate() {
   if (editPending) refresh();
 }
 
-// What takes longer, after the author pauses; then the work is kept.
+// What takes longer, after the author pauses: the picture, coverage,
+// routes, counts and what follows from the facts, a task each, so that a
+// keystroke between them is not kept waiting (and starts them again).
+let slowRun = 0;
+
 function refreshSlowlySoon() {
   clearTimeout(slowTimer);
-  slowTimer = setTimeout(() => guarded(refreshSlowly), SLOW_DELAY_MS);
+  const run = ++slowRun;
+  slowTimer = setTimeout(() => refreshSlowly(run), SLOW_DELAY_MS);
 }
 
-function refreshSlowly() {
-  const mapChanged = mapViewsStale;
-  if (mapChanged) {
-    const drawing = engine.dot(picture.maxItems());
-    picture.draw(drawing.tooLarge ? drawing : {...drawing, dot: decodeBytes(bytesOf(drawing.dot), 'utf-8')});
-  }
-  const scripts = [{name: TYPED_LINES_NAME, bytes: typedInput(work.lines)}, ...work.scripts]
-    .map((script) => ({name: scriptName(script), bytes: script.bytes}));
-  const coverage = engine.cover(scripts);
-  showCoverage(page.coverage, coverage, text);
-  picture.mark({current: play.currentRoom(), unshownRooms: coverage.unshownRooms ?? [],
-                untakenExits: coverage.untakenExits ?? []});
-  if (mapChanged) {
-    showRoutes(page.routes, page.routeWarnings, engine.routes(), text, playRoute);
-    showCounts(page.counts, engine.counts());
-    mapViewsStale = false;
-  }
+function refreshSlowly(run) {
   saveWork();
+  const mapChanged = mapViewsStale;
+  const steps = [
+    () => {
+      if (!mapChanged) return;
+      followFacts();
+      const drawing = engine.dot(picture.maxItems());
+      picture.draw(drawing.tooLarge ? drawing : {...drawing, dot: decodeBytes(bytesOf(drawing.dot), 'utf-8')});
+    },
+    () => {
+      const scripts = [{name: TYPED_LINES_NAME, bytes: typedInput(work.lines)}, ...work.scripts]
+        .map((script) => ({name: scriptName(script), bytes: script.bytes}));
+      const coverage = engine.cover(scripts);
+      showCoverage(page.coverage, coverage, text, {
+        noteOf: (note) => coverageNote(note, work.name),
+        onGoToLine: (line) => editor.goToLine(line),
+        label: (line) => words.get('goToLine', line),
+      });
+      picture.mark({current: play.currentRoom(), unshownRooms: coverage.unshownRooms ?? [],
+                    untakenExits: coverage.untakenExits ?? []});
+    },
+    () => mapChanged && showRoutes(page.routes, page.routeWarnings, engine.routes(), text, playRoute),
+    () => mapChanged && showCounts(page.counts, engine.counts(), words),
+    () => {
+      if (mapChanged) {
+        publishing.update();
+        mapViewsStale = false;
+      }
+      problems.announce();
+    },
+  ];
+  const next = (index) => {
+    if (run !== slowRun || index === steps.length) return;
+    guarded(steps[index]);
+    slowTimer = setTimeout(() => next(index + 1), 0);
+  };
+  next(0);
+}
+
+// The studio speaks the map's language, and a new map is named after its
+// title.
+function followFacts() {
+  const facts = mapFacts(engine, editor.lines(), text);
+  if (words.use(chooseLanguage(facts.language))) updatePlayFromHere();
+  maps.titleIs(facts.title);
 }
 
 function scheduleRefresh() {
+  if (!work) return;  // typed before the engine was there: it reads the text as it stands
   editPending = true;
+  maps.changed();
   clearTimeout(checkTimer);
   checkTimer = setTimeout(() => guarded(() => refresh()), CHECK_DELAY_MS);
 }
@@ -189,8 +261,15 @@ function typeLine(line) {
 }
 
 function undoLine() {
+  const lines = takeBack.undo(work.lines);
+  if (lines) {
+    play.clearLog();
+    replay({typed: lines, message: words.get('tookBackLines', lines.length)});
+    picture.mark({current: play.currentRoom()});
+    return;
+  }
   if (work.lines.length === 0) {
-    say('Nothing to undo.');
+    say(words.get('nothingToUndo'));
     return;
   }
   const taken = work.lines[work.lines.length - 1];
@@ -199,6 +278,7 @@ function undoLine() {
 }
 
 function restartGame() {
+  if (work.lines.length > 0) takeBack.replaced(work.lines, []);
   play.clearLog();
   replay({typed: [], message: 'Started again.'});
   picture.mark({current: play.currentRoom()});
@@ -212,6 +292,7 @@ function playRoute(route) {
 // (replay does, with the log's notice).
 function playLines(lines, message) {
   upToDate();
+  takeBack.replaced(work.lines, lines);
   play.clearLog();
   replay({typed: lines, message});
   picture.mark({current: play.currentRoom()});
@@ -225,7 +306,7 @@ function roomAtCursor() {
 function updatePlayFromHere() {
   const room = roomAtCursor();
   page.playFromHere.disabled = room < 0;
-  page.playFromHereRoom.textContent = room < 0 ? '(put the cursor in a room)' : `(room ${room})`;
+  page.playFromHereRoom.textContent = room < 0 ? words.get('cursorInNoRoom') : words.get('cursorInRoom', room);
 }
 
 function playFromHere() {
@@ -251,97 +332,79 @@ function showName() {
   document.title = `${work.name} — kaland studio`;
 }
 
-// Starts work on a map: `bytes` named `name`, with `lines` typed and key
-// `scripts`.
-function openWork(bytes, name, lines = [], scripts = []) {
-  if (bytes.length > engine.maxMapBytes) {
-    say(`${name} is larger than ${engine.maxMapBytes / 1024 / 1024} MB, the most the page opens.`);
-    return;
-  }
-  saveHandle = null;
+// Starts work on a map of the library: `record` ({name, fileModified}) and
+// its `kept` work ({bytes, lines, scripts}).
+function openWork(record, {bytes, lines = [], scripts = []}) {
   const {encoding, lineSeparator} = engine.setMap(bytes);
   const openedText = decodeBytes(bytes, encoding);
-  work = {name, encoding, shownEncoding: encoding, openedText, openedBytes: bytes, scripts, lines};
-  engine.setName(encodeText(name, encoding));
+  work = {name: record.name, encoding, lineSeparator, shownEncoding: encoding, openedText, openedBytes: bytes, scripts, lines,
+          modified: record.fileModified ?? null};
+  engine.setName(encodeText(work.name, encoding));
   tokenCache.clear();
-  editor.setDocument(openedText, lineSeparator);
+  takeBack.clear();
+  if (performance.getEntriesByName('kaland-studio-editable').length === 0) performance.mark('kaland-studio-editable');
+  const editedEarly = early !== null && early.text === openedText && early.lineSeparator === lineSeparator &&
+    editor.version() !== early.version;
+  if (early === null || early.text !== openedText || early.lineSeparator !== lineSeparator) {
+    editor.setDocument(openedText, lineSeparator);
+  }
+  work.openedVersion = editedEarly ? early.version : editor.version();
+  early = null;
+  if (editedEarly) maps.changed();
   showName();
   page.typedScriptName.value = typedScriptName();
   randomGames.clear();
   shortenLines(page.coverage);
+  problems.reset();
+  publishing.mapOpened();
   play.clearLog();
   refresh({typed: lines});
+  followFacts();
 }
 
-// Opens a file the author chose or dropped. Returns whether it opened.
-async function openFile(file) {
-  if (!file) return false;
-  if (file.size > engine.maxMapBytes) {
-    say(`${file.name} is larger than ${engine.maxMapBytes / 1024 / 1024} MB, the most the page opens.`);
-    return false;
-  }
-  let bytes;
-  try {
-    bytes = new Uint8Array(await file.arrayBuffer());
-  } catch (error) {
-    say(`${file.name} could not be read.`);
-    return false;
-  }
-  await guarded(() => {
-    openWork(bytes, file.name);
-    work.modified = file.lastModified;
-    say(`Opened ${file.name}.`);
-  });
-  return work.name === file.name && work.openedBytes === bytes;
+// What is kept of the map on the page.
+function keptWork() {
+  return {bytes: currentBytes(), pieces: work.pieces, lines: work.lines, encoding: work.encoding,
+          lineSeparator: work.lineSeparator,
+          scripts: work.scripts.map(({name, bytes, expected}) => ({name, bytes, expected: expected ?? null}))};
 }
 
-// The file a map opened through the browser's file-system access came from:
-// Save writes it back there. Maps opened otherwise are saved as downloads.
-let saveHandle = null;
+// The text shown before the engine has read the map: where the engine's
+// last answer about these bytes is known, or where the bytes are ASCII
+// (which every encoding shows alike) with no carriage return (so that LF
+// alone ends a line), the text is on the page to be edited at once; the
+// engine then takes it as it stands.
+let early = null;  // {text, encoding, lineSeparator, version}: the text shown so
 
-async function openWithPicker() {
-  let handle;
-  try {
-    [handle] = await window.showOpenFilePicker({types: [{description: 'kaland maps', accept: {'text/plain': ['.map', '.txt']}}]});
-  } catch (error) {
-    return;  // the author closed the picker
-  }
-  if (await openFile(await handle.getFile())) saveHandle = handle;
+const isAscii = (bytes) => bytes.every((byte) => byte < 0x80);
+
+function showEarly(record, {bytes}) {
+  if (engine || (early && editor.version() !== early.version)) return;  // open, or written in already
+  const plain = isAscii(bytes) && !bytes.includes(0x0d);
+  const encoding = record.lineSeparator ? record.encoding : plain ? 'utf-8' : null;
+  if (!encoding) return;
+  const shown = decodeBytes(bytes, encoding);
+  if (early && early.text === shown) return;
+  const lineSeparator = record.lineSeparator ?? '\n';
+  editor.setDocument(shown, lineSeparator);
+  early = {text: shown, encoding, lineSeparator, version: editor.version()};
+  performance.mark('kaland-studio-editable');
 }
 
-async function saveMap() {
-  const bytes = currentBytes();
-  if (saveHandle) {
-    try {
-      const writable = await saveHandle.createWritable();
-      await writable.write(bytes);
-      await writable.close();
-      say(`Saved ${saveHandle.name}.`);
-      return;
-    } catch (error) {
-      saveHandle = null;  // not allowed to write it: download instead
-    }
-  }
-  download(bytes, work.name, 'text/plain');
-  say(`Saved ${work.name} to your downloads.`);
+// The map on the page has a new name.
+function renamed(name) {
+  const typedDefault = page.typedScriptName.value === typedScriptName();
+  work.name = name;
+  engine.setName(encodeText(name, work.encoding));
+  showName();
+  if (typedDefault) page.typedScriptName.value = typedScriptName();
+  refresh({typed: work.lines});
 }
 
-// Writes what kaland-publish writes for the map: its page or, `asZip`, the
-// zip for game sites, dated as the map was last changed.
-function publish(asZip) {
-  upToDate();
-  const random = crypto.getRandomValues(new Uint8Array(16));
-  const time = editor.text() === work.openedText && work.modified ? new Date(work.modified) : new Date();
-  const result = engine.publish(decodeBase64($('player-page').textContent), random, {asZip, time});
-  if (!result.bytes) {
-    say(decodeBytes(result.refusal, work.encoding).trim().replace(/\n/g, ' '));
-    return;
-  }
-  const name = text(engine.fileNamedAfter(asZip ? '.zip' : '.html'));
-  download(result.bytes, name, asZip ? 'application/zip' : 'text/html');
-  const what = asZip ? 'the zip a game site takes (index.html, the map, its iFiction record, README.txt)'
-                     : 'one page that plays the map in any browser';
-  say(`Published ${name}: ${what}. ${text(result.warnings).trim().replace(/\n/g, ' ')}`.trim());
+// A new map, named after its title.
+function newMap(bytes) {
+  const title = mapFacts(null, decodeBytes(bytes, 'utf-8').split('\n'), text).title;
+  return maps.newMap(bytes, title);
 }
 
 // ---- key scripts and their transcripts ----
@@ -464,54 +527,32 @@ async function addScripts(files) {
 
 // ---- keeping the work ----
 
-let scriptsUnkept = false;  // the browser had no room for the key scripts
-
+// The work is written among the author's maps a moment after each change.
 function saveWork() {
-  const kept = {name: work.name, encoding: work.encoding, text: editor.text(), typed: work.lines.map(byteStringOf)};
-  const scripts = work.scripts.map((script) => ({
-    name: script.name, bytes: byteStringOf(script.bytes), expected: script.expected && byteStringOf(script.expected),
-  }));
-  try {
-    localStorage.setItem(STORAGE_KEY, JSON.stringify({...kept, scripts}));
-    scriptsUnkept = false;
-    return;
-  } catch (error) {
-    // Full storage: keep the map at least, and say what is not kept.
-  }
-  try {
-    localStorage.setItem(STORAGE_KEY, JSON.stringify(kept));
-  } catch (error) {
-    // Private windows refuse too; the work goes on unsaved.
-  }
-  if (!scriptsUnkept) say('The browser has no room to keep the key scripts and their transcripts: download them.');
-  scriptsUnkept = true;
+  maps.changed();
 }
 
-// The key scripts kept with the work, as saveWork keeps them.
-function keptScripts(saved) {
-  if (!Array.isArray(saved)) return [];
-  return saved.filter((script) => script && typeof script.name === 'string' && typeof script.bytes === 'string')
-    .map((script) => ({name: script.name, bytes: bytesOf(script.bytes),
-                       expected: typeof script.expected === 'string' ? bytesOf(script.expected) : null}));
-}
-
-function restoreWork() {
+// The one map earlier studios kept, in local storage, for the library to
+// take in once: {name, work, forget()}, or null.
+function oldWork() {
   try {
-    const saved = JSON.parse(localStorage.getItem(STORAGE_KEY) ?? 'null');
+    const saved = JSON.parse(localStorage.getItem(OLD_WORK_KEY) ?? 'null');
     const encoding = saved?.encoding === 'utf-8' ? 'utf-8' : 'windows-1250';
     // The typed lines' bytes; work kept before they were kept as bytes has their text.
-    const typed = Array.isArray(saved?.typed) ? saved.typed.filter((line) => typeof line === 'string').map(bytesOf)
+    const lines = Array.isArray(saved?.typed) ? saved.typed.filter((line) => typeof line === 'string').map(bytesOf)
       : Array.isArray(saved?.lines) ? saved.lines.filter((line) => typeof line === 'string')
         .map((line) => encodeText(line, encoding)) : null;
-    if (saved && typeof saved.text === 'string' && typeof saved.name === 'string' && typed) {
-      openWork(encodeText(saved.text, encoding), saved.name, typed, keptScripts(saved.scripts));
-      say('Your work is back as you left it.');
-      return true;
-    }
+    if (!saved || typeof saved.text !== 'string' || typeof saved.name !== 'string' || !lines) return null;
+    const scripts = (Array.isArray(saved.scripts) ? saved.scripts : [])
+      .filter((script) => script && typeof script.name === 'string' && typeof script.bytes === 'string')
+      .map((script) => ({name: script.name, bytes: bytesOf(script.bytes),
+                         expected: typeof script.expected === 'string' ? bytesOf(script.expected) : null}));
+    const bytes = encodeText(saved.text, encoding);
+    return {name: saved.name, work: {bytes, lines, scripts},
+            forget: () => localStorage.removeItem(OLD_WORK_KEY)};
   } catch (error) {
-    // Nothing kept, or not ours: start with the bundled adventure.
+    return null;  // nothing kept, or not ours
   }
-  return false;
 }
 
 // ---- wiring ----
@@ -529,6 +570,8 @@ async function guarded(action) {
 
 async function startEngine() {
   engine = makeStudioEngine(await createStudioEngine());
+  // "Add room" where the engine proposes the room: {title, edits}, as a fix.
+  $('add-room').hidden = typeof engine.addRoom !== 'function';
   engine.setMachineMemory(navigator.deviceMemory);
   randomGames.setDefaults(engine.randomDefaults);
 }
@@ -550,25 +593,36 @@ function wire() {
   page.undo.addEventListener('click', () => guarded(undoLine));
   page.restart.addEventListener('click', () => guarded(restartGame));
   page.playFromHere.addEventListener('click', () => guarded(playFromHere));
-  $('new-map').addEventListener('click', () => guarded(() => {
-    openWork(encodeText(NEW_MAP, 'utf-8'), 'untitled.map');
-    say('A new map from the template.');
-  }));
+  $('new-map').addEventListener('click', async () => {
+    await newMap(encodeText(words.get('newMapText'), 'utf-8'));
+    say(words.get('newMapStarted'));
+    editor.goToLine(1);
+  });
   // Where the browser has file-system access, Open remembers the file, and
   // Save writes it back.
   $('open-map').addEventListener('click', (event) => {
     if (!window.showOpenFilePicker) return;
     event.preventDefault();
-    openWithPicker();
+    maps.openWithPicker();
   });
   $('open-map').addEventListener('change', (event) => {
     const file = event.target.files[0];
     event.target.value = '';
-    openFile(file);
+    if (file) maps.openFile(file);
   });
-  $('save-map').addEventListener('click', () => saveMap());
-  $('publish').addEventListener('click', () => guarded(() => publish(false)));
-  $('publish-zip').addEventListener('click', () => guarded(() => publish(true)));
+  $('save-map').addEventListener('click', () => maps.save());
+  $('publish').addEventListener('click', () => guarded(() => publishing.publish(false)));
+  $('publish-zip').addEventListener('click', () => guarded(() => publishing.publish(true)));
+  $('bless-all').addEventListener('click', () => guarded(blessAll));
+  $('add-room').addEventListener('click', () => guarded(() => {
+    upToDate();
+    problems.applyFix(engine.addRoom(editor.cursorLine()));
+  }));
+  page.wrapLines.addEventListener('change', () => {
+    page.wrapLines.dataset.chosen = 'true';
+    editor.setWrapping(page.wrapLines.checked);
+    maps.setSetting(WRAP_SETTING, page.wrapLines.checked);
+  });
   for (const input of [$('open-scripts'), $('open-expected')]) {
     input.addEventListener('change', (event) => {
       const files = [...event.target.files];
@@ -600,18 +654,87 @@ function wire() {
     if (event.dataTransfer.files.length === 0) return;
     event.preventDefault();
     event.stopPropagation();
-    openFile(event.dataTransfer.files[0]);
+    maps.openFile(event.dataTransfer.files[0]);
   }, true);
 }
 
-async function start() {
+// Long lines wrap on a narrow screen, unless the author has chosen.
+const narrowScreen = window.matchMedia(NARROW_SCREEN);
+
+function wrapLines(on) {
+  page.wrapLines.checked = on;
+  editor.setWrapping(on);
+}
+
+function followScreenWidth() {
+  page.wrapLines.checked = narrowScreen.matches;
+  narrowScreen.addEventListener('change', () => {
+    if (!page.wrapLines.dataset.chosen) wrapLines(narrowScreen.matches);
+  });
+}
+
+// The author's choices, once the library has them.
+async function takeChoices() {
+  const [wrap, refuse] = await Promise.all([maps.setting(WRAP_SETTING), maps.setting(REFUSE_SETTING)]);
+  if (typeof wrap === 'boolean' && !page.wrapLines.dataset.chosen) {
+    page.wrapLines.dataset.chosen = 'true';
+    wrapLines(wrap);
+  }
+  if (typeof refuse === 'boolean') $('refuse-on-warnings').checked = refuse;
+}
+
+async function startStudio() {
+  words.use(chooseLanguage(''));
   editor = createEditor($('editor'), {
     onChange: scheduleRefresh,
     onCursor: () => engine && work && updatePlayFromHere(),
+    onQuickFix: () => problems.fixAtCursor(),
     tokensOf,
+    wrap: narrowScreen.matches,
   });
+  followScreenWidth();
   performance.mark('kaland-studio-editor');
+  const bundled = $('bundled-map');
+  maps = createMaps({
+    list: $('map-list'), rename: $('rename-map'), renameForm: $('rename-form'), renameInput: $('rename-input'),
+    renameCancel: $('rename-cancel'), remove: $('delete-map'), undoRemove: $('undo-delete'),
+    storageNote: $('storage-note'),
+  }, {
+    open: (record, kept) => guarded(() => openWork(record, kept)),
+    preview: showEarly,
+    previewEdited: () => early !== null && editor.version() !== early.version,
+    previewBytes: () => encodeText(editor.text(), early.encoding),
+    snapshot: keptWork,
+    renamed: (name) => guarded(() => renamed(name)),
+    say,
+    words,
+    // The largest map the page opens, once the engine that says it runs.
+    maxMapBytes: () => starting.then(() => engine.maxMapBytes, () => Infinity),
+    bundled: {name: bundled.dataset.name, bytes: () => decodeBase64(bundled.textContent)},
+  });
+  // The library opens (and the map's text comes) while the rest is made;
+  // the engine's code follows the studio's script in the page.
+  const parsed = new Promise((resolve) => {
+    if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', resolve);
+    else resolve();
+  });
+  const starting = parsed.then(startEngine);
+  const opening = maps.start(oldWork, starting);
+  opening.catch(() => {});  // told below, as the engine's failure
   play = createPlay(page.log);
+  problems = createProblems({list: page.problems, fixes: $('fixes'), summary: page.summary, news: $('problem-news')}, {
+    editor, text, words, say, mapName: () => work.name, stale: () => editPending,
+  });
+  publishing = createPublishing({
+    refuse: $('refuse-on-warnings'), summary: $('publish-summary'), warnings: $('publish-warnings'),
+    ifidOffer: $('ifid-offer'), freshIfid: $('fresh-ifid'), insertIfid: $('insert-ifid'),
+  }, {
+    engine: () => engine, upToDate, text, editor, say, words, playerPage: () => $('player-page'),
+    remember: (refuse) => maps.setSetting(REFUSE_SETTING, refuse),
+    warningCount: () => work.warnings ?? 0,
+    work: () => ({name: work.name, size: currentBytes().length,
+                  modified: editor.version() === work.openedVersion ? work.modified : null}),
+  });
   randomGames = createRandomGames({
     form: $('random-form'), games: $('random-games'), seed: $('random-seed'), steps: $('random-steps'),
     play: $('random-play'), stop: $('random-stop'), error: $('random-error'), progress: $('random-progress'),
@@ -622,32 +745,58 @@ async function start() {
     workerSource: () => `${$('studio-engine').textContent}\n${$('random-worker').textContent}`,
     work: () => {
       upToDate();
-      return {map: currentBytes(), name: encodeText(work.name, work.encoding), text: editor.text(),
+      return {map: currentBytes(), name: encodeText(work.name, work.encoding), text: editor.version(),
               machineMemory: navigator.deviceMemory};
     },
-    mapText: () => editor.text(),
+    mapText: () => editor.version(),
     text,
     onPlay: (lines, game) => guarded(() => playLines(lines, `Typed the lines of random game ${game} for you.`)),
     say,
   });
-  picture = createPicture($('picture'), $('viz-worker').textContent, {
+  const view = createPictureView($('picture'), {
+    zoomIn: $('zoom-in'), zoomOut: $('zoom-out'), fit: $('zoom-fit'), actual: $('zoom-actual'), level: $('zoom-level'),
+  }, {textSize: () => Number.parseFloat(getComputedStyle(editor.view.contentDOM).fontSize) || 16, words});
+  picture = createPicture($('picture'), () => $('viz-worker').textContent, {
     onChooseRoom: (room) => editor.goToLine(room.line),
+    view,
+  });
+  start = createStart({help: $('start-help'), show: $('show-help'), hide: $('hide-help'),
+                       openTemplate: $('open-template')}, {
+    templateText: () => decodeBytes(decodeBase64($('template-map').textContent), 'utf-8'),
+    freshIfid: () => freshIfid(engine),
+    openMap: async (bytes) => {
+      await newMap(bytes);
+      say(words.get('templateOpened'));
+    },
   });
   wire();
   try {
-    await startEngine();
+    await starting;
   } catch (error) {
     say('This browser cannot run the studio’s engine (WebAssembly is needed).');
     return;
   }
-  if (!restoreWork()) {
-    const bundled = $('bundled-map');
-    openWork(decodeBase64(bundled.textContent), bundled.dataset.name);
-  }
+  const {firstVisit} = await opening;
+  start.started({firstVisit});
+  takeChoices();
   editor.recolour();
   document.body.dataset.ready = 'true';
   performance.mark('kaland-studio-ready');
   picture.warmUp();
 }
 
-start();
+// ---- more of the testing pane ----
+
+// Blesses every key script, as kaland-check --bless does for each.
+function blessAll() {
+  if (work.scripts.length === 0) {
+    say(words.get('noScriptsToBless'));
+    return;
+  }
+  for (const script of work.scripts) bless(script);
+  expectScripts();
+  saveWork();
+  say(words.get('blessedAll', work.scripts.length));
+}
+
+startStudio();

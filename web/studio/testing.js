@@ -16,9 +16,26 @@ export function item(text, className = '') {
 // would hold the page up for a second each time.
 const SHOWN_LINES = 500;
 
-// Shows the report `lines` ([{text, className}]) in `list`, one item each.
-export function showLines(list, lines) {
-  const all = () => lines.map((line) => item(line.text, line.className));
+// An item of a report: its text, or a button that goes to the map line it
+// names (`go`, with the button's `title`).
+function reportItem(line) {
+  if (!line.go) return item(line.text, line.className);
+  const element = item('', line.className);
+  const button = document.createElement('button');
+  button.type = 'button';
+  button.textContent = line.text;
+  button.title = line.title ?? '';
+  button.addEventListener('click', line.go);
+  element.appendChild(button);
+  return element;
+}
+
+// Shows the report `lines` in `list`, one item each: `shape(line)` gives
+// {text, className, go, title} of a line (the lines as they are by
+// default), called only for the lines on show.
+export function showLines(list, lines, shape = (line) => line) {
+  const itemOf = (line) => reportItem(shape(line));
+  const all = () => lines.map(itemOf);
   if (lines.length <= SHOWN_LINES + 1 || list.dataset.showAll === 'true') {
     list.replaceChildren(...all());
     return;
@@ -34,8 +51,7 @@ export function showLines(list, lines) {
   const gap = document.createElement('li');
   gap.className = 'more';
   gap.appendChild(more);
-  list.replaceChildren(...lines.slice(0, SHOWN_LINES).map((line) => item(line.text, line.className)), gap,
-                       item(lines.at(-1).text, lines.at(-1).className));
+  list.replaceChildren(...lines.slice(0, SHOWN_LINES).map(itemOf), gap, itemOf(lines.at(-1)));
 }
 
 // Another map: long reports are shortened again.
@@ -43,13 +59,14 @@ export function shortenLines(list) {
   delete list.dataset.showAll;
 }
 
-export function showCounts(list, counts) {
+// The engine's counts, in the studio's `words`.
+export function showCounts(list, counts, words) {
   const rows = [
-    ['Rooms', counts.rooms],
-    ['Endings', counts.endings],
-    ['Words of room text', counts.words ?? 'not counted: the map cannot be loaded here'],
-    ['Longest route to an ending', counts.longestRoute === null ? 'none'
-      : `${counts.longestRoute} ${counts.longestRoute === 1 ? 'line' : 'lines'} (ending ${counts.longestRouteTo})`],
+    [words.get('countRooms'), counts.rooms],
+    [words.get('countEndings'), counts.endings],
+    [words.get('countWords'), counts.words ?? words.get('notCounted')],
+    [words.get('countLongest'), counts.longestRoute === null ? words.get('noRoute')
+      : words.get('routeLength', counts.longestRoute, counts.longestRouteTo)],
   ];
   list.replaceChildren(...rows.flatMap(([term, value]) => {
     const name = document.createElement('dt');
@@ -159,11 +176,19 @@ export function showScripts(list, summaryLine, scripts, summary, {text, onAction
   }
 }
 
-export function showCoverage(list, coverage, text) {
+// Coverage as kaland-check --cover prints it; a note about a map line is a
+// button that goes there. `noteOf(note)`: {text, line} of a note decoded by
+// `text`; `label(line)`: the button's title.
+export function showCoverage(list, coverage, text, {noteOf, onGoToLine, label}) {
   if (coverage.refused) {
     list.replaceChildren(item('The runner refuses the map: see Problems.', 'hint'));
     return;
   }
-  showLines(list, [...coverage.errors.map((line) => ({text: text(line), className: 'error'})),
-                   ...coverage.notes.map((line) => ({text: text(line)}))]);
+  const decoded = (note) => (typeof note === 'string' ? text(note) : {...note, text: text(note.text)});
+  const shape = ({raw, error}) => {
+    if (error) return {text: text(raw), className: 'error'};
+    const note = noteOf(decoded(raw));
+    return note.line > 0 ? {text: note.text, go: () => onGoToLine(note.line), title: label(note.line)} : {text: note.text};
+  };
+  showLines(list, [...coverage.errors.map((raw) => ({raw, error: true})), ...coverage.notes.map((raw) => ({raw}))], shape);
 }
