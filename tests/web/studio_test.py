@@ -322,6 +322,11 @@ class StudioTest(unittest.TestCase):
         self.type_lines(["s"])
         self.assertEqual("polite", DRIVER.execute_script("return liveWhenChanged.at(-1)"))
 
+    def test_a_key_nothing_answers_is_said_as_on_the_player_page(self):
+        self.type_lines(["x"])
+        self.assertEqual(["Nothing here answers to “x”. Keys are single characters, named in the room’s text.\n"],
+                         self.texts("#log .notice"))
+
     def test_an_edit_that_breaks_a_typed_line_is_reported(self):
         from selenium.webdriver.common.keys import Keys
         self.type_lines(["n", "e"])

@@ -17,6 +17,7 @@ export function createPlay(log) {
   let result = null;     // the last play
   let notice = null;     // {after: index of the typed line it follows, or -1; text}
   let shown = [];        // the log's pieces: {text}, {typed} or {notice}
+  let render = null;     // shows the log again as the last replay made it text
 
   const samePiece = (a, b) => a.text === b.text && a.typed === b.typed && a.notice === b.notice;
 
@@ -125,7 +126,17 @@ export function createPlay(log) {
         notice = {after: readLines() - 1, text: 'The room table of this map needs more memory than the browser gives ' +
                                                  'this page; kaland on a computer may still play it.'};
       }
-      show(transcript(decode, lineText), changed);
+      render = (quietly) => show(transcript(decode, lineText), quietly);
+      render(changed);
+      return notice;
+    },
+    // What the last typed line did (the engine's ReadEffect); null when the
+    // game has not read it.
+    lastEffect: () => (lines.length > 0 && readLines() === lines.length ? result.reads[lines.length - 1].effect : null),
+    // Says `text` in the log after the last line read, as the studio's own words.
+    addNotice(text) {
+      notice = {after: readLines() - 1, text};
+      render?.(false);
       return notice;
     },
     clearLog() {

@@ -256,6 +256,10 @@ function typeLine(line) {
     return false;
   }
   replay({typed: [...work.lines, encodeText(line, work.encoding)]});
+  // A line no exit of the room took is answered, as the player page does.
+  if (play.lastEffect() === engine.ReadEffect.Ignored) {
+    play.addNotice(line === '' ? words.get('noAnswerEmpty') : words.get('noAnswer', line));
+  }
   picture.mark({current: play.currentRoom()});
   return true;
 }

@@ -80,6 +80,8 @@ You sit down and the story ends here.
   // play
   tookBackLines: (count) => `The ${count} ${s(count, 'line', 'lines')} you had typed ${s(count, 'is', 'are')} back.`,
   nothingToUndo: 'Nothing to undo.',
+  noAnswer: (line) => `Nothing here answers to “${line}”. Keys are single characters, named in the room’s text.`,
+  noAnswerEmpty: 'Enter alone does nothing here. Keys are single characters, named in the room’s text.',
   // problems and quick fixes
   newProblems: (count, first) => `${count} new ${s(count, 'problem', 'problems')}: ${first}`,
   fix: (title) => `Fix: ${title}`,
@@ -232,6 +234,10 @@ Leülsz, és a történet itt véget ér.
   cursorInRoom: (room) => `(${room}. helyiség)`,
   keptGame: (line) => `A térkép ${line}. sorában hiba van: ez a játék úgy fut, ahogy a térkép legutóbb betöltődött.`,
   goToError: (line) => `Ugrás a(z) ${line}. sorra`,
+  noAnswer: (line) => `Itt semmi sem felel erre: „${line}”. A billentyűk egy karakteresek; a helyiség szövege ` +
+                      'nevezi meg őket.',
+  noAnswerEmpty: 'Az Enter magában itt nem csinál semmit. A billentyűk egy karakteresek; a helyiség szövege ' +
+                 'nevezi meg őket.',
   addRoom: 'Helyiség hozzáadása',
   addRoomTitle: 'Új helyiség a következő szabad számmal, és kijárat hozzá a kurzor helyiségéből',
   fix: (title) => `Javítás: ${title}`,
