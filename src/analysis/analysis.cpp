@@ -42,7 +42,8 @@ void endAnalysis(MapAnalysis* analysis) {
 std::string takeMapBytes(MapAnalysis* analysis) {
     endAnalysis(analysis);
     std::string bytes = std::move(analysis->bytes);
-    *analysis = MapAnalysis{};
+    analysis->bytes = std::string();
+    analysis->hasBytes = false;
     return bytes;
 }
 

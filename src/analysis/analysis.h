@@ -51,7 +51,10 @@ void analyseMapLines(MapAnalysis* analysis, MapLineReader* reader, std::uint64_t
 void endAnalysis(MapAnalysis* analysis);
 
 /// Ends the analysis and hands its map's bytes back, for an editor to
-/// change them before they are analysed again.
+/// change them and give them to analyseMapBytes again; until then the
+/// analysis is asked nothing. Its model is kept meanwhile, to be replaced by
+/// the next: memory given back and asked for again at every keystroke costs
+/// more than the analysis of a large map.
 std::string takeMapBytes(MapAnalysis* analysis);
 
 /// The map's bytes, as the analysis was given them ("" for a map read line
