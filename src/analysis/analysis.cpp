@@ -18,6 +18,8 @@ void analyseMapBytes(MapAnalysis* analysis, std::string bytes, std::uint64_t mac
         analysis->check.report(0, Error, "not enough memory to read it");
     }
     endMapLines(&reader);
+    analysis->lineStarts = findLineStarts(analysis->bytes.data(), analysis->bytes.size());
+    analysis->outline = outlineMap(analysis->bytes.data(), analysis->bytes.size());
 }
 
 void analyseMapLines(MapAnalysis* analysis, MapLineReader* reader, std::uint64_t machineMemory) {
@@ -25,6 +27,8 @@ void analyseMapLines(MapAnalysis* analysis, MapLineReader* reader, std::uint64_t
     analysis->bytes.clear();
     analysis->hasBytes = false;
     analysis->check = MapCheck{};
+    analysis->lineStarts.clear();
+    analysis->outline = MapOutline{};
     readMapForCheck(reader, machineMemory, &analysis->check);
     analyseMap(&analysis->check);
 }
@@ -35,8 +39,20 @@ void endAnalysis(MapAnalysis* analysis) {
     analysis->refusal = MapDefect{NoDefect, 0, 0};
 }
 
+std::string takeMapBytes(MapAnalysis* analysis) {
+    endAnalysis(analysis);
+    std::string bytes = std::move(analysis->bytes);
+    analysis->bytes = std::string();
+    analysis->hasBytes = false;
+    return bytes;
+}
+
 const std::string& mapBytes(const MapAnalysis& analysis) {
     return analysis.bytes;
+}
+
+const MapOutline& mapOutline(const MapAnalysis& analysis) {
+    return analysis.outline;
 }
 
 const std::vector<Diagnostic>& mapDiagnostics(const MapAnalysis& analysis) {

@@ -19,12 +19,18 @@
 
 #include "map_lines.h"
 #include "map_model.h"
+#include "map_outline.h"
 #include "route_search.h"
 
 struct MapAnalysis {
     std::string bytes;     // the map, when it was given whole
     bool hasBytes = false;
     MapCheck check;        // the checker's model of the map and its diagnostics
+    // Where the lines of `bytes` start, and its directive lines as written:
+    // what the questions about places in the text read (empty for a map
+    // read line by line).
+    std::vector<std::size_t> lineStarts;
+    MapOutline outline;
     // The runner's table: whether this analysis has tried to load it, and
     // why the runner refuses the map (NoDefect: the table holds it).
     bool tableTried = false;
@@ -44,9 +50,19 @@ void analyseMapLines(MapAnalysis* analysis, MapLineReader* reader, std::uint64_t
 /// Releases the runner's table, if the analysis loaded it.
 void endAnalysis(MapAnalysis* analysis);
 
+/// Ends the analysis and hands its map's bytes back, for an editor to
+/// change them and give them to analyseMapBytes again; until then the
+/// analysis is asked nothing. Its model is kept meanwhile, to be replaced by
+/// the next: memory given back and asked for again at every keystroke costs
+/// more than the analysis of a large map.
+std::string takeMapBytes(MapAnalysis* analysis);
+
 /// The map's bytes, as the analysis was given them ("" for a map read line
 /// by line).
 const std::string& mapBytes(const MapAnalysis& analysis);
+
+/// The map's directive lines as written (empty for a map read line by line).
+const MapOutline& mapOutline(const MapAnalysis& analysis);
 
 /// The diagnostics, in the order kaland-check prints them.
 const std::vector<Diagnostic>& mapDiagnostics(const MapAnalysis& analysis);

@@ -9,11 +9,9 @@
 #include "text_bytes.h"
 
 bool roomAtLine(const MapAnalysis& analysis, std::uint64_t line, std::uint32_t* room) {
-    const std::vector<RoomHeading>& headings = analysis.check.headings;
-    auto after = std::upper_bound(headings.begin(), headings.end(), line,
-                                  [](std::uint64_t at, const RoomHeading& heading) { return at < heading.line; });
-    if (after == headings.begin()) return false;
-    *room = (after - 1)->room;
+    const HeadingLine* heading = headingAbove(analysis.outline, line);
+    if (heading == nullptr) return false;
+    *room = heading->room;
     return true;
 }
 

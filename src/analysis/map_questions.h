@@ -11,8 +11,9 @@
 #include "analysis.h"
 
 /// The room whose text line `line` belongs to: the room of the nearest
-/// #helyiseg line at or above it (a room may have several). False above
-/// the first.
+/// #helyiseg line at or above it (a room may have several), as the loader
+/// keeps it: a #helyiseg without a number goes on with the room above it.
+/// False above the first, and for a map read line by line.
 bool roomAtLine(const MapAnalysis& analysis, std::uint64_t line, std::uint32_t* room);
 
 /// Whether `room` is in the runner's table and has a description.

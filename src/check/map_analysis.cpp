@@ -298,7 +298,7 @@ void checkRoomKeys(const MapCheck& check, std::uint32_t number, const NamedKey* 
         findings->push_back(Finding{KeyNamedWithoutExit, named->line,
                                     "the text names key " + key + ", but no exit of " + roomName(number) +
                                         " has it: a player who types " + key + " gets nothing",
-                                    number});
+                                    number, 0, 0, named->at});
     }
     for (std::uint32_t slot : takenExits(room)) {
         // A key no one can type has a warning of its own already.
@@ -350,17 +350,46 @@ std::vector<Finding> checkWholeMap(const MapCheck& check, const std::vector<std:
     return findings;
 }
 
+// What on its line a finding is about: the exit's target or key, the
+// room's number, the key the text names.
+DiagnosticSubject findingSubject(const MapCheck& check, const Finding& finding) {
+    switch (finding.kind) {
+    case ExitToUndescribedRoom:
+    case ExitOutOfTable:
+    case PassageCircle:
+        return AboutTarget;
+    case KeyUsedTwice:
+    case KeyNeverNamed:
+        return AboutKey;
+    case KeyNamedWithoutExit:
+        return AboutNamedKey;
+    case MovesThroughFirstExit:
+        return AboutKindLetter;  // the letter that makes the room move on
+    case RoomWithoutExits:
+    case UnreachableRoom:
+    case NoEndingFromStart:
+        return AboutRoomNumber;
+    case NoEndingFromRoom:
+        // Told at the room's heading, or at the exit that leads there.
+        return finding.line == roomAt(check, finding.room).headingLine ? AboutRoomNumber : AboutTarget;
+    default:
+        return AboutLine;
+    }
+}
+
 // Reports the findings, each in its place: a warning or hint of its own, or
 // a note under the mistake that causes it.
 void reportFindings(MapCheck* check, const std::vector<Finding>& findings) {
     std::vector<FindingPlace> places = placeFindings(*check, findings, check->reported);
     for (std::size_t i = 0; i < findings.size(); ++i) {
+        const Finding& finding = findings[i];
         const FindingPlace& place = places[i];
-        std::string text = findings[i].text + place.textAfter;
+        std::string text = finding.text + place.textAfter;
+        DiagnosticSubject subject = findingSubject(*check, finding);
         if (place.cause == NO_CAUSE) {
-            check->report(findings[i].line, place.severity, std::move(text));
+            check->report(finding.line, place.severity, std::move(text), subject, finding.at);
         } else {
-            check->reportConsequence(place.cause, findings[i].line, std::move(text));
+            check->reportConsequence(place.cause, finding.line, std::move(text), subject, finding.at);
         }
     }
 }

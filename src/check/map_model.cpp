@@ -13,13 +13,15 @@ std::size_t MapCheck::count(Severity severity) const {
     return countDiagnostics(diagnostics, severity);
 }
 
-std::size_t MapCheck::report(std::uint64_t line, Severity severity, std::string text) {
-    diagnostics.push_back(Diagnostic{line, severity, std::move(text), reported, NO_CAUSE});
+std::size_t MapCheck::report(std::uint64_t line, Severity severity, std::string text, DiagnosticSubject subject,
+                             std::size_t subjectAt) {
+    diagnostics.push_back(Diagnostic{line, severity, std::move(text), reported, NO_CAUSE, {}, subject, subjectAt});
     return reported++;
 }
 
-void MapCheck::reportConsequence(std::size_t cause, std::uint64_t line, std::string text) {
-    diagnostics.push_back(Diagnostic{line, Note, std::move(text), reported++, cause});
+void MapCheck::reportConsequence(std::size_t cause, std::uint64_t line, std::string text, DiagnosticSubject subject,
+                                 std::size_t subjectAt) {
+    diagnostics.push_back(Diagnostic{line, Note, std::move(text), reported++, cause, {}, subject, subjectAt});
 }
 
 // A diagnostic's place: under its cause (or itself), by the cause's line and

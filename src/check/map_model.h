@@ -30,6 +30,13 @@ struct MapEdit {
     std::string text;
 };
 
+// What on its line a diagnostic is about, decided where the checker makes
+// it, so that an editor can mark that much of the line: the directive word,
+// a field of an #irany line, a #helyiseg line's room number, a key the text
+// names (which starts at `Diagnostic::subjectAt`), else the whole line.
+enum DiagnosticSubject { AboutLine, AboutDirective, AboutRoomNumber, AboutKindLetter, AboutTarget, AboutKey,
+                         AboutNamedKey };
+
 struct Diagnostic {
     std::uint64_t line;  // 1-based physical line of the map; 0: the file as a whole
     Severity severity;
@@ -39,19 +46,16 @@ struct Diagnostic {
     // The edits that would mend it, where the checker can propose them: the
     // place of a diagnostic's proposed mending. None is proposed yet.
     std::vector<MapEdit> mending = {};
+    DiagnosticSubject subject = AboutLine;
+    std::size_t subjectAt = 0;  // AboutNamedKey: the byte of the line where the [k] starts
 };
 
-// A #helyiseg line and the room the lines after it go to.
-struct RoomHeading {
-    std::uint64_t line;
-    std::uint32_t room;
-};
-
-// A key that a room's text names, as [h] or (h), and the line that names it.
+// A key that a room's text names, as [h] or (h), and where it is named.
 struct NamedKey {
     std::uint32_t room;
     char key;  // lowercased, as exits store theirs
     std::uint64_t line;
+    std::size_t at;  // the byte of the line where the [h] starts
 };
 
 // A # word that looks like a misspelt directive, and what the lines below
@@ -102,16 +106,16 @@ struct MapCheck {
     std::vector<NamedKey> namedKeys;
     // The misspelt directives, in the order of their lines.
     std::vector<MisspeltDirective> misspelt;
-    // Every #helyiseg line the reading reached, in the order of the lines.
-    std::vector<RoomHeading> headings;
     std::size_t reported = 0;  // diagnostics reported so far: the next id
 
     std::size_t count(Severity severity) const;
-    /// Adds a diagnostic and returns its id.
-    std::size_t report(std::uint64_t line, Severity severity, std::string text);
+    /// Adds a diagnostic about `subject` on its line and returns its id.
+    std::size_t report(std::uint64_t line, Severity severity, std::string text, DiagnosticSubject subject = AboutLine,
+                       std::size_t subjectAt = 0);
     /// Adds a note that follows from the diagnostic `cause` (an id; a note
     /// under a note goes under that note's cause).
-    void reportConsequence(std::size_t cause, std::uint64_t line, std::string text);
+    void reportConsequence(std::size_t cause, std::uint64_t line, std::string text,
+                           DiagnosticSubject subject = AboutLine, std::size_t subjectAt = 0);
 };
 
 /// How many of `diagnostics` are of `severity`.

@@ -35,6 +35,8 @@ struct Reading {
     std::uint64_t textEndedAt = 0;
     IgnoredRun ignored;
     std::uint64_t previousPhysicalLine = 0;  // 0: no line read yet
+    std::size_t pieceOffset = 0;     // of the line being read in its physical line (a long line comes in pieces)
+    std::size_t previousPieceLength = 0;
     std::uint64_t lastCutLine = 0;
     std::uint64_t lastNulLine = 0;
     std::size_t firstLineCutWarning = SIZE_MAX;  // index of the long-line warning on line 1
@@ -98,7 +100,8 @@ void checkForTypo(Reading* reading, const MapLine& line) {
     MapCheck* check = reading->check;
     std::size_t id = check->report(line.physicalLine, Warning,
                                    "unknown directive '" + shownText(word.data(), word.size()) +
-                                       "' is taken as a comment; did you mean " + directive + "?");
+                                       "' is taken as a comment; did you mean " + directive + "?",
+                                   AboutDirective);
     if (reading->skippingRoom || std::string(directive) == "#irany") return;
     MisspeltDirective misspelt{line.physicalLine, id, directive, false, 0, reading->cursor.room,
                                reading->sawHeading, line.physicalLine};
@@ -185,19 +188,20 @@ struct KeyNaming {
     std::vector<NamedKey>* keys;
     std::uint32_t room;
     std::uint64_t line;
+    std::size_t pieceOffset;
 };
 
 // A room's text comes in one piece, so its keys are the last ones named.
-void addNamedKey(void* context, char key, std::size_t) {
+void addNamedKey(void* context, char key, std::size_t at) {
     KeyNaming* naming = static_cast<KeyNaming*>(context);
     for (auto named = naming->keys->rbegin(); named != naming->keys->rend() && named->room == naming->room; ++named) {
         if (named->key == key) return;
     }
-    naming->keys->push_back(NamedKey{naming->room, key, naming->line});
+    naming->keys->push_back(NamedKey{naming->room, key, naming->line, naming->pieceOffset + at});
 }
 
 void storeDescription(Reading* reading, const LoaderStep& step, const MapLine& line) {
-    KeyNaming naming{&reading->check->namedKeys, step.room, line.physicalLine};
+    KeyNaming naming{&reading->check->namedKeys, step.room, line.physicalLine, reading->pieceOffset};
     findNamedKeys(line.bytes, line.textLength, addNamedKey, &naming);
     if (step.slot != 0) return;
     CheckedRoom& room = reading->check->rooms[step.room];
@@ -211,14 +215,13 @@ void readHeading(Reading* reading, const LoaderStep& step, const MapLine& line) 
     std::uint32_t number = step.room;
     if (!step.numberRead) {
         check->report(line.physicalLine, Warning,
-                      "#helyiseg without a room number: the lines after it go to " + roomName(number));
+                      "#helyiseg without a room number: the lines after it go to " + roomName(number), AboutDirective);
     } else if (number >= check->highestRoom) {
         check->highestRoom = number;
         check->highestRoomLine = line.physicalLine;
     }
     reading->sawHeading = true;
     reading->skippingRoom = false;
-    check->headings.push_back(RoomHeading{line.physicalLine, number});
     CheckedRoom& room = check->rooms[number];
     if (room.headingLine == 0) room.headingLine = line.physicalLine;
 }
@@ -282,10 +285,31 @@ std::string refusalReason(const MapCheck& check, const LoaderStep& step, const M
     }
 }
 
+// The part of a refused line the refusal is about: the field an #irany line
+// is refused for (its word when it is one too many), a #helyiseg line's
+// number.
+DiagnosticSubject refusedPart(const LoaderStep& step) {
+    if (step.lineKind == RoomDirective) return step.numberRead ? AboutRoomNumber : AboutDirective;
+    if (step.lineKind != ExitDirective) return AboutLine;
+    switch (step.exitLine.fault) {
+    case SmallKindLetter:
+    case UnknownKindLetter:
+    case MissingTarget:
+        return AboutKindLetter;
+    case KeyAfterPassage:
+        return AboutKey;
+    case MissingKey:
+        return AboutTarget;
+    default:
+        return AboutDirective;
+    }
+}
+
 void refuseLine(Reading* reading, const LoaderStep& step, const MapLine& line) {
     if (step.lineKind == RoomDirective) readHeading(reading, step, line);
     reading->check->report(line.physicalLine, Error,
-                           quotedMessage(step.defect) + ": " + refusalReason(*reading->check, step, line));
+                           quotedMessage(step.defect) + ": " + refusalReason(*reading->check, step, line),
+                           refusedPart(step));
     reading->skippingRoom = true;
 }
 
@@ -293,12 +317,14 @@ void checkKey(Reading* reading, const MapLine& line, char key) {
     KeyTyping typing = keyTyping(key);
     if (typing == KeyControl || typing == KeyEndsLine) {
         reading->check->report(line.physicalLine, Warning,
-                               "key " + describeKey(key) + " is a control character that players cannot type");
+                               "key " + describeKey(key) + " is a control character that players cannot type",
+                               AboutKey);
     } else if (typing == KeyBeyondAscii) {
         reading->check->report(line.physicalLine, Warning,
                                "key " + describeKey(key) +
                                    " is not ASCII: a UTF-8 terminal sends such a letter as two bytes, "
-                                   "which never match a key");
+                                   "which never match a key",
+                               AboutKey);
     }
 }
 
@@ -311,7 +337,8 @@ void checkKeyWord(Reading* reading, const ExitLine& exitLine, const MapLine& lin
     std::string word = shownText(line.bytes + begin, end - begin);
     reading->check->report(line.physicalLine, Warning,
                            "key " + describeKey(exitLine.exit.key) + " is only the first character of '" + word +
-                               "': the rest is ignored, and a player who types " + word + " gets nothing");
+                               "': the rest is ignored, and a player who types " + word + " gets nothing",
+                           AboutKey);
 }
 
 // "#irany N 5 ö": to the author one letter, to the runner two bytes, of
@@ -334,7 +361,7 @@ bool checkUtf8Key(Reading* reading, const ExitLine& exitLine, const MapLine& lin
             ", which a player cannot type; use an ASCII letter or digit instead";
     char ascii = asciiLetterFor(character);
     if (ascii != '\0') text += std::string(", such as ") + ascii;
-    reading->check->report(line.physicalLine, Warning, text);
+    reading->check->report(line.physicalLine, Warning, text, AboutKey);
     return true;
 }
 
@@ -375,6 +402,9 @@ bool isCheckedRoomDescribed(const void* context, std::uint32_t room) {
 }
 
 void readLine(Reading* reading, const MapLine& line) {
+    bool nextPiece = line.physicalLine == reading->previousPhysicalLine;
+    reading->pieceOffset = nextPiece ? reading->pieceOffset + reading->previousPieceLength : 0;
+    reading->previousPieceLength = line.length;
     MapLineKind kind = classifyMapLine(line);
     checkBytes(reading, line, kind);
     bool isFact = checkFactLine(&reading->facts, reading->check, line, kind);
@@ -439,10 +469,10 @@ void checkTableSize(MapCheck* check, std::uint64_t machineMemory) {
                        gibibytes(tableBytes);
     if (tableBytes > machineMemory) {
         check->report(check->highestRoomLine, Error,
-                      need + ", more than this machine's memory: the runner stops without a message");
+                      need + ", more than this machine's memory: the runner stops without a message", AboutRoomNumber);
     } else if (tableBytes > GIBIBYTE) {
         check->report(check->highestRoomLine, Warning,
-                      need + " of address space: machines with less memory refuse the map");
+                      need + " of address space: machines with less memory refuse the map", AboutRoomNumber);
     }
 }
 
@@ -480,7 +510,8 @@ void readMapForCheck(MapLineReader* reader, std::uint64_t machineMemory, MapChec
     } else if (check->highestRoom == UINT32_MAX) {
         check->report(check->highestRoomLine, Error,
                       "room number 4294967295 is too large: the runner cannot make a table for it and "
-                      "stops without a message");
+                      "stops without a message",
+                      AboutRoomNumber);
     } else {
         check->roomCount = check->highestRoom + 1;
         checkTableSize(check, machineMemory);

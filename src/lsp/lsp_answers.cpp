@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <unordered_map>
 
+#include "map_places.h"
 #include "text_bytes.h"
 
 namespace {
@@ -48,7 +49,7 @@ bool spotAtRequest(Session* session, const json& params, Document** document, Ma
     std::uint64_t line = 0;
     std::size_t offset = 0;
     if (!requestedPlace(session, params, document, &line, &offset, error)) return false;
-    *spot = spotAt(mapTextOf(**document), (*document)->outline, line, offset);
+    *spot = spotAt((*document)->analysis, line, offset);
     return true;
 }
 
@@ -75,7 +76,7 @@ json completionItem(const Document& document, const LineSpan& replaced, const st
 // (for a target) the rooms whose number starts with what was typed.
 json roomNumberItems(const Document& document, const Typing& typing, PositionEncoding encoding, bool* incomplete) {
     json items = json::array();
-    const MapOutline& outline = document.outline;
+    const MapOutline& outline = mapOutline(document.analysis);
     if (outline.nextFreeRoom != 0) {
         json item = completionItem(document, typing.replaced, std::to_string(outline.nextFreeRoom), COMPLETION_VALUE,
                                    "a new room: the next free number", encoding);
@@ -83,9 +84,10 @@ json roomNumberItems(const Document& document, const Typing& typing, PositionEnc
         items.push_back(item);
     }
     if (typing.place != TypingTarget) return items;
-    std::string typed = document.bytes.substr(document.lineStarts[typing.replaced.line - 1] + typing.replaced.begin,
-                                              typing.replaced.end - typing.replaced.begin);
-    for (const RoomEntry& entry : listRooms(mapTextOf(document), outline, document.check)) {
+    std::size_t lineStart = documentLineStarts(document)[typing.replaced.line - 1];
+    std::string typed = documentBytes(document).substr(lineStart + typing.replaced.begin,
+                                                       typing.replaced.end - typing.replaced.begin);
+    for (const RoomEntry& entry : listRooms(document.analysis)) {
         std::string number = std::to_string(entry.room);
         if (number.compare(0, typed.size(), typed) != 0) continue;
         if (items.size() > MOST_LISTED) {
@@ -103,20 +105,23 @@ json roomNumberItems(const Document& document, const Typing& typing, PositionEnc
 
 }  // namespace
 
+json diagnosticJson(const Document& document, const Diagnostic& diagnostic, PositionEncoding encoding) {
+    return json{{"range", rangeJson(document, diagnosticSpan(document.analysis, diagnostic), encoding)},
+                {"severity", severityOf(diagnostic.severity)},
+                {"source", SOURCE},
+                {"message", diagnostic.text}};
+}
+
 json diagnosticsParams(const Document& document, PositionEncoding encoding) {
-    MapText text = mapTextOf(document);
-    const std::vector<Diagnostic>& diagnostics = document.check.diagnostics;
+    const std::vector<Diagnostic>& diagnostics = mapDiagnostics(document.analysis);
     std::unordered_map<std::size_t, std::size_t> byId;
     std::vector<json> ranges;
     json list = json::array();
     for (std::size_t i = 0; i < diagnostics.size(); ++i) {
         const Diagnostic& diagnostic = diagnostics[i];
         byId.emplace(diagnostic.id, i);
-        ranges.push_back(rangeJson(document, diagnosticSpan(text, document.outline, diagnostic), encoding));
-        list.push_back(json{{"range", ranges.back()},
-                            {"severity", severityOf(diagnostic.severity)},
-                            {"source", SOURCE},
-                            {"message", diagnostic.text}});
+        list.push_back(diagnosticJson(document, diagnostic, encoding));
+        ranges.push_back(list.back()["range"]);
     }
     // A note under a cause is listed with the cause, and the cause with it.
     for (std::size_t i = 0; i < diagnostics.size(); ++i) {
@@ -135,7 +140,7 @@ bool answerHover(Session* session, const json& params, json* result, ResponseErr
     Document* document = nullptr;
     MapSpot spot;
     if (!spotAtRequest(session, params, &document, &spot, error)) return false;
-    std::string told = describeSpot(mapTextOf(*document), document->outline, document->check, spot);
+    std::string told = describeSpot(document->analysis, spot);
     if (told.empty()) return true;  // null: nothing to tell here
     *result = json{{"contents", {{"kind", "plaintext"}, {"value", told}}},
                    {"range", rangeJson(*document, spot.span, session->encoding)}};
@@ -148,19 +153,14 @@ bool answerDefinition(Session* session, const json& params, json* result, Respon
     if (!spotAtRequest(session, params, &document, &spot, error)) return false;
     *result = json::array();
     if (spot.kind == ExitTarget) {
-        for (const HeadingLine* heading : headingsOf(document->outline, spot.room)) {
+        for (const HeadingLine* heading : headingsOf(mapOutline(document->analysis), spot.room)) {
             result->push_back(locationJson(*document, numberSpan(*heading), session->encoding));
         }
     } else if ((spot.kind == ExitKey || spot.kind == NamedKey) && spot.inRoom) {
         // The exit the key takes.
-        std::uint32_t slot = 0;
-        if (exitTakenByKey(document->check, spot.room, spot.key, &slot)) {
-            const ExitLineFields* exit =
-                exitLineAt(document->outline, roomAt(document->check, spot.room).exitLines[slot]);
-            if (exit != nullptr) {
-                result->push_back(
-                    locationJson(*document, exitKeySpan(mapTextOf(*document), *exit), session->encoding));
-            }
+        const ExitLineFields* exit = exitTakenByKey(document->analysis, spot.room, spot.key);
+        if (exit != nullptr) {
+            result->push_back(locationJson(*document, exitKeySpan(document->analysis, *exit), session->encoding));
         }
     }
     return true;
@@ -178,9 +178,11 @@ bool answerReferences(Session* session, const json& params, json* result, Respon
     bool withHeadings = declaration != nullptr && declaration->is_boolean() && declaration->get<bool>();
     std::vector<LineSpan> places;
     if (withHeadings) {
-        places = roomNumberPlaces(document->outline, room);
+        places = roomNumberPlaces(mapOutline(document->analysis), room);
     } else {
-        for (const ExitLineFields* exit : exitsInto(document->outline, room)) places.push_back(targetSpan(*exit));
+        for (const ExitLineFields* exit : exitsInto(mapOutline(document->analysis), room)) {
+            places.push_back(targetSpan(*exit));
+        }
     }
     for (const LineSpan& place : places) result->push_back(locationJson(*document, place, session->encoding));
     return true;
@@ -190,7 +192,7 @@ bool answerDocumentSymbols(Session* session, const json& params, json* result, R
     Document* document = requestedDocument(session, params, error);
     if (document == nullptr) return false;
     *result = json::array();
-    for (const RoomEntry& entry : listRooms(mapTextOf(*document), document->outline, document->check)) {
+    for (const RoomEntry& entry : listRooms(document->analysis)) {
         json range = json{{"start", positionJson(positionOf(*document, entry.heading->line, 0, session->encoding))},
                           {"end", positionJson(positionOf(*document, entry.lastLine, SIZE_MAX, session->encoding))}};
         result->push_back(json{{"name", roomTitle(entry)},
@@ -213,7 +215,7 @@ bool answerWorkspaceSymbols(Session* session, const json& params, json* result, 
     for (auto& entry : session->documents) {
         Document& document = entry.second;
         analyseDocument(&document, session->machineMemory);
-        for (const RoomEntry& room : listRooms(mapTextOf(document), document.outline, document.check)) {
+        for (const RoomEntry& room : listRooms(document.analysis)) {
             std::string name = roomTitle(room);
             if (asciiLowercase(name + " " + std::to_string(room.room)).find(query) == std::string::npos) continue;
             if (result->size() >= MOST_LISTED) return true;
@@ -231,7 +233,7 @@ bool answerCompletion(Session* session, const json& params, json* result, Respon
     std::uint64_t line = 0;
     std::size_t offset = 0;
     if (!requestedPlace(session, params, &document, &line, &offset, error)) return false;
-    Typing typing = typingAt(mapTextOf(*document), line, offset);
+    Typing typing = typingAt(document->analysis, line, offset);
     json items = json::array();
     bool incomplete = false;
     switch (typing.place) {
@@ -285,12 +287,12 @@ bool answerRename(Session* session, const json& params, json* result, ResponseEr
     }
     std::uint32_t renamed = 0;
     std::string refusal;
-    if (!readNewRoomNumber(document->outline, newName, &renamed, &refusal)) {
+    if (!readNewRoomNumber(document->analysis, newName, &renamed, &refusal)) {
         *error = ResponseError{RequestFailed, refusal};
         return false;
     }
     json edits = json::array();
-    for (const LineSpan& place : roomNumberPlaces(document->outline, room)) {
+    for (const LineSpan& place : roomNumberPlaces(mapOutline(document->analysis), room)) {
         edits.push_back(json{{"range", rangeJson(*document, place, session->encoding)},
                              {"newText", std::to_string(renamed)}});
     }

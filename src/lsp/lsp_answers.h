@@ -8,6 +8,9 @@
 
 using RequestHandler = bool (*)(Session* session, const json& params, json* result, ResponseError* error);
 
+/// A diagnostic as the protocol has it (without related information).
+json diagnosticJson(const Document& document, const Diagnostic& diagnostic, PositionEncoding encoding);
+
 /// The params of textDocument/publishDiagnostics for a checked document.
 json diagnosticsParams(const Document& document, PositionEncoding encoding);
 

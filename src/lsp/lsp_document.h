@@ -1,7 +1,7 @@
 // An open map as the server keeps it: its bytes as the editor last sent
-// them, where its lines start, and, once asked for, the checker's model and
-// the map's outline. Positions are the protocol's: a line from 0 and a
-// character counted in the encoding agreed with the client.
+// them and, once asked for, their analysis, which kaland-check makes of a
+// map. Positions are the protocol's: a line from 0 and a character counted
+// in the encoding agreed with the client.
 #pragma once
 
 #include <cstddef>
@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "map_model.h"
-#include "map_queries.h"
+#include "analysis.h"
 
 // How a position's character counts the bytes of a line.
 enum PositionEncoding {
@@ -26,13 +25,18 @@ struct Position {
 struct Document {
     std::string uri;
     std::int64_t version = 0;
-    std::string bytes;
+    // The bytes are in the analysis once it is made; until then (after a
+    // change) they wait in `text`, with where their lines start.
+    bool analysed = false;
+    MapAnalysis analysis;
+    std::string text;
     std::vector<std::size_t> lineStarts;
-    bool analysed = false;   // `check` and `outline` are of these bytes
     bool published = false;  // the client has these bytes' diagnostics
-    MapCheck check;
-    MapOutline outline;
 };
+
+/// The document's bytes and where their lines start, analysed or not.
+const std::string& documentBytes(const Document& document);
+const std::vector<std::size_t>& documentLineStarts(const Document& document);
 
 /// Puts new text in place of the document's, to be checked again.
 void replaceText(Document* document, std::string text);
@@ -43,11 +47,8 @@ void replaceText(Document* document, std::string text);
 /// the start as the start.
 void editText(Document* document, Position start, Position end, const std::string& text, PositionEncoding encoding);
 
-/// Checks the document as kaland-check checks a map, unless done already.
+/// Analyses the document as kaland-check does a map, unless done already.
 void analyseDocument(Document* document, std::uint64_t machineMemory);
-
-/// The document as the map queries read it.
-MapText mapTextOf(const Document& document);
 
 /// The byte a position stands for (clamped as editText does).
 std::size_t offsetOf(const Document& document, Position position, PositionEncoding encoding);

@@ -9,7 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "lsp_document.h"
-#include "map_queries.h"
+#include "map_outline.h"
 
 using json = nlohmann::json;
 
