@@ -6,6 +6,8 @@
 #include <unordered_set>
 
 #include "diagnostic_text.h"
+#include "key_words.h"
+#include "map_mending.h"
 #include "move_rules.h"
 #include "warning_causes.h"
 
@@ -293,12 +295,12 @@ void checkRoomKeys(const MapCheck& check, std::uint32_t number, const NamedKey* 
     const CheckedRoom& room = roomAt(check, number);
     if (room.kind != Navigate) return;
     for (const NamedKey* named = begin; named != end; ++named) {
-        if (hasExitKey(room, named->key)) continue;
+        if (hasExitKey(room, named->key) || !markNamesKey(named->key, false)) continue;
         std::string key = describeKey(named->key);
         findings->push_back(Finding{KeyNamedWithoutExit, named->line,
                                     "the text names key " + key + ", but no exit of " + roomName(number) +
                                         " has it: a player who types " + key + " gets nothing",
-                                    number});
+                                    number, 0, 0, named->key});
     }
     for (std::uint32_t slot : takenExits(room)) {
         // A key no one can type has a warning of its own already.
@@ -350,6 +352,18 @@ std::vector<Finding> checkWholeMap(const MapCheck& check, const std::vector<std:
     return findings;
 }
 
+// The one obvious mending of a finding, where there is one.
+Mending findingMending(const MapCheck& check, const Finding& finding) {
+    switch (finding.kind) {
+    case ExitToUndescribedRoom:
+        return undescribedRoomMending(check, finding.target);
+    case KeyNamedWithoutExit:
+        return namedKeyMending(check, finding.room, finding.key);
+    default:
+        return Mending{};
+    }
+}
+
 // Reports the findings, each in its place: a warning or hint of its own, or
 // a note under the mistake that causes it.
 void reportFindings(MapCheck* check, const std::vector<Finding>& findings) {
@@ -362,6 +376,7 @@ void reportFindings(MapCheck* check, const std::vector<Finding>& findings) {
         } else {
             check->reportConsequence(place.cause, findings[i].line, std::move(text));
         }
+        check->diagnostics.back().mending = findingMending(*check, findings[i]);
     }
 }
 

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <random>
 #include <string>
 #include <sys/stat.h>
 
@@ -19,6 +18,7 @@
 #include "map_files.h"
 #include "output_files.h"
 #include "publish_game.h"
+#include "random_bytes.h"
 
 namespace {
 
@@ -115,15 +115,6 @@ bool checkMap(const char* path, const MapAnalysis& analysis, PublishCheck* check
     *check = checkForPublishing(analysis, path);
     std::fputs(printedLines(check->refused ? check->errors : check->warnings).c_str(), stderr);
     return !check->refused;
-}
-
-// The bytes of a fresh IFID, for a map without one.
-void randomBytes(unsigned char random[16]) {
-    std::random_device source;
-    for (int i = 0; i < 16; i += 4) {
-        unsigned value = source();
-        for (int j = 0; j < 4; ++j) random[i + j] = static_cast<unsigned char>(value >> (8 * j));
-    }
 }
 
 // When the map was last changed, as the zip dates its files: the same map
@@ -230,7 +221,7 @@ int publish(const Options& options) {
     request.title = options.hasTitle ? &options.title : nullptr;
     request.zip = !options.zip.empty();
     request.time = modificationTime(options.map);
-    randomBytes(request.random);
+    fillRandomBytes(request.random, sizeof request.random);
     std::string templatePath;
     if (!readTemplate(&templatePath, &request.pageTemplate)) return 2;
     // Without --zip the page is written by default; with it, only when named.
