@@ -106,8 +106,13 @@ Mending undescribedRoomMending(const MapCheck& check, std::uint32_t room) {
 }
 
 Mending namedKeyMending(const MapCheck& check, std::uint32_t room, char key) {
-    // The misspelt #irany line may well be the exit the text means.
-    if (roomAt(check, room).misspeltExit) return Mending{};
+    // A misspelt #irany line, or an exit with a key no one can type, may
+    // well be the exit the text means.
+    const CheckedRoom& named = roomAt(check, room);
+    if (named.misspeltExit) return Mending{};
+    for (std::uint32_t slot = 0; slot < MAX_EXITS; ++slot) {
+        if (named.exitLines[slot] != 0 && keyTyping(named.exits[slot].key) != KeyTypable) return Mending{};
+    }
     return exitToNewRoom(check, room, key, "add");
 }
 
