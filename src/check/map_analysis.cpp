@@ -352,18 +352,6 @@ std::vector<Finding> checkWholeMap(const MapCheck& check, const std::vector<std:
     return findings;
 }
 
-// The one obvious mending of a finding, where there is one.
-Mending findingMending(const MapCheck& check, const Finding& finding) {
-    switch (finding.kind) {
-    case ExitToUndescribedRoom:
-        return undescribedRoomMending(check, finding.target);
-    case KeyNamedWithoutExit:
-        return namedKeyMending(check, finding.room, finding.key);
-    default:
-        return Mending{};
-    }
-}
-
 // Reports the findings, each in its place: a warning or hint of its own, or
 // a note under the mistake that causes it.
 void reportFindings(MapCheck* check, const std::vector<Finding>& findings) {
@@ -376,7 +364,7 @@ void reportFindings(MapCheck* check, const std::vector<Finding>& findings) {
         } else {
             check->reportConsequence(place.cause, findings[i].line, std::move(text));
         }
-        check->diagnostics.back().mending = findingMending(*check, findings[i]);
+        if (check->proposer != nullptr) check->diagnostics.back().mending = check->proposer->finding(*check, findings[i]);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "diagnostic_text.h"
 #include "key_words.h"
 #include "move_rules.h"
+#include "warning_causes.h"
 
 namespace {
 
@@ -136,6 +137,24 @@ Mending addRoomMending(const MapCheck& check, std::uint32_t number) {
     }
     return Mending{};
 }
+
+namespace {
+
+// The one obvious mending of a whole-map finding, where there is one.
+Mending findingMending(const MapCheck& check, const Finding& finding) {
+    switch (finding.kind) {
+    case ExitToUndescribedRoom:
+        return undescribedRoomMending(check, finding.target);
+    case KeyNamedWithoutExit:
+        return namedKeyMending(check, finding.room, finding.key);
+    default:
+        return Mending{};
+    }
+}
+
+}  // namespace
+
+const MendingProposer CHECKER_MENDING = {directiveTypoMending, keyLetterMending, findingMending};
 
 Mending ifidMending(const MapCheck& check, const std::string& ifid) {
     if (check.hasIfid) return Mending{};

@@ -12,6 +12,18 @@
 #include "map_lines.h"
 #include "map_model.h"
 
+struct Finding;
+
+// The proposals the reading and the analysis ask for as they report.
+struct MendingProposer {
+    Mending (*directiveTypo)(const MapLine& line, std::size_t begin, std::size_t end, const char* directive);
+    Mending (*keyLetter)(const MapLine& line, std::size_t begin, std::size_t end, char ascii);
+    Mending (*finding)(const MapCheck& check, const Finding& finding);
+};
+
+/// The checker's proposals, as kaland-check --fixes and the studio show them.
+extern const MendingProposer CHECKER_MENDING;
+
 /// A misspelt directive: the whole `line`, whose bytes from `begin` to `end`
 /// hold the word or words as written, with `directive` in their place.
 Mending directiveTypoMending(const MapLine& line, std::size_t begin, std::size_t end, const char* directive);

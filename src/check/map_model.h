@@ -41,6 +41,11 @@ struct Mending {
     std::vector<MapEdit> edits;
 };
 
+// How the checker's proposals are made (map_mending.h): a host that shows
+// them gives the reading this, and a page that only explains a refusal
+// leaves them out, code and all.
+struct MendingProposer;
+
 struct Diagnostic {
     std::uint64_t line;  // 1-based physical line of the map; 0: the file as a whole
     Severity severity;
@@ -117,6 +122,7 @@ struct MapCheck {
     // Every #helyiseg line the reading reached, in the order of the lines.
     std::vector<RoomHeading> headings;
     std::size_t reported = 0;  // diagnostics reported so far: the next id
+    const MendingProposer* proposer = nullptr;  // null: no mending is proposed
     std::uint64_t lastLine = 0;  // the last physical line read; 0 for an empty file
     // The game's facts as far as proposals need them: whether an #ifid is
     // taken, the last fact line taken, and the first #ifid line that is not

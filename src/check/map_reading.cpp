@@ -106,7 +106,7 @@ void checkForTypo(Reading* reading, const MapLine& line) {
     std::size_t id = check->report(line.physicalLine, Warning,
                                    "unknown directive '" + shownText(word.data(), word.size()) +
                                        "' is taken as a comment; did you mean " + directive + "?");
-    if (reading->wholeLine) {
+    if (reading->wholeLine && check->proposer != nullptr) {
         std::size_t begin = 0;
         std::size_t length = 0;
         findFirstWord(line.bytes, line.textLength, &begin, &length);
@@ -115,7 +115,7 @@ void checkForTypo(Reading* reading, const MapLine& line) {
         if (word.find(' ') != std::string::npos && findFirstWord(line.bytes + end, line.textLength - end, &next, &length)) {
             end += next + length;
         }
-        check->diagnostics.back().mending = directiveTypoMending(line, begin, end, directive);
+        check->diagnostics.back().mending = check->proposer->directiveTypo(line, begin, end, directive);
     }
     if (std::string(directive) == "#irany" && reading->sawHeading) check->rooms[reading->cursor.room].misspeltExit = true;
     if (reading->skippingRoom || std::string(directive) == "#irany") return;
@@ -356,8 +356,9 @@ bool checkUtf8Key(Reading* reading, const ExitLine& exitLine, const MapLine& lin
     if (ascii != '\0') text += std::string(", such as ") + ascii;
     reading->check->report(line.physicalLine, Warning, text);
     // A key written as a longer word is the author's to shorten.
-    if (ascii != '\0' && end == begin + length && reading->wholeLine) {
-        reading->check->diagnostics.back().mending = keyLetterMending(line, begin, end, ascii);
+    const MendingProposer* proposer = reading->check->proposer;
+    if (ascii != '\0' && end == begin + length && reading->wholeLine && proposer != nullptr) {
+        reading->check->diagnostics.back().mending = proposer->keyLetter(line, begin, end, ascii);
     }
     return true;
 }

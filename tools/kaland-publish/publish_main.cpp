@@ -210,9 +210,9 @@ int publish(const Options& options) {
     analyseMapBytes(&analysis, std::move(map), machineMemoryBytes());
     PublishCheck check;
     if (!checkMap(options.map, analysis, &check)) return 1;
-    if (options.strict && check.warningCount > 0) {
-        std::fprintf(stderr, "kaland-publish: %s: %s and --strict; nothing written\n", options.map,
-                     plural(check.warningCount, "warning").c_str());
+    std::vector<ReportLine> strict = strictRefusal(check, options.map, options.strict);
+    if (!strict.empty()) {
+        std::fputs(printedLines(strict).c_str(), stderr);
         return 1;
     }
     PublishRequest request;
