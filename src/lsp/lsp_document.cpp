@@ -4,6 +4,7 @@
 
 #include "map_analysis.h"
 #include "map_lines.h"
+#include "map_mending.h"
 #include "map_reading.h"
 #include "text_encoding.h"
 
@@ -98,6 +99,7 @@ void editText(Document* document, Position start, Position end, const std::strin
 void analyseDocument(Document* document, std::uint64_t machineMemory) {
     if (document->analysed) return;
     document->check = MapCheck{};
+    document->check.proposer = &CHECKER_MENDING;
     MapLineReader reader;
     if (startMapLinesInMemory(&reader, document->bytes.data(), document->bytes.size())) {
         readMapForCheck(&reader, machineMemory, &document->check);
