@@ -2,6 +2,7 @@
 
 #include "map_analysis.h"
 #include "map_loader.h"
+#include "map_mending.h"
 #include "map_reading.h"
 #include "room_table.h"
 
@@ -10,6 +11,7 @@ void analyseMapBytes(MapAnalysis* analysis, std::string bytes, std::uint64_t mac
     analysis->bytes = std::move(bytes);
     analysis->hasBytes = true;
     analysis->check = MapCheck{};
+    analysis->check.proposer = &CHECKER_MENDING;
     MapLineReader reader;
     if (startMapLinesInMemory(&reader, analysis->bytes.data(), analysis->bytes.size())) {
         readMapForCheck(&reader, machineMemory, &analysis->check);
@@ -29,6 +31,7 @@ void analyseMapLines(MapAnalysis* analysis, MapLineReader* reader, std::uint64_t
     analysis->check = MapCheck{};
     analysis->lineStarts.clear();
     analysis->outline = MapOutline{};
+    analysis->check.proposer = &CHECKER_MENDING;
     readMapForCheck(reader, machineMemory, &analysis->check);
     analyseMap(&analysis->check);
 }

@@ -321,51 +321,6 @@ LineSpan diagnosticSpan(const MapAnalysis& analysis, const Diagnostic& diagnosti
     }
 }
 
-std::vector<PlacedEdit> placeMending(const MapAnalysis& analysis, const Diagnostic& diagnostic) {
-    std::vector<PlacedEdit> placed;
-    std::uint64_t lastLine = analysis.lineStarts.size();
-    for (const MapEdit& edit : diagnostic.mending) {
-        if (edit.line > lastLine) {
-            // After the last line: on a line of its own, so a map whose
-            // last line has no line end gets one first.
-            const std::string& bytes = analysis.bytes;
-            std::size_t end = lineBytes(analysis, lastLine).length;
-            bool ended = bytes.empty() || bytes.back() == '\n';
-            placed.push_back(PlacedEdit{LineSpan{lastLine, end, end},
-                                        (ended ? std::string() : mapLineSeparator(analysis)) + edit.text});
-            continue;
-        }
-        std::uint64_t line = std::max<std::uint64_t>(edit.line, 1);
-        std::size_t lineEnd = wholeLine(analysis, line).end;
-        std::size_t begin = std::min(edit.begin, lineEnd);
-        placed.push_back(PlacedEdit{LineSpan{line, begin, std::max(begin, std::min(edit.end, lineEnd))}, edit.text});
-    }
-    return placed;
-}
-
-std::string mendingTitle(const MapAnalysis& analysis, const Diagnostic& diagnostic) {
-    std::vector<PlacedEdit> edits = placeMending(analysis, diagnostic);
-    if (edits.size() != 1) return plural(edits.size(), "change") + " to the map";
-    const PlacedEdit& edit = edits.front();
-    LineBytes line = lineBytes(analysis, edit.place.line);
-    std::string before = shownText(line.bytes + edit.place.begin, edit.place.end - edit.place.begin);
-    std::string after = edit.text;
-    // A line end put first to start a line of its own adds no line.
-    if (before.empty() && after.compare(0, 2, "\r\n") == 0) after.erase(0, 2);
-    if (before.empty() && after.compare(0, 1, "\n") == 0) after.erase(0, 1);
-    if (after.empty()) return "delete nothing";
-    std::size_t lines = static_cast<std::size_t>(std::count(after.begin(), after.end(), '\n'));
-    if (lines > 1 || (lines == 1 && after.back() != '\n')) {
-        bool atEnd = edit.place.line == analysis.lineStarts.size() && before.empty();
-        return "add " + plural(lines + (after.back() != '\n'), "line") + (atEnd ? " at the end" : "");
-    }
-    if (!after.empty() && after.back() == '\n') after.pop_back();
-    after = shownText(after.data(), after.size());
-    if (before.empty()) return "insert '" + after + "'";
-    if (after.empty()) return "delete '" + before + "'";
-    return "replace '" + before + "' with '" + after + "'";
-}
-
 Typing typingAt(const MapAnalysis& analysis, std::uint64_t line, std::size_t offset) {
     Typing typing;
     LineSpan whole = wholeLine(analysis, line);

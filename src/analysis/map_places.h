@@ -70,22 +70,6 @@ std::string describeSpot(const MapAnalysis& analysis, const MapSpot& spot);
 /// is the start of the first line.
 LineSpan diagnosticSpan(const MapAnalysis& analysis, const Diagnostic& diagnostic);
 
-// One change of a proposed mending, placed in the map: the bytes of `place`
-// become `text`.
-struct PlacedEdit {
-    LineSpan place;
-    std::string text;
-};
-
-/// The edits of a diagnostic's mending, placed in the map: offsets past a
-/// line's text are taken as its end, and an edit of a line past the last
-/// one adds its text at the end of the map, on a line of its own.
-std::vector<PlacedEdit> placeMending(const MapAnalysis& analysis, const Diagnostic& diagnostic);
-
-/// What a diagnostic's mending does, in a few words ("replace '#helyseg'
-/// with '#helyiseg'", "add 3 lines at the end"), for a button or a menu.
-std::string mendingTitle(const MapAnalysis& analysis, const Diagnostic& diagnostic);
-
 // What an author is typing at a place, for completion.
 enum TypingPlace {
     TypingNothing,

@@ -4,6 +4,8 @@
 #include <set>
 
 #include "diagnostic_text.h"
+#include "map_facts.h"
+#include "map_mending.h"
 #include "map_picture.h"
 #include "room_table.h"
 #include "text_bytes.h"
@@ -13,6 +15,16 @@ bool roomAtLine(const MapAnalysis& analysis, std::uint64_t line, std::uint32_t* 
     if (heading == nullptr) return false;
     *room = heading->room;
     return true;
+}
+
+Mending addRoomAtLine(const MapAnalysis& analysis, std::uint64_t line) {
+    std::uint32_t room = 0;
+    if (!roomAtLine(analysis, line, &room)) return Mending{};
+    return addRoomMending(analysis.check, room);
+}
+
+Mending freshIfidMending(const MapAnalysis& analysis, const unsigned char random[16]) {
+    return ifidMending(analysis.check, makeIfid(random));
 }
 
 bool isRoomDescribed(const MapAnalysis& analysis, std::uint32_t room) {

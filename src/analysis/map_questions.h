@@ -16,6 +16,16 @@
 /// False above the first, and for a map read line by line.
 bool roomAtLine(const MapAnalysis& analysis, std::uint64_t line, std::uint32_t* room);
 
+/// "Add room" at the cursor's line `line`: a new room with the next free
+/// number at the end of the map and an exit to it from the room of that
+/// line (see addRoomMending). No edits above the first #helyiseg line, or
+/// where the room cannot have another exit.
+Mending addRoomAtLine(const MapAnalysis& analysis, std::uint64_t line);
+
+/// The line that gives a map without a usable #ifid the fresh IFID made of
+/// `random` (16 bytes), where the facts go; no edits for a map that has one.
+Mending freshIfidMending(const MapAnalysis& analysis, const unsigned char random[16]);
+
 /// Whether `room` is in the runner's table and has a description.
 bool isRoomDescribed(const MapAnalysis& analysis, std::uint32_t room);
 

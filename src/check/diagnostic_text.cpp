@@ -108,3 +108,8 @@ ReportLine gameStopError(const std::string& script, std::uint64_t line, const st
     return ReportLine{fileAndLine(script, line) + ": error: " + message + (line == 0 ? " before the first line" : "") +
                       (cause.empty() ? "" : ": " + cause)};
 }
+
+ReportLine fixLine(const std::string& name, const Mending& mending) {
+    std::uint64_t line = mending.edits.empty() ? 0 : mending.edits.front().line;
+    return mapReportLine(name, line, "fix: " + mending.title);
+}

@@ -79,6 +79,11 @@ ReportLine gameStopError(const std::string& script, std::uint64_t line, const st
 /// The word for a severity: "error", "warning" or "note".
 const char* severityWord(Severity severity);
 
+/// A proposal as kaland-check --fixes prints it: "MAP:LINE: fix: TITLE",
+/// naming the line its first edit changes (for lines added at the end, the
+/// line they begin on).
+ReportLine fixLine(const std::string& name, const Mending& mending);
+
 /// A diagnostic as kaland-check prints it: "MAP:LINE: error|warning|note:
 /// TEXT", or "MAP: ..." for the file as a whole.
 ReportLine diagnosticLine(const std::string& name, const Diagnostic& diagnostic);

@@ -59,6 +59,8 @@ bool checkFactLine(MapFacts* facts, MapCheck* check, const MapLine& line, MapLin
     MapFactLine fact = readMapFactLine(facts, line, kind);
     std::string warning = factLineWarning(fact, *facts);
     if (!warning.empty()) check->report(line.physicalLine, Warning, warning);
+    bool unusable = fact.status == FactEmpty || fact.status == FactMalformed;
+    if (unusable && fact.fact == IfidFact && check->unusableIfidLine == 0) check->unusableIfidLine = line.physicalLine;
     return fact.status != NotAFact;
 }
 

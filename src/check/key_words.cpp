@@ -70,8 +70,14 @@ PartCut cutBetweenKeys(const char* text, std::size_t from, std::size_t to) {
     return runEnd > from ? PartCut{runStart, runEnd} : PartCut{to, to};
 }
 
-void collectMark(void* context, char, std::size_t offset) {
-    static_cast<std::vector<std::size_t>*>(context)->push_back(offset);
+struct MarkList {
+    const std::string* exitKeys;
+    std::vector<std::size_t> offsets;
+};
+
+void collectMark(void* context, char key, std::size_t offset) {
+    auto* marks = static_cast<MarkList*>(context);
+    if (markNamesKey(key, marks->exitKeys->find(key) != std::string::npos)) marks->offsets.push_back(offset);
 }
 
 }  // namespace
@@ -93,7 +99,7 @@ void findNamedKeys(const char* text, std::size_t length, void (*named)(void* con
         char open = text[at];
         char close = open == '[' ? ']' : ')';
         unsigned char key = static_cast<unsigned char>(text[at + 1]);
-        if (text[at + 2] != close || !isAsciiLetterOrDigit(key)) continue;
+        if (text[at + 2] != close || key <= ' ' || key >= 0x7F) continue;
         if (open == '(' && ((at > 0 && isWordByte(static_cast<unsigned char>(text[at - 1]))) ||
                             isCopyrightSign(text, length, at))) {
             continue;
@@ -102,15 +108,20 @@ void findNamedKeys(const char* text, std::size_t length, void (*named)(void* con
     }
 }
 
+bool markNamesKey(char key, bool hasExit) {
+    return hasExit || isAsciiLetterOrDigit(static_cast<unsigned char>(key));
+}
+
 char asciiLetterFor(char32_t character) {
     if (character < 0xC0 || character > 0x17F) return 0;
     char letter = LATIN_LETTERS[character - 0xC0];
     return letter == '-' ? 0 : letter;
 }
 
-std::string keyWords(const char* text, std::size_t length, std::size_t at) {
-    std::vector<std::size_t> marks;
-    findNamedKeys(text, length, collectMark, &marks);
+std::string keyWords(const char* text, std::size_t length, std::size_t at, const std::string& exitKeys) {
+    MarkList list{&exitKeys, {}};
+    findNamedKeys(text, length, collectMark, &list);
+    const std::vector<std::size_t>& marks = list.offsets;
     std::size_t index = static_cast<std::size_t>(std::lower_bound(marks.begin(), marks.end(), at) - marks.begin());
     if (index == marks.size() || marks[index] != at) return "";
     std::size_t begin = index == 0 ? 0 : cutBetweenKeys(text, marks[index - 1] + MARK_SIZE, at).begin;

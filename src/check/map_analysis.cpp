@@ -6,6 +6,8 @@
 #include <unordered_set>
 
 #include "diagnostic_text.h"
+#include "key_words.h"
+#include "map_mending.h"
 #include "move_rules.h"
 #include "warning_causes.h"
 
@@ -293,12 +295,12 @@ void checkRoomKeys(const MapCheck& check, std::uint32_t number, const NamedKey* 
     const CheckedRoom& room = roomAt(check, number);
     if (room.kind != Navigate) return;
     for (const NamedKey* named = begin; named != end; ++named) {
-        if (hasExitKey(room, named->key)) continue;
+        if (hasExitKey(room, named->key) || !markNamesKey(named->key, false)) continue;
         std::string key = describeKey(named->key);
         findings->push_back(Finding{KeyNamedWithoutExit, named->line,
                                     "the text names key " + key + ", but no exit of " + roomName(number) +
                                         " has it: a player who types " + key + " gets nothing",
-                                    number, 0, 0, named->at});
+                                    number, 0, 0, named->at, named->key});
     }
     for (std::uint32_t slot : takenExits(room)) {
         // A key no one can type has a warning of its own already.
@@ -391,6 +393,7 @@ void reportFindings(MapCheck* check, const std::vector<Finding>& findings) {
         } else {
             check->reportConsequence(place.cause, finding.line, std::move(text), subject, finding.at);
         }
+        if (check->proposer != nullptr) check->diagnostics.back().mending = check->proposer->finding(*check, findings[i]);
     }
 }
 

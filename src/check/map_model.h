@@ -21,14 +21,30 @@ enum Severity { Warning, Error, Note };
 
 constexpr std::size_t NO_CAUSE = SIZE_MAX;
 
-// A change to one line of the map: its bytes from `begin` to `end` (byte
-// offsets in the line) become `text`.
+// A change to the map's whole lines: `remove` lines from `line` (1-based)
+// on are taken out and the lines of `insert` put in their place, each
+// ending in "\n". A `line` one past the map's last line appends. Whole lines
+// keep an edit valid whatever encoding the map is in, and let a host apply
+// it to its own copy of the text without knowing how lines were cut.
 struct MapEdit {
     std::uint64_t line;
-    std::size_t begin;
-    std::size_t end;
-    std::string text;
+    std::uint64_t remove;
+    std::string insert;
 };
+
+// A proposal that mends a diagnostic (or adds to the map): a short title
+// ("replace '#helyseg' with '#helyiseg'") and its edits, in the order of
+// their lines, which a host applies from the last to the first so that the
+// line numbers of the others stay valid. No edits: nothing is proposed.
+struct Mending {
+    std::string title;
+    std::vector<MapEdit> edits;
+};
+
+// How the checker's proposals are made (map_mending.h): a host that shows
+// them gives the reading this, and a page that only explains a refusal
+// leaves them out, code and all.
+struct MendingProposer;
 
 // What on its line a diagnostic is about, decided where the checker makes
 // it, so that an editor can mark that much of the line: the directive word,
@@ -43,9 +59,8 @@ struct Diagnostic {
     std::string text;
     std::size_t id = 0;            // the order in which it was reported
     std::size_t cause = NO_CAUSE;  // a note under another diagnostic: that one's id
-    // The edits that would mend it, where the checker can propose them: the
-    // place of a diagnostic's proposed mending. None is proposed yet.
-    std::vector<MapEdit> mending = {};
+    // The one obvious mending, where the checker sees one (map_mending.h).
+    Mending mending = {};
     DiagnosticSubject subject = AboutLine;
     std::size_t subjectAt = 0;  // AboutNamedKey: the byte of the line where the [k] starts
 };
@@ -81,6 +96,8 @@ struct CheckedRoom {
     RoomKind kind = Navigate;
     std::uint64_t kindLine = 0;         // line that set the kind; 0 when never set
     std::uint32_t kindSlot = 0;         // exit slot filled by that line
+    std::uint64_t lastTextLine = 0;     // last description line stored; 0 when undescribed
+    bool misspeltExit = false;          // a line under its heading looks like a misspelt #irany
 };
 
 struct MapCheck {
@@ -107,6 +124,15 @@ struct MapCheck {
     // The misspelt directives, in the order of their lines.
     std::vector<MisspeltDirective> misspelt;
     std::size_t reported = 0;  // diagnostics reported so far: the next id
+    const MendingProposer* proposer = nullptr;  // null: no mending is proposed
+    std::uint64_t lastLine = 0;  // the last physical line read; 0 for an empty file
+    std::uint64_t firstHeadingLine = 0;  // the first #helyiseg line; 0 for none
+    // The game's facts as far as proposals need them: whether an #ifid is
+    // taken, the last fact line taken, and the first #ifid line that is not
+    // taken for being empty or no UUID (0: none).
+    bool hasIfid = false;
+    std::uint64_t lastFactLine = 0;
+    std::uint64_t unusableIfidLine = 0;
 
     std::size_t count(Severity severity) const;
     /// Adds a diagnostic about `subject` on its line and returns its id.

@@ -1,5 +1,6 @@
 #include "map_reading.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -7,6 +8,7 @@
 #include "directive_typos.h"
 #include "fact_checks.h"
 #include "key_words.h"
+#include "map_mending.h"
 #include "loader_steps.h"
 #include "map_fields.h"
 #include "move_rules.h"
@@ -43,6 +45,11 @@ struct Reading {
     bool firstLineHasLoneCarriageReturn = false;
     MapFacts facts;
     MovedSpan moved;
+    bool wholeLine = false;  // the line read is a whole physical line, not a piece of a longer one
+    bool utf16Mark = false;  // the file starts with a UTF-16 byte-order mark
+    // Blank lines inside a room's text, not yet followed by more of it.
+    std::uint64_t blankLine = 0;  // the first of them; 0: none
+    std::uint32_t blankLines = 0;
 };
 
 void flushIgnoredRun(Reading* reading) {
@@ -102,6 +109,18 @@ void checkForTypo(Reading* reading, const MapLine& line) {
                                    "unknown directive '" + shownText(word.data(), word.size()) +
                                        "' is taken as a comment; did you mean " + directive + "?",
                                    AboutDirective);
+    if (reading->wholeLine && check->proposer != nullptr) {
+        std::size_t begin = 0;
+        std::size_t length = 0;
+        findFirstWord(line.bytes, line.textLength, &begin, &length);
+        std::size_t end = begin + length;
+        std::size_t next = 0;
+        if (word.find(' ') != std::string::npos && findFirstWord(line.bytes + end, line.textLength - end, &next, &length)) {
+            end += next + length;
+        }
+        check->diagnostics.back().mending = check->proposer->directiveTypo(line, begin, end, directive);
+    }
+    if (std::string(directive) == "#irany" && reading->sawHeading) check->rooms[reading->cursor.room].misspeltExit = true;
     if (reading->skippingRoom || std::string(directive) == "#irany") return;
     MisspeltDirective misspelt{line.physicalLine, id, directive, false, 0, reading->cursor.room,
                                reading->sawHeading, line.physicalLine};
@@ -203,8 +222,9 @@ void addNamedKey(void* context, char key, std::size_t at) {
 void storeDescription(Reading* reading, const LoaderStep& step, const MapLine& line) {
     KeyNaming naming{&reading->check->namedKeys, step.room, line.physicalLine, reading->pieceOffset};
     findNamedKeys(line.bytes, line.textLength, addNamedKey, &naming);
-    if (step.slot != 0) return;
     CheckedRoom& room = reading->check->rooms[step.room];
+    room.lastTextLine = line.physicalLine;
+    if (step.slot != 0) return;
     room.descriptionLine = line.physicalLine;
     room.firstLine.assign(line.bytes, line.textLength);
 }
@@ -220,6 +240,7 @@ void readHeading(Reading* reading, const LoaderStep& step, const MapLine& line) 
         check->highestRoom = number;
         check->highestRoomLine = line.physicalLine;
     }
+    if (!reading->sawHeading) check->firstHeadingLine = line.physicalLine;
     reading->sawHeading = true;
     reading->skippingRoom = false;
     CheckedRoom& room = check->rooms[number];
@@ -362,6 +383,11 @@ bool checkUtf8Key(Reading* reading, const ExitLine& exitLine, const MapLine& lin
     char ascii = asciiLetterFor(character);
     if (ascii != '\0') text += std::string(", such as ") + ascii;
     reading->check->report(line.physicalLine, Warning, text, AboutKey);
+    // A key written as a longer word is the author's to shorten.
+    const MendingProposer* proposer = reading->check->proposer;
+    if (ascii != '\0' && end == begin + length && reading->wholeLine && proposer != nullptr) {
+        reading->check->diagnostics.back().mending = proposer->keyLetter(line, begin, end, ascii);
+    }
     return true;
 }
 
@@ -397,6 +423,30 @@ void countIgnoredLine(Reading* reading, const MapLine& line) {
     ++run.lines;
 }
 
+// Blank lines between lines of one room's text: the runner skips them, and
+// the map has no way to show an empty line in a room, so the author is told
+// that it will not be there. Blank lines before a room's first line of text
+// or after its last are spacing in the map and say nothing.
+void followBlankLines(Reading* reading, const LoaderStep& step, const MapLine& line) {
+    if (step.kind == SkipBlankLine) {
+        if (reading->cursor.state != InDescription || reading->cursor.lineIndex == 0 || !reading->wholeLine) return;
+        if (reading->blankLines++ == 0) reading->blankLine = line.physicalLine;
+        return;
+    }
+    // A comment inside a room's text leaves it going on.
+    if (step.kind == SkipComment || reading->blankLines == 0) return;
+    if (step.kind == StoreLine) {
+        reading->check->report(reading->blankLine, Note,
+                               (reading->blankLines == 1 ? std::string("this blank line")
+                                                         : std::to_string(reading->blankLines) + " blank lines") +
+                                   " in the text of " + roomName(step.room) +
+                                   (reading->blankLines == 1 ? " is" : " are") +
+                                   " not shown: the runner skips lines that are empty or only white space, "
+                                   "and a room's text has no way to show an empty line");
+    }
+    reading->blankLines = 0;
+}
+
 bool isCheckedRoomDescribed(const void* context, std::uint32_t room) {
     return roomAt(*static_cast<const MapCheck*>(context), room).descriptionLine != 0;
 }
@@ -405,6 +455,12 @@ void readLine(Reading* reading, const MapLine& line) {
     bool nextPiece = line.physicalLine == reading->previousPhysicalLine;
     reading->pieceOffset = nextPiece ? reading->pieceOffset + reading->previousPieceLength : 0;
     reading->previousPieceLength = line.length;
+    reading->wholeLine = line.physicalLine != reading->previousPhysicalLine &&
+                         (line.length < MAP_LINE_MAX || line.bytes[line.length - 1] == '\n');
+    reading->check->lastLine = line.physicalLine;
+    if (line.physicalLine == 1 && reading->previousPhysicalLine == 0) {
+        reading->utf16Mark = startsWithUtf16Mark(line.bytes, line.length);
+    }
     MapLineKind kind = classifyMapLine(line);
     checkBytes(reading, line, kind);
     bool isFact = checkFactLine(&reading->facts, reading->check, line, kind);
@@ -416,6 +472,7 @@ void readLine(Reading* reading, const MapLine& line) {
     }
     LoaderStep step = stepLoader(&reading->cursor, line, kind, isCheckedRoomDescribed, reading->check);
     countMovedLine(reading, step, line);
+    followBlankLines(reading, step, line);
     if (step.kind == SkipBlankLine) return;
     if (step.kind == SkipComment) {
         if (!isFact) checkForTypo(reading, line);
@@ -445,6 +502,13 @@ void readLine(Reading* reading, const MapLine& line) {
     default:
         break;
     }
+}
+
+// A map saved as UTF-16, which the runner reads byte by byte.
+std::string utf16Refusal() {
+    return quotedMessage(MapDefect{NoRoomAboveZero, 0, 0}) +
+           ": the file is in UTF-16 (it starts with a UTF-16 byte-order mark), which the runner reads byte by "
+           "byte and finds no room in; save it as UTF-8 or windows-1250";
 }
 
 constexpr std::uint64_t GIBIBYTE = std::uint64_t{1} << 30;
@@ -497,7 +561,16 @@ void readMapForCheck(MapLineReader* reader, std::uint64_t machineMemory, MapChec
         check->report(reader->physicalLine, Warning,
                       "0x1A byte (Ctrl-Z): the runner ignores everything after it");
     }
-    if (check->highestRoom == 0 && reading.previousPhysicalLine == 0) {
+    check->hasIfid = reading.facts.given[IfidFact];
+    for (int fact = 0; fact < MAP_FACT_COUNT; ++fact) {
+        if (reading.facts.given[fact]) check->lastFactLine = std::max(check->lastFactLine, reading.facts.lines[fact]);
+    }
+    if (check->highestRoom == 0 && reading.utf16Mark) {
+        // Read as bytes, UTF-16 text is a NUL after every letter: every
+        // line would be warned of, and none of it says what is wrong.
+        check->diagnostics.clear();
+        check->report(0, Error, utf16Refusal());
+    } else if (check->highestRoom == 0 && reading.previousPhysicalLine == 0) {
         // No line to point at: the message is about the file.
         check->report(0, Error,
                       quotedMessage(MapDefect{NoRoomAboveZero, 0, 0}) +

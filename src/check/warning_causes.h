@@ -38,6 +38,7 @@ struct Finding {
     std::uint32_t slot = 0;
     std::uint32_t target = 0;
     std::size_t at = 0;  // KeyNamedWithoutExit: the byte of the line where the key is named
+    char key = 0;  // KeyNamedWithoutExit: the key the text names
 };
 
 // Where a finding is told: a warning or a hint of its own (`cause` NO_CAUSE),

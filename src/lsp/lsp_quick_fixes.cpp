@@ -1,25 +1,43 @@
 // Code actions: where the checker's proposals for mending a diagnostic
 // become the protocol's quick fixes. Each diagnostic in the requested range
-// that has a mending becomes a CodeAction of kind "quickfix", its edits
-// placed in the map by the analysis (placeMending) and turned into a
-// WorkspaceEdit in the encoding agreed with the client.
+// that has a mending becomes a CodeAction of kind "quickfix" whose
+// WorkspaceEdit holds the proposal's whole-line edits, in the encoding
+// agreed with the client.
 #include "lsp_answers.h"
-
-#include "map_places.h"
 
 namespace {
 
-bool before(Position a, Position b) {
-    return a.line < b.line || (a.line == b.line && a.character < b.character);
+// The proposal's new lines with the document's own line ends.
+std::string insertedText(const Document& document, const std::string& insert) {
+    if (documentBytes(document).find("\r\n") == std::string::npos) return insert;
+    std::string text;
+    for (char byte : insert) text += byte == '\n' ? std::string("\r\n") : std::string(1, byte);
+    return text;
 }
 
-// Whether a diagnostic's range meets the requested one; one that touches it
-// at an end does, as a cursor there is on it.
-bool meets(const Document& document, const Diagnostic& diagnostic, Position start, Position end,
-           PositionEncoding encoding) {
-    LineSpan span = diagnosticSpan(document.analysis, diagnostic);
-    return !before(positionOf(document, span.line, span.end, encoding), start) &&
-           !before(end, positionOf(document, span.line, span.begin, encoding));
+// A whole-line edit as a TextEdit: from the start of line `line` to the
+// start of the line `remove` lines further on. Lines added after the last
+// one go at the very end of the text, on a line of their own.
+json textEdit(const Document& document, const MapEdit& edit, PositionEncoding encoding) {
+    const std::string& bytes = documentBytes(document);
+    const std::vector<std::size_t>& lineStarts = documentLineStarts(document);
+    std::string text = insertedText(document, edit.insert);
+    Position start{edit.line - 1, 0};
+    Position end{edit.line - 1 + edit.remove, 0};
+    std::size_t lastStart = lineStarts.back();  // the start of the last line
+    if (edit.line > lineStarts.size() && edit.remove == 0) {
+        start = end = positionOf(document, lineStarts.size(), bytes.size() - lastStart, encoding);
+        if (lastStart < bytes.size() && bytes.back() != '\n') text = insertedText(document, "\n") + text;
+    }
+    return json{{"range", {{"start", positionJson(start)}, {"end", positionJson(end)}}}, {"newText", text}};
+}
+
+// Whether a diagnostic is on a line of the requested range: a fix is
+// offered wherever the cursor is on the diagnostic's line, not only on the
+// word the diagnostic marks.
+bool meets(const Diagnostic& diagnostic, Position start, Position end) {
+    std::uint64_t line = diagnostic.line == 0 ? 0 : diagnostic.line - 1;
+    return line >= start.line && line <= end.line;
 }
 
 // Whether the client asked only for kinds of action other than quick fixes.
@@ -37,10 +55,8 @@ bool wantsNoQuickFix(const json& params) {
 
 json quickFix(const Document& document, const Diagnostic& diagnostic, PositionEncoding encoding) {
     json edits = json::array();
-    for (const PlacedEdit& edit : placeMending(document.analysis, diagnostic)) {
-        edits.push_back(json{{"range", rangeJson(document, edit.place, encoding)}, {"newText", edit.text}});
-    }
-    return json{{"title", "Fix: " + mendingTitle(document.analysis, diagnostic)},
+    for (const MapEdit& edit : diagnostic.mending.edits) edits.push_back(textEdit(document, edit, encoding));
+    return json{{"title", "Fix: " + diagnostic.mending.title},
                 {"kind", "quickfix"},
                 {"diagnostics", json::array({diagnosticJson(document, diagnostic, encoding)})},
                 {"edit", {{"changes", {{document.uri, edits}}}}}};
@@ -61,7 +77,7 @@ bool answerCodeActions(Session* session, const json& params, json* result, Respo
     *result = json::array();
     if (wantsNoQuickFix(params)) return true;
     for (const Diagnostic& diagnostic : mapDiagnostics(document->analysis)) {
-        if (diagnostic.mending.empty() || !meets(*document, diagnostic, start, end, session->encoding)) continue;
+        if (diagnostic.mending.edits.empty() || !meets(diagnostic, start, end)) continue;
         result->push_back(quickFix(*document, diagnostic, session->encoding));
     }
     if (result->size() == 1) (*result)[0]["isPreferred"] = true;

@@ -28,9 +28,6 @@ constexpr std::size_t MAX_PAGE_MAP_BYTES = std::size_t{64} << 20;
 /// The error for a map larger than MAX_PAGE_MAP_BYTES.
 ReportLine mapTooLargeError(const std::string& mapPath);
 
-/// A fresh IFID: a version 4 (random) UUID in capitals, made of 16 random
-/// bytes.
-std::string makeIfid(const unsigned char random[16]);
 
 /// The warning for a map published without an #ifid, and the line that
 /// gives it the fresh `ifid`.

@@ -21,6 +21,12 @@ PublishCheck checkForPublishing(const MapAnalysis& analysis, const std::string& 
     return check;
 }
 
+std::vector<ReportLine> strictRefusal(const PublishCheck& check, const std::string& name, bool strict) {
+    if (!strict || check.warningCount == 0) return {};
+    return {ReportLine{"kaland-publish: " + name + ": " + plural(check.warningCount, "warning") +
+                       " and --strict; nothing written"}};
+}
+
 PublishedGame publishGame(MapAnalysis* analysis, const PublishRequest& request) {
     PublishedGame game;
     FirstScreen first = playFirstScreen(analysis);

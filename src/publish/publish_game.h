@@ -26,6 +26,10 @@ struct PublishCheck {
 /// makes anything.
 PublishCheck checkForPublishing(const MapAnalysis& analysis, const std::string& name);
 
+/// What --strict makes of the check: publishing nothing when the checker
+/// warns, with the line that says so; no line when publishing goes on.
+std::vector<ReportLine> strictRefusal(const PublishCheck& check, const std::string& name, bool strict);
+
 struct PublishRequest {
     std::string name;                 // the map's name in messages
     std::string fileName;             // its file name, as the page and the zip name it

@@ -203,3 +203,10 @@ std::size_t readMapCharacter(const char* bytes, std::size_t length, std::size_t 
     if (*character == 0) *character = byte;
     return 1;
 }
+
+bool startsWithUtf16Mark(const char* bytes, std::size_t length) {
+    if (length < 2) return false;
+    auto first = static_cast<unsigned char>(bytes[0]);
+    auto second = static_cast<unsigned char>(bytes[1]);
+    return (first == 0xFF && second == 0xFE) || (first == 0xFE && second == 0xFF);
+}

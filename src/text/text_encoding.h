@@ -54,6 +54,10 @@ MapEncoding decideMapEncoding(const char* bytes, std::size_t length);
 /// character cut short by their end is not).
 bool isWellFormedUtf8(const char* bytes, std::size_t length);
 
+/// Whether `bytes` start with a UTF-16 byte-order mark, in either byte
+/// order: a file saved as UTF-16, which no map reads as.
+bool startsWithUtf16Mark(const char* bytes, std::size_t length);
+
 /// The same decision over a map that comes in pieces, such as the lines a
 /// line reader hands out: scan every piece in order, then finish.
 struct MapEncodingScan {

@@ -114,3 +114,18 @@ bool tagNamesLanguage(const char* tag, const char* language) {
 bool isHungarianTag(const char* tag) {
     return tagNamesLanguage(tag, "hu");
 }
+
+std::string makeIfid(const unsigned char random[16]) {
+    static const char HEX[] = "0123456789ABCDEF";
+    unsigned char bytes[16];
+    for (int i = 0; i < 16; ++i) bytes[i] = random[i];
+    bytes[6] = static_cast<unsigned char>((bytes[6] & 0x0F) | 0x40);  // version 4
+    bytes[8] = static_cast<unsigned char>((bytes[8] & 0x3F) | 0x80);  // the RFC 4122 variant
+    std::string ifid;
+    for (int i = 0; i < 16; ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10) ifid += '-';
+        ifid += HEX[bytes[i] >> 4];
+        ifid += HEX[bytes[i] & 0x0F];
+    }
+    return ifid;
+}

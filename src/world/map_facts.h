@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "map_directives.h"
 #include "map_lines.h"
@@ -62,6 +63,11 @@ void readMapFacts(MapLineReader* reader, MapFacts* facts);
 inline const char* mapFactValue(const MapFacts& facts, MapFact fact) {
     return facts.given[fact] ? facts.values[fact] : "";
 }
+
+/// A fresh IFID: a version 4 (random) UUID in capitals, made of 16 random
+/// bytes, as kaland-publish gives a map without #ifid and the checker
+/// proposes it.
+std::string makeIfid(const unsigned char random[16]);
 
 /// A UUID: 8-4-4-4-12 hexadecimal digits, in small or capital letters.
 bool isUuid(const char* text, std::size_t length);

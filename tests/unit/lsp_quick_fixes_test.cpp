@@ -48,48 +48,44 @@ json actionsFor(Served* served, int fromLine, int toLine) {
     return result;
 }
 
-TEST(LspQuickFixes, AMendingInRangeIsOneQuickFixInTheClientsEncoding) {
+TEST(LspQuickFixes, TheCheckersProposalsInRangeAreQuickFixesOfWholeLines) {
     Served served;
-    // "ő" is one UTF-16 unit and two bytes: the edit after it lands where
-    // each encoding counts it.
-    open(&served, "#helyiseg 1\nŐrség [k]apu.\n#helyseg 2\n#irany N 2 x\n#helyiseg 2\nVége.\n#gameover", Utf16Positions);
-    diagnosticOnLine(&served, 3).mending = {MapEdit{3, 0, 8, "#helyiseg"}};
-    diagnosticOnLine(&served, 2).mending = {MapEdit{2, 7, 7, "[x] "}};
-
+    open(&served, "#helyiseg 1\r\nA door [n].\r\n#irany N 2 n\r\n#helyseg 2\r\nThe end.\r\n#gameover\r\n",
+         Utf16Positions);
     EXPECT_TRUE(actionsFor(&served, 0, 0).empty());
-    EXPECT_TRUE(actionsFor(&served, 3, 6).empty());
-    json actions = actionsFor(&served, 2, 2);
+    json actions = actionsFor(&served, 3, 3);
     ASSERT_EQ(1u, actions.size());
     const json& fix = actions[0];
-    EXPECT_EQ("Fix: replace '#helyseg' with '#helyiseg'", fix["title"]);
+    EXPECT_EQ("Fix: " + diagnosticOnLine(&served, 4).mending.title, fix["title"]);
     EXPECT_EQ("quickfix", fix["kind"]);
     EXPECT_EQ(true, fix["isPreferred"]);
-    EXPECT_EQ(fix["diagnostics"][0]["message"], mapDiagnostics(served.document->analysis)[1].text);
+    EXPECT_EQ(fix["diagnostics"][0]["message"], diagnosticOnLine(&served, 4).text);
     json edit = fix["edit"]["changes"][URI][0];
-    EXPECT_EQ("#helyiseg", edit["newText"]);
-    EXPECT_EQ(8, edit["range"]["end"]["character"]);
+    // The line as a whole, with the map's own line end.
+    EXPECT_EQ("#helyiseg 2\r\n", edit["newText"]);
+    EXPECT_EQ((json{{"line", 3}, {"character", 0}}), edit["range"]["start"]);
+    EXPECT_EQ((json{{"line", 4}, {"character", 0}}), edit["range"]["end"]);
 
-    json both = actionsFor(&served, 0, 6);
-    ASSERT_EQ(2u, both.size());
-    EXPECT_FALSE(both[0].contains("isPreferred"));
-    EXPECT_EQ(5, both[0]["edit"]["changes"][URI][0]["range"]["start"]["character"]);  // after "Őrség"
-
-    served.session.encoding = Utf8Positions;
-    EXPECT_EQ(7, actionsFor(&served, 1, 1)[0]["edit"]["changes"][URI][0]["range"]["start"]["character"]);
+    diagnosticOnLine(&served, 4).mending = Mending{};
+    EXPECT_TRUE(actionsFor(&served, 3, 3).empty());
 }
 
-TEST(LspQuickFixes, AnEditPastTheLastLineAddsLinesAtTheEnd) {
+TEST(LspQuickFixes, LinesAddedAfterALastLineWithoutItsEndStartALineOfTheirOwn) {
     Served served;
-    open(&served, "#helyiseg 1\nA [k]ey.\n#irany N 3 k\n#helyiseg 2\nEnd.\n#gameover", Utf16Positions);
-    diagnosticOnLine(&served, 3).mending = {MapEdit{7, 0, 0, "#helyiseg 3\nText to fill.\n#gameover\n"}};
+    // "é" is one UTF-16 unit and two bytes: the end of the text is where
+    // each encoding counts it.
+    open(&served, "#helyiseg 1\nA [k]ey.\n#irany N 3 k\n#helyiseg 2\nVége.\n#gameover\n#helyiseg 4\nVége.",
+         Utf16Positions);
+    diagnosticOnLine(&served, 3).mending = Mending{"add room 3", {MapEdit{9, 0, "#helyiseg 3\nText.\n#gameover\n"}}};
     json actions = actionsFor(&served, 2, 2);
     ASSERT_EQ(1u, actions.size());
-    EXPECT_EQ("Fix: add 3 lines at the end", actions[0]["title"]);
+    EXPECT_EQ("Fix: add room 3", actions[0]["title"]);
     json edit = actions[0]["edit"]["changes"][URI][0];
-    // The map's last line has no line end: the new lines start after one.
-    EXPECT_EQ("\n#helyiseg 3\nText to fill.\n#gameover\n", edit["newText"]);
-    EXPECT_EQ((json{{"line", 5}, {"character", 9}}), edit["range"]["start"]);
+    EXPECT_EQ("\n#helyiseg 3\nText.\n#gameover\n", edit["newText"]);
+    EXPECT_EQ((json{{"line", 7}, {"character", 5}}), edit["range"]["start"]);
     EXPECT_EQ(edit["range"]["start"], edit["range"]["end"]);
+    served.session.encoding = Utf8Positions;
+    EXPECT_EQ(6, actionsFor(&served, 2, 2)[0]["edit"]["changes"][URI][0]["range"]["start"]["character"]);
 }
 
 }  // namespace

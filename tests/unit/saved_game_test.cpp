@@ -11,8 +11,8 @@
 
 namespace {
 
-std::string wordsAt(const std::string& line, const std::string& mark) {
-    return keyWords(line.data(), line.size(), line.find(mark));
+std::string wordsAt(const std::string& line, const std::string& mark, const std::string& exitKeys = "") {
+    return keyWords(line.data(), line.size(), line.find(mark), exitKeys);
 }
 
 TEST(KeyWords, EachKeyTakesItsPartOfTheLine) {
@@ -27,6 +27,9 @@ TEST(KeyWords, EachKeyTakesItsPartOfTheLine) {
     EXPECT_EQ("", wordsAt("[a][b]", "[a]"));  // nothing but keys
     EXPECT_EQ("", wordsAt("(c) 2026 [x]", "(c)"));  // not a key
     EXPECT_EQ("l\xE1mp\xE1s", wordsAt("[l] l\xE1mp\xE1s", "[l]"));  // bytes of the map pass through
+    // A mark of another character names a key only where an exit takes it.
+    EXPECT_EQ("back", wordsAt("[<] back [>] on", "[<]", "<>"));
+    EXPECT_EQ("up (!) danger", wordsAt("[u]p (!) danger", "[u]", "u"));
 }
 
 Room roomWith(RoomKind kind, std::vector<const char*> lines, std::vector<Exit> exits) {

@@ -60,6 +60,14 @@ test('engine limits', async (suite) => {
       ++explained;
     }
     assert.ok(explained >= 8, `only ${explained} refused maps among the checker's cases`);
+    // A map saved as UTF-16 is named so, in either byte order.
+    for (const mark of [[0xff, 0xfe], [0xfe, 0xff]]) {
+      const body = Buffer.from('#helyiseg 1\nA room.\n#gameover\n', 'utf16le');
+      if (mark[0] === 0xfe) body.swap16();
+      const map = Buffer.concat([Buffer.from(mark), body]);
+      assert.strictEqual(engine.load(map), 'refused');
+      assert.match(text(engine.explain(map).text), /^the file is in UTF-16 .*save it as UTF-8 or windows-1250$/);
+    }
   });
 
   await suite.test('a defect met in play is explained by the checker\'s warning', () => {

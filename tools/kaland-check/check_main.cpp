@@ -21,6 +21,7 @@
 #include "map_questions.h"
 #include "output_files.h"
 #include "played_answers.h"
+#include "random_bytes.h"
 #include "route_files.h"
 #include "transcript_runs.h"
 
@@ -104,7 +105,18 @@ int checkOneMap(const std::string& path, const CheckOptions& options) {
     // Notes are not counted: --quiet leaves out a map that has only notes.
     if (!options.quiet || errors + warnings > 0) {
         std::vector<ReportLine> lines;
-        for (const Diagnostic& diagnostic : diagnostics) lines.push_back(diagnosticLine(name, diagnostic));
+        for (const Diagnostic& diagnostic : diagnostics) {
+            lines.push_back(diagnosticLine(name, diagnostic));
+            if (options.fixes && !diagnostic.mending.edits.empty()) lines.push_back(fixLine(name, diagnostic.mending));
+        }
+        if (options.fixes) {
+            // No diagnostic stands for a missing #ifid (kaland-publish
+            // warns of it): its line comes after the others.
+            unsigned char random[16];
+            fillRandomBytes(random, sizeof random);
+            Mending ifid = freshIfidMending(analysis, random);
+            if (!ifid.edits.empty()) lines.push_back(fixLine(name, ifid));
+        }
         lines.push_back(diagnosticSummary(name, errors, warnings));
         std::fputs(printedLines(lines).c_str(), stderr);
     }

@@ -57,6 +57,8 @@ const OptionSpec OPTIONS[] = {
     {"--strict", nullptr, "exit with status 1 on warnings too", &CheckOptions::strict, nullptr},
     {"--dot", nullptr, "write each map as a Graphviz graph to standard output", &CheckOptions::dot, nullptr},
     {"--quiet", nullptr, "print nothing for a map without errors or warnings", &CheckOptions::quiet, nullptr},
+    {"--fixes", nullptr, "print under a diagnostic the mending proposed for it",
+     &CheckOptions::fixes, nullptr},
     {"--routes", "DIR", "write a shortest key script to each ending into DIR", nullptr, setRoutesDirectory},
     {"--route-to", "N", "with --routes: a route to room N instead of the endings", nullptr, addRouteTarget},
     {"--cover", nullptr, "play the key scripts after MAP; report what they never reach", &CheckOptions::cover,

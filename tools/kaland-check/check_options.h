@@ -14,6 +14,7 @@ struct CheckOptions {
     bool strict = false;
     bool dot = false;
     bool quiet = false;
+    bool fixes = false;  // --fixes: each proposed mending under its diagnostic
     bool help = false;
     bool version = false;
     bool lsp = false;  // --lsp: serve editors instead of checking maps

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <random>
 #include <string>
 #include <sys/stat.h>
 
@@ -19,6 +18,7 @@
 #include "map_files.h"
 #include "output_files.h"
 #include "publish_game.h"
+#include "random_bytes.h"
 
 namespace {
 
@@ -117,15 +117,6 @@ bool checkMap(const char* path, const MapAnalysis& analysis, PublishCheck* check
     return !check->refused;
 }
 
-// The bytes of a fresh IFID, for a map without one.
-void randomBytes(unsigned char random[16]) {
-    std::random_device source;
-    for (int i = 0; i < 16; i += 4) {
-        unsigned value = source();
-        for (int j = 0; j < 4; ++j) random[i + j] = static_cast<unsigned char>(value >> (8 * j));
-    }
-}
-
 // When the map was last changed, as the zip dates its files: the same map
 // makes the same zip.
 ZipTime modificationTime(const char* path) {
@@ -219,9 +210,9 @@ int publish(const Options& options) {
     analyseMapBytes(&analysis, std::move(map), machineMemoryBytes());
     PublishCheck check;
     if (!checkMap(options.map, analysis, &check)) return 1;
-    if (options.strict && check.warningCount > 0) {
-        std::fprintf(stderr, "kaland-publish: %s: %s and --strict; nothing written\n", options.map,
-                     plural(check.warningCount, "warning").c_str());
+    std::vector<ReportLine> strict = strictRefusal(check, options.map, options.strict);
+    if (!strict.empty()) {
+        std::fputs(printedLines(strict).c_str(), stderr);
         return 1;
     }
     PublishRequest request;
@@ -230,7 +221,7 @@ int publish(const Options& options) {
     request.title = options.hasTitle ? &options.title : nullptr;
     request.zip = !options.zip.empty();
     request.time = modificationTime(options.map);
-    randomBytes(request.random);
+    fillRandomBytes(request.random, sizeof request.random);
     std::string templatePath;
     if (!readTemplate(&templatePath, &request.pageTemplate)) return 2;
     // Without --zip the page is written by default; with it, only when named.

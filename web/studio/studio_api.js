@@ -73,7 +73,23 @@ export function makeStudioEngine(module) {
       put(nameBytes);
       module._studio_set_name();
     },
+    // The diagnostics: {diagnostics: [{line, severity, text, fixes: [{title,
+    // edits: [{line, remove, insert}]}]}], summary}. A fix's edits are whole
+    // lines (1-based `line`; `remove` lines from it give way to `insert`, the
+    // new lines' bytes each ending in "\n"; a line past the last appends),
+    // applied from the last to the first.
     check: () => json(module._studio_check()),
+    // The game's facts as the map gives them: {title, language}, byte strings.
+    facts: () => json(module._studio_facts()),
+    // A fresh IFID made of 16 random bytes (a Uint8Array from the browser's
+    // crypto), as kaland-publish makes one.
+    freshIfid(random16) {
+      put(random16);
+      return byteString(module._studio_fresh_ifid());
+    },
+    // "Add room" at the cursor's map line: {title, edits} as a fix has them,
+    // or null where no room can be added.
+    addRoom: (cursorLine) => json(module._studio_add_room(cursorLine)),
     // [from, to, kind name] of one line's bytes in `encoding`, in the
     // columns of the line's text.
     lineTokens(bytes, encoding) {
@@ -89,7 +105,8 @@ export function makeStudioEngine(module) {
     dot: (maxItems) => json(module._studio_dot(maxItems)),
     routes: () => json(module._studio_routes()),
     routeTo: (room) => json(module._studio_route_to(room)),
-    // Coverage of the scripts: [{name: bytes, bytes}].
+    // Coverage of the scripts: [{name: bytes, bytes}]. Its notes are
+    // [{text, line}], line being the map line a note is about (0: none).
     cover(scripts) {
       for (const script of scripts) {
         put(joinBytes([script.name, script.bytes]));
@@ -121,7 +138,10 @@ export function makeStudioEngine(module) {
       return json(module._studio_random());
     },
     // Plays the typed input (bytes): {state, outOfMemory, reads, output},
-    // each read with what its line did (see studio_play).
+    // each read with what its line did (see studio_play; `matched` is false
+    // for a line no exit took, which the player page answers). While the
+    // map does not load, the last map that loaded is played and the answer
+    // has lastLoaded: {errorLine}, the line of the map's first error.
     play(input, inputClosed = false) {
       put(input);
       const result = json(module._studio_play(input.length, inputClosed ? 1 : 0));
@@ -138,14 +158,23 @@ export function makeStudioEngine(module) {
       put(new TextEncoder().encode(ending));
       return byteString(module._studio_file_named_after());
     },
+    // What kaland-publish says before publishing, `random16` being 16 bytes
+    // for a fresh IFID: {refused, errors, warnings: [{text, line}]}, and for
+    // a map without a usable #ifid freshIfid and ifidFix ({title, edits}, a
+    // fix that puts the #ifid line where the facts go).
+    publishWarnings(random16) {
+      put(random16);
+      return json(module._studio_publish_check());
+    },
     // What kaland-publish writes: the page, or with `asZip` the zip for
-    // game sites dated `time` (a Date). `random`: 16 bytes for a fresh
-    // IFID. Returns {bytes, warnings} or {refusal, status}, byte strings
-    // of kaland-publish's lines.
-    publish(templateBytes, random, {asZip = false, time = new Date()} = {}) {
+    // game sites dated `time` (a Date); with `strict`, nothing for a map
+    // the checker warns about, as kaland-publish --strict. `random`: 16
+    // bytes for a fresh IFID. Returns {bytes, warnings} or {refusal,
+    // status}, byte strings of kaland-publish's lines.
+    publish(templateBytes, random, {asZip = false, time = new Date(), strict = false} = {}) {
       put(joinBytes([templateBytes, random]));
       const status = module._studio_publish(asZip ? 1 : 0, time.getFullYear(), time.getMonth() + 1, time.getDate(),
-                                            time.getHours(), time.getMinutes(), time.getSeconds());
+                                            time.getHours(), time.getMinutes(), time.getSeconds(), strict ? 1 : 0);
       const bytes = resultBytes();
       if (status !== 0) return {refusal: bytes, status};
       return {bytes, warnings: byteString(module._studio_publish_warnings())};

@@ -16,6 +16,7 @@
 #include "file_names.h"
 #include "game_release.h"
 #include "line_tokens.h"
+#include "map_facts.h"
 #include "map_questions.h"
 #include "played_answers.h"
 #include "publish_game.h"
@@ -39,6 +40,10 @@ struct Studio {
     std::string input;  // bytes the page hands in for the next call
     std::uint64_t machineMemory = UINT64_MAX;  // the author's computer's, as far as the browser tells
     MapAnalysis analysis;
+    // The last map the runner loaded, while the map being typed does not
+    // load: play goes on with it. Its table is loaded only while it plays,
+    // since the runner's table is the process's one.
+    MapAnalysis lastLoaded;
     std::vector<KeyScript> scripts;  // coverage scripts, besides the typed lines
     std::vector<Expectation> expectations;  // blessed scripts, for the next studio_expect
     std::vector<std::uint32_t> tokens;  // begin, end, kind; three per token
@@ -89,6 +94,15 @@ std::string reportJson(const std::vector<ReportLine>& lines) {
     return listOf(lines, [](const ReportLine& line) {
         return "{\"text\":" + quoted(line.text) + ",\"line\":" + number(line.mapLine) + "}";
     });
+}
+
+// A proposal as {"title":TEXT,"edits":[{"line":N,"remove":N,"insert":
+// the new lines' bytes}]}.
+std::string mendingJson(const Mending& mending) {
+    return "{\"title\":" + quoted(mending.title) + ",\"edits\":" + listOf(mending.edits, [](const MapEdit& edit) {
+               return "{\"line\":" + number(edit.line) + ",\"remove\":" + number(edit.remove) +
+                      ",\"insert\":" + quoted(edit.insert) + "}";
+           }) + "}";
 }
 
 // The lines of a key script, each without its newline: what the play pane
@@ -149,18 +163,21 @@ std::string expectationJson(const Expectation& expectation, bool* same) {
 }
 
 // What each line read of the last game did: the output's size when the read
-// began, the room on show, and for a line that took an exit, where it led
-// and the #irany line of that exit.
-std::string readsJson() {
+// began, the room on show, whether an exit took it, and for a line that took
+// an exit, where it led and the #irany line of that exit (of the map
+// `played`).
+std::string readsJson(const MapAnalysis& played) {
     const std::vector<WebRead>& reads = webReads();
     std::string list = "[";
     for (std::size_t read = 0; read < reads.size(); ++read) {
         const WebRead& did = reads[read];
         list += read > 0 ? "," : "";
+        // "matched": false for a line no exit of the room took, which the
+        // player page answers as such.
         list += "{\"at\":" + number(webReadOutputSize(read)) + ",\"room\":" + number(did.room) +
-                ",\"effect\":" + number(did.effect);
+                ",\"effect\":" + number(did.effect) + ",\"matched\":" + flag(did.effect != ReadIgnored);
         if (did.effect == ReadTookExit) {
-            MapExit exit = mapExit(studio.analysis, did.room, did.slot);
+            MapExit exit = mapExit(played, did.room, did.slot);
             list += ",\"target\":" + number(exit.target) + ",\"exitLine\":" + number(exit.line);
         }
         list += "}";
@@ -222,19 +239,35 @@ EMSCRIPTEN_KEEPALIVE void studio_set_name() {
 /// separated, for the editor.
 EMSCRIPTEN_KEEPALIVE const char* studio_set_map() {
     useWebConsole();
+    if (studio.analysis.hasBytes && runnerLoadsMap(studio.analysis)) {
+        // Kept for play while the new text does not load.
+        endAnalysis(&studio.analysis);
+        endAnalysis(&studio.lastLoaded);
+        studio.lastLoaded = std::move(studio.analysis);
+        studio.analysis = MapAnalysis{};
+    }
     analyseMapBytes(&studio.analysis, std::move(studio.map), studio.machineMemory);
     studio.map.clear();
+    if (runnerLoadsMap(studio.analysis)) {
+        endAnalysis(&studio.lastLoaded);
+        studio.lastLoaded = MapAnalysis{};
+    }
     return answer("{\"encoding\":" + quoted(mapEncodingLabel(mapEncoding(studio.analysis))) +
                   ",\"lineSeparator\":" + quoted(mapLineSeparator(studio.analysis)) + "}");
 }
 
 /// The diagnostics as kaland-check writes them for the map:
-/// {"diagnostics":[{"line":N,"severity":"error|warning|note","text":LINE}],
-/// "summary":LINE}.
+/// {"diagnostics":[{"line":N,"severity":"error|warning|note","text":LINE,
+/// "fixes":[{"title":TEXT,"edits":[{"line":N,"remove":N,"insert":BYTES}]}]}],
+/// "summary":LINE}. A fix's edits are whole lines: `remove` lines from
+/// `line` on give way to the lines of `insert` (each ending in "\n"), and
+/// a `line` past the last appends; they are applied from the last to the
+/// first. A diagnostic without a proposal has no fixes.
 EMSCRIPTEN_KEEPALIVE const char* studio_check() {
     std::string list = listOf(mapDiagnostics(studio.analysis), [](const Diagnostic& diagnostic) {
+        std::string fixes = diagnostic.mending.edits.empty() ? "[]" : "[" + mendingJson(diagnostic.mending) + "]";
         return "{\"line\":" + number(diagnostic.line) + ",\"severity\":" + quoted(severityWord(diagnostic.severity)) +
-               ",\"text\":" + quoted(diagnosticLine(studio.name, diagnostic).text) + "}";
+               ",\"text\":" + quoted(diagnosticLine(studio.name, diagnostic).text) + ",\"fixes\":" + fixes + "}";
     });
     ReportLine summary = diagnosticSummary(studio.name, countDiagnostics(studio.analysis, Error),
                                            countDiagnostics(studio.analysis, Warning));
@@ -307,7 +340,8 @@ EMSCRIPTEN_KEEPALIVE void studio_add_script(std::size_t nameSize) {
 }
 
 /// kaland-check --cover MAP with the scripts added since the last call:
-/// {"errors":[LINE],"notes":[LINE],"unshownRooms":[N],"untakenExits":[LINE
+/// {"errors":[LINE],"notes":[{"text":LINE,"line":the map line it is about,
+/// or 0}],"unshownRooms":[N],"untakenExits":[LINE
 /// NUMBER],"uncovered":true|false}, or {"refused":true}.
 EMSCRIPTEN_KEEPALIVE const char* studio_cover() {
     std::vector<KeyScript> scripts;
@@ -323,11 +357,11 @@ EMSCRIPTEN_KEEPALIVE const char* studio_cover() {
             unshownRooms.push_back(note.room);
         }
     }
-    auto texts = [](const std::vector<ReportLine>& lines) {
-        return listOf(lines, [](const ReportLine& line) { return quoted(line.text); });
-    };
-    return answer("{\"errors\":" + texts(coverageErrors(studio.name, report)) +
-                  ",\"notes\":" + texts(coverageNotes(studio.name, report)) +
+    std::string errors = listOf(coverageErrors(studio.name, report), [](const ReportLine& line) {
+        return quoted(line.text);
+    });
+    return answer("{\"errors\":" + errors +
+                  ",\"notes\":" + reportJson(coverageNotes(studio.name, report)) +
                   ",\"unshownRooms\":" + listOf(unshownRooms, number) +
                   ",\"untakenExits\":" + listOf(untakenExits, number) +
                   ",\"uncovered\":" + flag(leavesAnythingUncovered(report)) + "}");
@@ -338,14 +372,32 @@ EMSCRIPTEN_KEEPALIVE const char* studio_cover() {
 /// `inputClosed`, the input ends there as a piped file does). The output is
 /// at studio_output. Returns {"state":N,"outOfMemory":B,"reads":[{"at":
 /// output size when the read began,"room":room on show,"effect":what the
-/// line did (a ReadEffect),"target":N,"exitLine":N}]}: target and exitLine
-/// only for a line that took an exit.
+/// line did (a ReadEffect),"matched":false when no exit took the line,
+/// "target":N,"exitLine":N}]}: target and exitLine only for a line that
+/// took an exit. While the map does not load, the last map that loaded is
+/// played, and the answer adds "lastLoaded":{"errorLine":the line of the
+/// map's first error}.
 EMSCRIPTEN_KEEPALIVE const char* studio_play(std::size_t size, int inputClosed) {
-    const MapDefect& refusal = loadRunnerTable(&studio.analysis);
+    bool onLastLoaded = refused() && studio.lastLoaded.hasBytes;
+    MapAnalysis* played = onLastLoaded ? &studio.lastLoaded : &studio.analysis;
+    const MapDefect& refusal = loadRunnerTable(played);
     useWebConsole();
     WebGame game = playWebGame(refusal, studio.input.data(), std::min(size, studio.input.size()), inputClosed != 0);
-    return answer("{\"state\":" + number(game.state) + ",\"outOfMemory\":" + flag(webGameOutOfMemory(game.defect)) +
-                  ",\"reads\":" + readsJson() + "}");
+    std::string result = "{\"state\":" + number(game.state) + ",\"outOfMemory\":" +
+                         flag(webGameOutOfMemory(game.defect)) + ",\"reads\":" + readsJson(*played);
+    if (onLastLoaded) {
+        // The table goes back before anything asks the map being typed.
+        endAnalysis(&studio.lastLoaded);
+        std::uint64_t errorLine = 0;
+        for (const Diagnostic& diagnostic : mapDiagnostics(studio.analysis)) {
+            if (diagnostic.severity == Error) {
+                errorLine = diagnostic.line;
+                break;
+            }
+        }
+        result += ",\"lastLoaded\":{\"errorLine\":" + number(errorLine) + "}";
+    }
+    return answer(result + "}");
 }
 
 EMSCRIPTEN_KEEPALIVE const char* studio_output() {
@@ -378,6 +430,52 @@ EMSCRIPTEN_KEEPALIVE const char* studio_counts() {
                   ",\"longestRouteTo\":" + (figures.hasRoute ? number(figures.longestRouteTo) : "null") + "}");
 }
 
+/// The game's facts as the map gives them, in its bytes: {"title":TEXT,
+/// "language":TAG}, "" for a fact it does not give.
+EMSCRIPTEN_KEEPALIVE const char* studio_facts() {
+    MapFacts facts;
+    MapLineReader reader;
+    const std::string& bytes = mapBytes(studio.analysis);
+    if (startMapLinesInMemory(&reader, bytes.data(), bytes.size())) readMapFacts(&reader, &facts);
+    endMapLines(&reader);
+    return answer("{\"title\":" + quoted(mapFactValue(facts, TitleFact)) + ",\"language\":" +
+                  quoted(mapFactValue(facts, LanguageFact)) + "}");
+}
+
+/// A fresh IFID made of the 16 random bytes in the input buffer, as
+/// kaland-publish makes one: "XXXXXXXX-XXXX-4XXX-...", in capitals.
+EMSCRIPTEN_KEEPALIVE const char* studio_fresh_ifid() {
+    unsigned char random[16] = {};
+    std::copy_n(studio.input.begin(), std::min<std::size_t>(16, studio.input.size()), random);
+    return answer(makeIfid(random));
+}
+
+/// "Add room" at the cursor's map line `line`: {"title":TEXT,"edits":[...]}
+/// in the edits of studio_check's fixes, or null where no room can be added
+/// (above the first room, or a room that cannot have another exit).
+EMSCRIPTEN_KEEPALIVE const char* studio_add_room(double line) {
+    Mending room = line >= 1 ? addRoomAtLine(studio.analysis, static_cast<std::uint64_t>(line)) : Mending{};
+    return answer(room.edits.empty() ? "null" : mendingJson(room));
+}
+
+/// What kaland-publish says before it publishes, with the 16 random bytes
+/// in the input buffer for a fresh IFID: {"refused":B,"errors":[LINE],
+/// "warnings":[{"text":LINE,"line":N}],"freshIfid":ID,"ifidFix":{"title",
+/// "edits"}}, the last two only for a map without a usable #ifid (ifidFix
+/// puts its line where the facts go).
+EMSCRIPTEN_KEEPALIVE const char* studio_publish_check() {
+    PublishCheck check = checkForPublishing(studio.analysis, studio.name);
+    unsigned char random[16] = {};
+    std::copy_n(studio.input.begin(), std::min<std::size_t>(16, studio.input.size()), random);
+    Mending ifid = freshIfidMending(studio.analysis, random);
+    std::string answerText = "{\"refused\":" + flag(check.refused) + ",\"errors\":" + reportJson(check.errors) +
+                             ",\"warnings\":" + reportJson(check.warnings);
+    if (!ifid.edits.empty()) {
+        answerText += ",\"freshIfid\":" + quoted(makeIfid(random)) + ",\"ifidFix\":" + mendingJson(ifid);
+    }
+    return answer(answerText + "}");
+}
+
 /// The name of a file made from the map's: the map's name without its
 /// extension, then the input buffer's bytes (".html", ".keys").
 EMSCRIPTEN_KEEPALIVE const char* studio_file_named_after() {
@@ -391,16 +489,22 @@ EMSCRIPTEN_KEEPALIVE const char* studio_file_named_after() {
 /// Returns 0 with the page or the zip as the answer; 1 when the runner
 /// refuses the map, with kaland-publish's error lines as the answer; 2 when
 /// the template is no kaland page or the zip cannot be made, with the
-/// reason. studio_publish_warnings has kaland-publish's warnings.
+/// reason. With `strict`, a map the checker warns about is refused as
+/// kaland-publish --strict refuses it (1, with its warnings and the line
+/// that says so). studio_publish_warnings has kaland-publish's warnings.
 EMSCRIPTEN_KEEPALIVE int studio_publish(int asZip, int year, int month, int day, int hour, int minute,
-                                        int second) {
+                                        int second, int strict) {
     studio.publishWarnings.clear();
     std::vector<ReportLine> refusal;
     PublishCheck check = checkForPublishing(studio.analysis, studio.name);
+    std::vector<ReportLine> strictLines = strictRefusal(check, studio.name, strict != 0);
     if (mapBytes(studio.analysis).size() > MAX_PAGE_MAP_BYTES) {
         refusal.push_back(mapTooLargeError(studio.name));
     } else if (check.refused) {
         refusal = check.errors;
+    } else if (!strictLines.empty()) {
+        refusal = check.warnings;
+        refusal.insert(refusal.end(), strictLines.begin(), strictLines.end());
     }
     if (!refusal.empty() || studio.input.size() < 16) {
         answer(printedLines(refusal));
