@@ -15,6 +15,7 @@ BUILD is a native build folder with kaland, kaland-check and kaland-publish.
 Without Chromium, chromedriver or selenium the tests are skipped (status
 77), unless KALAND_REQUIRE_WEB_TESTS=1."""
 import argparse
+import glob
 import os
 import re
 import shutil
@@ -429,6 +430,23 @@ class StudioTest(unittest.TestCase):
         line = int(re.match(r"zelmor\.map:(\d+): note: ", note.text).group(1))
         note.click()
         self.assertEqual(line, self.cursor_line())
+
+    def test_each_quick_fix_case_gives_its_fixed_map(self):
+        from selenium.webdriver.common.by import By
+        from selenium.webdriver.support import expected_conditions
+        from selenium.webdriver.support.ui import WebDriverWait
+        for case in sorted(glob.glob(os.path.join(CASES, "fixes_*"))):
+            with self.subTest(case=os.path.basename(case)):
+                self.open_map(os.path.join(case, "map"))
+                for _ in range(5):
+                    fixes = [button for button in DRIVER.find_elements(By.CSS_SELECTOR, "#fixes button")
+                             if button.get_attribute("textContent").startswith("Fix:")]
+                    if not fixes:
+                        break
+                    fixes[0].click()
+                    WebDriverWait(DRIVER, 20).until(expected_conditions.staleness_of(fixes[0]), "the check after the fix")
+                with open(os.path.join(case, "fixed"), encoding="utf-8") as file:
+                    self.assertEqual(file.read(), "\n".join(self.texts(".cm-line")))
 
     def test_publish_refuses_on_warnings_when_asked_and_offers_the_fresh_ifid(self):
         self.open_map(os.path.join(CASES, "warning_exit_to_undescribed_room", "map"))

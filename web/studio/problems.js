@@ -9,7 +9,6 @@
 // a diagnostic carries its fixes as `fixes`.
 'use strict';
 
-import {fixesOf} from './engine_answers.js';
 
 // `fields`: {list, fixes, summary, news}. `host`: {editor, text(byteString)
 // in the map's encoding, mapName(), stale() (an edit the engine has not
@@ -64,7 +63,7 @@ export function createProblems(fields, host) {
     diagnostics = check.diagnostics.map((diagnostic) => ({
       ...diagnostic,
       text: host.text(diagnostic.text),
-      fixes: fixesOf(diagnostic).map((fix) => ({title: host.text(fix.title), edits: fix.edits ?? []})),
+      fixes: (diagnostic.fixes ?? []).map((fix) => ({title: host.text(fix.title), edits: fix.edits ?? []})),
     }));
     editor.showDiagnostics(diagnostics.map((diagnostic) => ({
       ...diagnostic,

@@ -1,81 +1,79 @@
 // Publishing as kaland-publish does: the page or the release zip, named
 // after the map; before it, what kaland-publish warns of, listed as the
-// author writes; "Refuse on warnings", which publishes nothing while the
-// checker warns of anything, as --strict; and, for a map without #ifid,
-// the fresh IFID the release would get, with a button that writes it into
-// the map so that every release keeps it.
+// author writes (each warning a link to its line); "Refuse on warnings",
+// which publishes nothing while the checker warns of anything, as
+// kaland-publish --strict; and, for a map without #ifid, the fresh IFID the
+// release would get, with a button that writes it into the map so that
+// every release keeps it. What is warned of and refused is the engine's
+// answer.
 'use strict';
 
 import {decodeBase64, download} from './text.js';
 
-// Larger maps are not published in the background after every pause just
-// to list the warnings: the list waits for Publish.
-const LISTED_WHILE_WRITING_BYTES = 2 * 1024 * 1024;
-const IFID_LINE = /^#ifid (\S+)$/m;
-
 // `fields`: {refuse, summary, warnings, ifidOffer, freshIfid, insertIfid}.
 // `host`: {engine(), upToDate(), text(byteString), work() → {name,
-// modified: the file's date while the text is as opened, or null, size},
-// remember(refuse) (keeps the switch's choice),
-// warningCount() (the checker's warnings), playerPage() (the element with
-// the page template), editor, say(message), words}.
+// modified: the file's date while the text is as opened, or null},
+// remember(refuse) (keeps the switch's choice), playerPage() (the element
+// with the page template), applyFix(fix) (as a quick fix is applied),
+// goToLine(line), say(message), words}.
 export function createPublishing(fields, host) {
   const {words} = host;
   let template = null;  // the player page's bytes
   let random = null;    // the fresh IFID's 16 bytes, the same for one map
-  let freshIfidLine = null;
+  let ifidFix = null;   // the engine's fix that writes the fresh IFID into the map
 
   const templateBytes = () => (template ??= decodeBase64(host.playerPage().textContent));
+  const randomBytes = () => (random ??= crypto.getRandomValues(new Uint8Array(16)));
 
   fields.refuse.addEventListener('change', () => host.remember(fields.refuse.checked));
 
-  function runPublish(asZip) {
-    random ??= crypto.getRandomValues(new Uint8Array(16));
-    const {modified} = host.work();
-    return host.engine().publish(templateBytes(), random, {asZip, time: modified ? new Date(modified) : new Date()});
-  }
+  // What kaland-publish would say of the map now, without making the page.
+  const publishCheck = () => host.engine().publishWarnings(randomBytes());
 
-  // Shows kaland-publish's warnings (a byte string of its lines) or, for a
-  // map the runner refuses, that.
-  function showWarnings(result) {
-    let lines = [];
-    if (!result.bytes) {
-      lines = [{text: words.get('refusedMapWarnings'), className: 'hint'}];
-    } else {
-      lines = host.text(result.warnings).split('\n').filter((line) => line !== '')
-        .map((line) => ({text: line, className: 'warning'}));
-    }
-    if (lines.length === 0) lines = [{text: words.get('noPublishWarnings'), className: 'hint'}];
-    fields.warnings.replaceChildren(...lines.map(({text, className}) => {
-      const item = document.createElement('li');
-      item.textContent = text;
-      item.className = className;
+  function warningItem({text, line}) {
+    const item = document.createElement('li');
+    item.className = 'warning';
+    if (!line) {
+      item.textContent = host.text(text);
       return item;
-    }));
-    const ifid = result.bytes ? IFID_LINE.exec(host.text(result.warnings)) : null;
-    freshIfidLine = ifid ? ifid[0] : null;
-    fields.ifidOffer.hidden = !ifid;
-    fields.freshIfid.textContent = ifid ? ifid[1] : '';
+    }
+    const link = document.createElement('button');
+    link.type = 'button';
+    link.className = 'link';
+    link.textContent = host.text(text);
+    link.addEventListener('click', () => host.goToLine(line));
+    item.append(link);
+    return item;
   }
 
-  function showSummary() {
-    const count = host.warningCount();
-    fields.summary.textContent = count > 0 ? words.get('publishWarnings', count) : '';
+  function hint(text) {
+    return Object.assign(document.createElement('li'), {textContent: text, className: 'hint'});
+  }
+
+  // Shows what kaland-publish warns of, or that the runner refuses the map,
+  // and offers the fresh IFID of a map without one.
+  function showCheck(check) {
+    fields.summary.textContent = check.warningCount > 0 ? words.get('publishWarnings', check.warningCount) : '';
+    const items = check.refused ? [hint(words.get('refusedMapWarnings'))] : check.warnings.map(warningItem);
+    if (items.length === 0) items.push(hint(words.get('noPublishWarnings')));
+    fields.warnings.replaceChildren(...items);
+    ifidFix = !check.refused && check.ifidFix ? check.ifidFix : null;
+    fields.ifidOffer.hidden = !ifidFix;
+    fields.freshIfid.textContent = ifidFix ? host.text(check.freshIfid) : '';
   }
 
   function publish(asZip) {
     host.upToDate();
-    const {name} = host.work();
-    const count = host.warningCount();
-    if (fields.refuse.checked && count > 0) {
-      showWarnings(runPublish(false));
-      host.say(words.get('publishRefused', name, count));
-      return;
-    }
-    const result = runPublish(asZip);
-    showWarnings(result);
+    const {name, modified} = host.work();
+    const check = publishCheck();
+    showCheck(check);
+    const strict = fields.refuse.checked;
+    const result = host.engine().publish(templateBytes(), randomBytes(),
+                                         {asZip, strict, time: modified ? new Date(modified) : new Date()});
     if (!result.bytes) {
-      host.say(host.text(result.refusal).trim().replace(/\n/g, ' '));
+      const refusedForWarnings = strict && !check.refused && check.warningCount > 0;
+      host.say(refusedForWarnings ? words.get('publishRefused', name, check.warningCount)
+                                  : host.text(result.refusal).trim().replace(/\n/g, ' '));
       return;
     }
     const fileName = host.text(host.engine().fileNamedAfter(asZip ? '.zip' : '.html'));
@@ -85,13 +83,14 @@ export function createPublishing(fields, host) {
     host.say(`Published ${fileName}: ${what}. ${host.text(result.warnings).trim().replace(/\n/g, ' ')}`.trim());
   }
 
-  // Writes the fresh IFID's line at the top of the map.
+  // Writes the fresh IFID's line where the map's facts go.
   fields.insertIfid.addEventListener('click', () => {
-    if (!freshIfidLine) return;
-    const line = freshIfidLine;
-    host.editor.replaceLines([{line: 1, remove: 0, insert: line + '\n'}]);
+    if (!ifidFix) return;
+    const ifid = fields.freshIfid.textContent;
+    host.applyFix(ifidFix);
+    ifidFix = null;
     fields.ifidOffer.hidden = true;
-    host.say(words.get('ifidInserted', line.slice('#ifid '.length)));
+    host.say(words.get('ifidInserted', ifid));
   });
 
   return {
@@ -99,18 +98,11 @@ export function createPublishing(fields, host) {
     // Another map: another fresh IFID.
     mapOpened() {
       random = null;
-      freshIfidLine = null;
+      ifidFix = null;
     },
     // After a pause: what kaland-publish would warn of now.
     update() {
-      showSummary();
-      if (host.work().size > LISTED_WHILE_WRITING_BYTES) {
-        fields.warnings.replaceChildren(Object.assign(document.createElement('li'),
-                                                      {textContent: words.get('warningsWhenPublishing'), className: 'hint'}));
-        fields.ifidOffer.hidden = true;
-        return;
-      }
-      showWarnings(runPublish(false));
+      showCheck(publishCheck());
     },
   };
 }

@@ -8,7 +8,6 @@
 import {bytesOf, joinBytes, makeStudioEngine} from './studio_api.js';
 import {createDocBytes} from './doc_bytes.js';
 import {createEditor} from './editor.js';
-import {coverageNote, freshIfid, mapFacts} from './engine_answers.js';
 import {createMaps} from './maps.js';
 import {createPlay} from './play.js';
 import {createPicture} from './picture.js';
@@ -115,7 +114,6 @@ function tokensOf(lineText) {
 // ---- after every edit ----
 
 function showProblems(check) {
-  work.warnings = check.diagnostics.filter((diagnostic) => diagnostic.severity === 'warning').length;
   problems.show(check);
 }
 
@@ -206,7 +204,6 @@ function refreshSlowly(run) {
         .map((script) => ({name: scriptName(script), bytes: script.bytes}));
       const coverage = engine.cover(scripts);
       showCoverage(page.coverage, coverage, text, {
-        noteOf: (note) => coverageNote(note, work.name),
         onGoToLine: (line) => editor.goToLine(line),
         label: (line) => words.get('goToLine', line),
       });
@@ -234,9 +231,9 @@ function refreshSlowly(run) {
 // The studio speaks the map's language, and a new map is named after its
 // title.
 function followFacts() {
-  const facts = mapFacts(engine, editor.lines(), text);
-  if (words.use(chooseLanguage(facts.language))) updatePlayFromHere();
-  maps.titleIs(facts.title);
+  const facts = engine.facts();
+  if (words.use(chooseLanguage(text(facts.language), (tag) => engine.wordsLanguage(tag)))) updatePlayFromHere();
+  maps.titleIs(text(facts.title));
 }
 
 function scheduleRefresh() {
@@ -405,9 +402,10 @@ function renamed(name) {
   refresh({typed: work.lines});
 }
 
-// A new map, named after its title.
+// A new map (UTF-8 bytes), named after its title (once the engine, which
+// reads it, runs: until then it is named when it opens).
 function newMap(bytes) {
-  const title = mapFacts(null, decodeBytes(bytes, 'utf-8').split('\n'), text).title;
+  const title = engine ? decodeBytes(bytesOf(engine.factsOf(bytes).title), 'utf-8') : '';
   return maps.newMap(bytes, title);
 }
 
@@ -574,8 +572,8 @@ async function guarded(action) {
 
 async function startEngine() {
   engine = makeStudioEngine(await createStudioEngine());
-  // "Add room" where the engine proposes the room: {title, edits}, as a fix.
-  $('add-room').hidden = typeof engine.addRoom !== 'function';
+  // "Add room" once the engine that proposes the room runs.
+  $('add-room').hidden = false;
   engine.setMachineMemory(navigator.deviceMemory);
   randomGames.setDefaults(engine.randomDefaults);
 }
@@ -620,7 +618,9 @@ function wire() {
   $('bless-all').addEventListener('click', () => guarded(blessAll));
   $('add-room').addEventListener('click', () => guarded(() => {
     upToDate();
-    problems.applyFix(engine.addRoom(editor.cursorLine()));
+    const room = engine.addRoom(editor.cursorLine());
+    if (room) problems.applyFix(room);
+    else say(words.get('noRoomAdded'));
   }));
   page.wrapLines.addEventListener('change', () => {
     page.wrapLines.dataset.chosen = 'true';
@@ -735,9 +735,9 @@ async function startStudio() {
   }, {
     engine: () => engine, upToDate, text, editor, say, words, playerPage: () => $('player-page'),
     remember: (refuse) => maps.setSetting(REFUSE_SETTING, refuse),
-    warningCount: () => work.warnings ?? 0,
-    work: () => ({name: work.name, size: currentBytes().length,
-                  modified: editor.version() === work.openedVersion ? work.modified : null}),
+    applyFix: (fix) => problems.applyFix(fix),
+    goToLine: (line) => editor.goToLine(line),
+    work: () => ({name: work.name, modified: editor.version() === work.openedVersion ? work.modified : null}),
   });
   randomGames = createRandomGames({
     form: $('random-form'), games: $('random-games'), seed: $('random-seed'), steps: $('random-steps'),
@@ -767,7 +767,7 @@ async function startStudio() {
   start = createStart({help: $('start-help'), show: $('show-help'), hide: $('hide-help'),
                        openTemplate: $('open-template')}, {
     templateText: () => decodeBytes(decodeBase64($('template-map').textContent), 'utf-8'),
-    freshIfid: () => freshIfid(engine),
+    freshIfid: () => engine.freshIfid(crypto.getRandomValues(new Uint8Array(16))),
     openMap: async (bytes) => {
       await newMap(bytes);
       say(words.get('templateOpened'));

@@ -81,6 +81,17 @@ export function makeStudioEngine(module) {
     check: () => json(module._studio_check()),
     // The game's facts as the map gives them: {title, language}, byte strings.
     facts: () => json(module._studio_facts()),
+    // The same of a map's `bytes` that is not open yet.
+    factsOf(bytes) {
+      put(bytes);
+      return json(module._studio_facts_of_input());
+    },
+    // The language of the studio's words for a language tag (text): 'hu',
+    // 'en', or '' for another language.
+    wordsLanguage(tag) {
+      put(new TextEncoder().encode(tag));
+      return json(module._studio_words_language());
+    },
     // A fresh IFID made of 16 random bytes (a Uint8Array from the browser's
     // crypto), as kaland-publish makes one.
     freshIfid(random16) {
@@ -159,9 +170,10 @@ export function makeStudioEngine(module) {
       return byteString(module._studio_file_named_after());
     },
     // What kaland-publish says before publishing, `random16` being 16 bytes
-    // for a fresh IFID: {refused, errors, warnings: [{text, line}]}, and for
-    // a map without a usable #ifid freshIfid and ifidFix ({title, edits}, a
-    // fix that puts the #ifid line where the facts go).
+    // for a fresh IFID: {refused, errors, warnings: [{text, line}] (each
+    // warning with its notes), warningCount}, and for a map without a usable
+    // #ifid freshIfid and ifidFix ({title, edits}, a fix that puts the #ifid
+    // line where the facts go).
     publishWarnings(random16) {
       put(random16);
       return json(module._studio_publish_check());

@@ -14,6 +14,7 @@
 #include "analysis.h"
 #include "expected_file.h"
 #include "file_names.h"
+#include "game_facts.h"
 #include "game_release.h"
 #include "line_tokens.h"
 #include "map_facts.h"
@@ -183,6 +184,16 @@ std::string readsJson(const MapAnalysis& played) {
         list += "}";
     }
     return list + "]";
+}
+
+// A map's facts as {"title":TEXT,"language":TAG}, in the map's bytes.
+std::string factsJson(const std::string& bytes) {
+    MapFacts facts;
+    MapLineReader reader;
+    if (startMapLinesInMemory(&reader, bytes.data(), bytes.size())) readMapFacts(&reader, &facts);
+    endMapLines(&reader);
+    return "{\"title\":" + quoted(mapFactValue(facts, TitleFact)) + ",\"language\":" +
+           quoted(mapFactValue(facts, LanguageFact)) + "}";
 }
 
 }  // namespace
@@ -433,13 +444,20 @@ EMSCRIPTEN_KEEPALIVE const char* studio_counts() {
 /// The game's facts as the map gives them, in its bytes: {"title":TEXT,
 /// "language":TAG}, "" for a fact it does not give.
 EMSCRIPTEN_KEEPALIVE const char* studio_facts() {
-    MapFacts facts;
-    MapLineReader reader;
-    const std::string& bytes = mapBytes(studio.analysis);
-    if (startMapLinesInMemory(&reader, bytes.data(), bytes.size())) readMapFacts(&reader, &facts);
-    endMapLines(&reader);
-    return answer("{\"title\":" + quoted(mapFactValue(facts, TitleFact)) + ",\"language\":" +
-                  quoted(mapFactValue(facts, LanguageFact)) + "}");
+    return answer(factsJson(mapBytes(studio.analysis)));
+}
+
+/// The same of the map whose bytes are in the input buffer: a new map,
+/// named after its title before it is opened.
+EMSCRIPTEN_KEEPALIVE const char* studio_facts_of_input() {
+    return answer(factsJson(studio.input));
+}
+
+/// Which of the studio's two languages its words show in for a map or a
+/// reader whose language is the tag in the input buffer: "hu", "en", or ""
+/// for any other language (as the player page chooses).
+EMSCRIPTEN_KEEPALIVE const char* studio_words_language() {
+    return answer(quoted(pageWordsLanguage(studio.input.c_str())));
 }
 
 /// A fresh IFID made of the 16 random bytes in the input buffer, as
@@ -469,7 +487,8 @@ EMSCRIPTEN_KEEPALIVE const char* studio_publish_check() {
     std::copy_n(studio.input.begin(), std::min<std::size_t>(16, studio.input.size()), random);
     Mending ifid = freshIfidMending(studio.analysis, random);
     std::string answerText = "{\"refused\":" + flag(check.refused) + ",\"errors\":" + reportJson(check.errors) +
-                             ",\"warnings\":" + reportJson(check.warnings);
+                             ",\"warnings\":" + reportJson(check.warnings) +
+                             ",\"warningCount\":" + number(check.warningCount);
     if (!ifid.edits.empty()) {
         answerText += ",\"freshIfid\":" + quoted(makeIfid(random)) + ",\"ifidFix\":" + mendingJson(ifid);
     }

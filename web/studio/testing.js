@@ -176,18 +176,17 @@ export function showScripts(list, summaryLine, scripts, summary, {text, onAction
   }
 }
 
-// Coverage as kaland-check --cover prints it; a note about a map line is a
-// button that goes there. `noteOf(note)`: {text, line} of a note decoded by
-// `text`; `label(line)`: the button's title.
-export function showCoverage(list, coverage, text, {noteOf, onGoToLine, label}) {
+// Coverage as kaland-check --cover prints it; a note about a map line (the
+// engine's {text, line}) is a button that goes there. `label(line)`: the
+// button's title.
+export function showCoverage(list, coverage, text, {onGoToLine, label}) {
   if (coverage.refused) {
     list.replaceChildren(item('The runner refuses the map: see Problems.', 'hint'));
     return;
   }
-  const decoded = (note) => (typeof note === 'string' ? text(note) : {...note, text: text(note.text)});
   const shape = ({raw, error}) => {
     if (error) return {text: text(raw), className: 'error'};
-    const note = noteOf(decoded(raw));
+    const note = {text: text(raw.text), line: raw.line};
     return note.line > 0 ? {text: note.text, go: () => onGoToLine(note.line), title: label(note.line)} : {text: note.text};
   };
   showLines(list, [...coverage.errors.map((raw) => ({raw, error: true})), ...coverage.notes.map((raw) => ({raw}))], shape);

@@ -80,6 +80,8 @@ You sit down and the story ends here.
   // play
   tookBackLines: (count) => `The ${count} ${s(count, 'line', 'lines')} you had typed ${s(count, 'is', 'are')} back.`,
   nothingToUndo: 'Nothing to undo.',
+  noRoomAdded: 'No room can be added here: put the cursor in a room that waits for a key and has fewer than ' +
+               '9 exits.',
   noAnswer: (line) => `Nothing here answers to “${line}”. Keys are single characters, named in the room’s text.`,
   noAnswerEmpty: 'Enter alone does nothing here. Keys are single characters, named in the room’s text.',
   // problems and quick fixes
@@ -96,7 +98,7 @@ You sit down and the story ends here.
                                    'and Refuse on warnings is on (as kaland-publish --strict). See Before publishing.',
   warningsWhenPublishing: 'The map is large: what kaland-publish warns of is listed when you publish.',
   refusedMapWarnings: 'The runner refuses the map: see Problems.',
-  ifidInserted: (ifid) => `Inserted #ifid ${ifid} at the top of the map: every release keeps it now.`,
+  ifidInserted: (ifid) => `Inserted #ifid ${ifid} among the map's facts: every release keeps it now.`,
   // scripts
   blessedAll: (count) => `Blessed ${count} key ${s(count, 'script', 'scripts')}.`,
   noScriptsToBless: 'There are no key scripts to bless: add some, or bless the typed lines.',
@@ -240,6 +242,8 @@ Leülsz, és a történet itt véget ér.
                  'nevezi meg őket.',
   addRoom: 'Helyiség hozzáadása',
   addRoomTitle: 'Új helyiség a következő szabad számmal, és kijárat hozzá a kurzor helyiségéből',
+  noRoomAdded: 'Ide nem adható helyiség: vidd a kurzort egy olyan helyiségbe, amely billentyűre vár, és 9-nél ' +
+               'kevesebb kijárata van.',
   fix: (title) => `Javítás: ${title}`,
   goToLine: (line) => `Ugrás a térkép ${line}. sorára`,
   noPublishWarnings: 'A kaland-publish semmire sem figyelmeztet: a térkép közzétehető.',
@@ -252,12 +256,16 @@ const TABLES = {en: ENGLISH, hu: HUNGARIAN};
 
 // Hungarian for a map in Hungarian, English for a map in any other
 // language; for a map that does not say, the browser's first choice of the
-// two (English when it names neither).
-export function chooseLanguage(mapLanguage) {
+// two (English when it names neither). `wordsLanguage(tag)` is the
+// engine's answer for a tag ('hu', 'en' or ''); until the engine runs,
+// the browser's tags are taken by their first part.
+export function chooseLanguage(mapLanguage, wordsLanguage = null) {
   const wanted = mapLanguage ? [mapLanguage] : navigator.languages?.length ? navigator.languages : [navigator.language];
+  const languageOf = wordsLanguage ?? ((tag) => String(tag ?? '').toLowerCase().split('-')[0]);
   for (const tag of wanted) {
-    const primary = String(tag ?? '').toLowerCase().split('-')[0];
-    if (primary === 'hu' || primary === 'en') return primary;
+    const language = languageOf(String(tag ?? ''));
+    if (language === 'hu' || language === 'en') return language;
+    if (mapLanguage) break;
   }
   return 'en';
 }
