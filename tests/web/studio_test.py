@@ -340,6 +340,19 @@ class StudioTest(unittest.TestCase):
         self.wait_for(lambda: not self.texts("#log .notice"), "the notice to go")
         self.assertEqual("", self.status())
 
+    def test_play_goes_on_with_the_map_as_it_last_loaded_while_the_text_has_an_error(self):
+        from selenium.webdriver.common.keys import Keys
+        self.type_lines(["n"])
+        self.edit_line(14, [Keys.BACKSPACE, Keys.BACKSPACE])  # #irany N 2 n, half typed: #irany N 2
+        self.wait_for(lambda: self.find("#play-kept").is_displayed(), "the game kept")
+        self.assertEqual(["n\n"], self.texts("#log .input"))
+        self.assertIn("THE MARKET SQUARE", DRIVER.execute_script(LOG_OUTPUT))
+        self.find("#play-kept-line").click()
+        self.assertEqual(14, self.cursor_line())
+        self.find(".cm-content").send_keys(Keys.END, " n")
+        self.wait_for(lambda: not self.find("#play-kept").is_displayed(), "the game caught up")
+        self.type_lines(["d"])
+
     def test_a_new_problem_is_announced_after_a_pause(self):
         from selenium.webdriver.common.keys import Keys
         self.wait_for_picture()  # the problems of the map as opened are known
