@@ -95,6 +95,10 @@ MapFigures mapFigures(MapAnalysis* analysis) {
     return figures;
 }
 
+PictureSize mapPictureSize(const MapAnalysis& analysis) {
+    return measureMapPicture(analysis.check);
+}
+
 MapPicture drawMapPicture(const MapAnalysis& analysis, const std::string& name) {
     MapPicture picture;
     picture.dot = drawMap(analysis.check, name, &picture.edgeLines);

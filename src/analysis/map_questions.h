@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "analysis.h"
+#include "map_picture.h"
 
 /// The room whose text line `line` belongs to: the room of the nearest
 /// #helyiseg line at or above it (a room may have several), as the loader
@@ -73,6 +74,9 @@ struct MapPicture {
     std::vector<std::uint64_t> edgeLines;  // the #irany line of each edge, in the order of the graph
     std::vector<PictureNode> nodes;        // every room drawn, lowest first
 };
+
+/// How large the map's graph is (see measureMapPicture).
+PictureSize mapPictureSize(const MapAnalysis& analysis);
 
 /// The map as a Graphviz graph named `name` (see drawMap).
 MapPicture drawMapPicture(const MapAnalysis& analysis, const std::string& name);

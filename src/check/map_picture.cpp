@@ -65,6 +65,13 @@ std::set<std::uint32_t> roomsDrawn(const MapCheck& check) {
     return drawn;
 }
 
+PictureSize measureMapPicture(const MapCheck& check) {
+    std::set<std::uint32_t> drawn = roomsDrawn(check);
+    PictureSize size{drawn.size(), check.hasStart ? 1u : 0u};
+    for (std::uint32_t number : drawn) size.edges += takenExits(roomAt(check, number)).count;
+    return size;
+}
+
 std::string roomNodeName(std::uint32_t room) {
     return "r" + std::to_string(room);
 }

@@ -23,5 +23,16 @@ std::string drawMap(const MapCheck& check, const std::string& name, std::vector<
 /// leads to, so that each edge ends at a node of its own.
 std::set<std::uint32_t> roomsDrawn(const MapCheck& check);
 
+// How large the graph is: its rooms' nodes and its edges (the arrow into
+// the start room among them).
+struct PictureSize {
+    std::size_t rooms = 0;
+    std::size_t edges = 0;
+};
+
+/// The size of the graph drawMap draws, without drawing it: a host that
+/// only draws graphs up to a size asks this first.
+PictureSize measureMapPicture(const MapCheck& check);
+
 /// The name of a room's node in the graph: r12.
 std::string roomNodeName(std::uint32_t room);

@@ -72,3 +72,18 @@ test('coverage notes name their map lines', () => {
   assert.ok(coverage.notes.some((note) => note.line === 4 && text(note.text).startsWith('game.map:4: note:')),
             JSON.stringify(coverage.notes));
 });
+
+test('a long coverage report is cut to what is shown, with its summary and the count left out', () => {
+  const rooms = Array.from({length: 20}, (_, index) => `#helyiseg ${index + 1}\nRoom ${index + 1}. [n]\n` +
+                           (index === 19 ? '#gameover\n' : `#irany N ${index + 2} n\n`)).join('');
+  engine.setMap(bytes(rooms));
+  const walk = [{name: bytes('walk.keys'), bytes: bytes('')}];
+  const whole = engine.cover(walk);
+  assert.strictEqual(whole.omittedNotes, 0);
+  assert.ok(whole.notes.length > 4 && whole.unshownRooms.length === 19);
+  const cut = engine.cover(walk, {maxNotes: 3, maxMarks: 10});
+  assert.deepStrictEqual(cut.notes.slice(0, 3), whole.notes.slice(0, 3));
+  assert.deepStrictEqual(cut.notes.at(-1), whole.notes.at(-1), 'the summary');
+  assert.strictEqual(cut.omittedNotes, whole.notes.length - 4);
+  assert.deepStrictEqual(cut.unshownRooms, [], 'more rooms than a picture of 10 items draws');
+});

@@ -17,7 +17,7 @@ import {createPublishing} from './publishing.js';
 import {createRandomGames} from './random.js';
 import {createStart} from './start.js';
 import {createTakeBack} from './take_back.js';
-import {shortenLines, showCounts, showCoverage, showRoutes, showScripts} from './testing.js';
+import {SHOWN_LINES, shortenLines, showCounts, showCoverage, showRoutes, showScripts} from './testing.js';
 import {decodeBase64, decodeBytes, download, encodeText} from './text.js';
 import {chooseLanguage, createWords} from './words.js';
 
@@ -199,17 +199,7 @@ function refreshSlowly(run) {
       const drawing = engine.dot(picture.maxItems());
       picture.draw(drawing.tooLarge ? drawing : {...drawing, dot: decodeBytes(bytesOf(drawing.dot), 'utf-8')});
     },
-    () => {
-      const scripts = [{name: TYPED_LINES_NAME, bytes: typedInput(work.lines)}, ...work.scripts]
-        .map((script) => ({name: scriptName(script), bytes: script.bytes}));
-      const coverage = engine.cover(scripts);
-      showCoverage(page.coverage, coverage, text, {
-        onGoToLine: (line) => editor.goToLine(line),
-        label: (line) => words.get('goToLine', line),
-      });
-      picture.mark({current: play.currentRoom(), unshownRooms: coverage.unshownRooms ?? [],
-                    untakenExits: coverage.untakenExits ?? []});
-    },
+    showTestCoverage,
     () => mapChanged && showRoutes(page.routes, page.routeWarnings, engine.routes(), text, playRoute),
     () => mapChanged && showCounts(page.counts, engine.counts(), words),
     () => {
@@ -226,6 +216,23 @@ function refreshSlowly(run) {
     slowTimer = setTimeout(() => next(index + 1), 0);
   };
   next(0);
+}
+
+// The coverage of the typed lines and the key scripts, and its marks in the
+// picture. Of a long report the engine writes only what is shown, until
+// the author asks for the rest.
+function showTestCoverage() {
+  const scripts = [{name: TYPED_LINES_NAME, bytes: typedInput(work.lines)}, ...work.scripts]
+    .map((script) => ({name: scriptName(script), bytes: script.bytes}));
+  const showAll = page.coverage.dataset.showAll === 'true';
+  const coverage = engine.cover(scripts, {maxNotes: showAll ? 0 : SHOWN_LINES, maxMarks: picture.maxItems()});
+  showCoverage(page.coverage, coverage, text, {
+    onGoToLine: (line) => editor.goToLine(line),
+    label: (line) => words.get('goToLine', line),
+    onShowAll: () => guarded(showTestCoverage),
+  });
+  picture.mark({current: play.currentRoom(), unshownRooms: coverage.unshownRooms ?? [],
+                untakenExits: coverage.untakenExits ?? []});
 }
 
 // The studio speaks the map's language, and a new map is named after its

@@ -117,13 +117,16 @@ export function makeStudioEngine(module) {
     routes: () => json(module._studio_routes()),
     routeTo: (room) => json(module._studio_route_to(room)),
     // Coverage of the scripts: [{name: bytes, bytes}]. Its notes are
-    // [{text, line}], line being the map line a note is about (0: none).
-    cover(scripts) {
+    // [{text, line}], line being the map line a note is about (0: none):
+    // with `maxNotes`, the first of them and the summary, and how many are
+    // left out (omittedNotes); unshownRooms and untakenExits, for the
+    // picture's marks, are empty where there are more than `maxMarks`.
+    cover(scripts, {maxNotes = 0, maxMarks = 0xffffffff} = {}) {
       for (const script of scripts) {
         put(joinBytes([script.name, script.bytes]));
         module._studio_add_script(script.name.length);
       }
-      return json(module._studio_cover());
+      return json(module._studio_cover(maxNotes, maxMarks));
     },
     // kaland-check --bless for one script (name and bytes as bytes):
     // {expected: the bytes of SCRIPT.expected, line: what kaland-check says}.

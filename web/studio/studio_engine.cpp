@@ -311,11 +311,12 @@ EMSCRIPTEN_KEEPALIVE const std::uint32_t* studio_tokens() {
 /// rooms and edges together is only counted: {"tooLarge":true,"rooms":N,
 /// "edges":N}.
 EMSCRIPTEN_KEEPALIVE const char* studio_dot(std::size_t maxItems) {
-    MapPicture picture = drawMapPicture(studio.analysis, studio.name);
-    if (picture.nodes.size() + picture.edgeLines.size() > maxItems) {
-        return answer("{\"tooLarge\":true,\"rooms\":" + number(picture.nodes.size()) +
-                      ",\"edges\":" + number(picture.edgeLines.size()) + "}");
+    // A graph too large to draw is measured, not drawn.
+    PictureSize size = mapPictureSize(studio.analysis);
+    if (size.rooms + size.edges > maxItems) {
+        return answer("{\"tooLarge\":true,\"rooms\":" + number(size.rooms) + ",\"edges\":" + number(size.edges) + "}");
     }
+    MapPicture picture = drawMapPicture(studio.analysis, studio.name);
     std::string nodes = "{";
     for (const PictureNode& node : picture.nodes) {
         nodes += (nodes.size() > 1 ? "," : "") + quoted(node.name) + ":{\"room\":" + number(node.room) +
@@ -352,9 +353,14 @@ EMSCRIPTEN_KEEPALIVE void studio_add_script(std::size_t nameSize) {
 
 /// kaland-check --cover MAP with the scripts added since the last call:
 /// {"errors":[LINE],"notes":[{"text":LINE,"line":the map line it is about,
-/// or 0}],"unshownRooms":[N],"untakenExits":[LINE
-/// NUMBER],"uncovered":true|false}, or {"refused":true}.
-EMSCRIPTEN_KEEPALIVE const char* studio_cover() {
+/// or 0}],"omittedNotes":N,"unshownRooms":[N],"untakenExits":[LINE
+/// NUMBER],"uncovered":true|false}, or {"refused":true}. A map of tens of
+/// thousands of rooms has hundreds of thousands of notes: with `maxNotes`
+/// (0: all), only the first `maxNotes` and the summary are written, and
+/// how many are left out; the rooms never shown and exits never taken are
+/// listed only when there are at most `maxMarks` of each (a picture of
+/// more is not drawn).
+EMSCRIPTEN_KEEPALIVE const char* studio_cover(std::size_t maxNotes, std::size_t maxMarks) {
     std::vector<KeyScript> scripts;
     scripts.swap(studio.scripts);
     if (refused()) return answer("{\"refused\":true}");
@@ -368,11 +374,24 @@ EMSCRIPTEN_KEEPALIVE const char* studio_cover() {
             unshownRooms.push_back(note.room);
         }
     }
+    if (unshownRooms.size() > maxMarks) unshownRooms.clear();
+    if (untakenExits.size() > maxMarks) untakenExits.clear();
     std::string errors = listOf(coverageErrors(studio.name, report), [](const ReportLine& line) {
         return quoted(line.text);
     });
+    // The idle script lines come first, then the map's notes: what is left
+    // out is cut from their end, before the summary.
+    std::size_t omitted = 0;
+    std::size_t lines = report.idleLines.size() + report.notes.size();
+    if (maxNotes > 0 && lines > maxNotes) {
+        omitted = lines - maxNotes;
+        std::size_t idle = std::min(report.idleLines.size(), maxNotes);
+        report.idleLines.resize(idle);
+        report.notes.resize(maxNotes - idle);
+    }
     return answer("{\"errors\":" + errors +
                   ",\"notes\":" + reportJson(coverageNotes(studio.name, report)) +
+                  ",\"omittedNotes\":" + number(omitted) +
                   ",\"unshownRooms\":" + listOf(unshownRooms, number) +
                   ",\"untakenExits\":" + listOf(untakenExits, number) +
                   ",\"uncovered\":" + flag(leavesAnythingUncovered(report)) + "}");

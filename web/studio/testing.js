@@ -14,7 +14,7 @@ export function item(text, className = '') {
 // A report of more lines than this shows its first lines and its last (the
 // summary), and a button that shows the rest: tens of thousands of lines
 // would hold the page up for a second each time.
-const SHOWN_LINES = 500;
+export const SHOWN_LINES = 500;
 
 // An item of a report: its text, or a button that goes to the map line it
 // names (`go`, with the button's `title`).
@@ -32,25 +32,35 @@ function reportItem(line) {
 
 // Shows the report `lines` in `list`, one item each: `shape(line)` gives
 // {text, className, go, title} of a line (the lines as they are by
-// default), called only for the lines on show.
-export function showLines(list, lines, shape = (line) => line) {
+// default), called only for the lines on show. `omitted`: how many lines
+// the engine left out before the last (the summary); `onShowAll()` asks
+// for them.
+export function showLines(list, lines, shape = (line) => line, {omitted = 0, onShowAll = null} = {}) {
   const itemOf = (line) => reportItem(shape(line));
   const all = () => lines.map(itemOf);
+  const gapOf = (count, show) => {
+    const more = document.createElement('button');
+    more.type = 'button';
+    more.textContent = `Show the ${count.toLocaleString('en')} lines left out here`;
+    more.addEventListener('click', () => {
+      list.dataset.showAll = 'true';
+      show();
+      list.focus();
+    });
+    const gap = document.createElement('li');
+    gap.className = 'more';
+    gap.appendChild(more);
+    return gap;
+  };
+  if (omitted > 0 && onShowAll) {
+    list.replaceChildren(...lines.slice(0, -1).map(itemOf), gapOf(omitted, onShowAll), itemOf(lines.at(-1)));
+    return;
+  }
   if (lines.length <= SHOWN_LINES + 1 || list.dataset.showAll === 'true') {
     list.replaceChildren(...all());
     return;
   }
-  const more = document.createElement('button');
-  more.type = 'button';
-  more.textContent = `Show the ${(lines.length - SHOWN_LINES - 1).toLocaleString('en')} lines left out here`;
-  more.addEventListener('click', () => {
-    list.dataset.showAll = 'true';
-    list.replaceChildren(...all());
-    list.focus();
-  });
-  const gap = document.createElement('li');
-  gap.className = 'more';
-  gap.appendChild(more);
+  const gap = gapOf(lines.length - SHOWN_LINES - 1, () => list.replaceChildren(...all()));
   list.replaceChildren(...lines.slice(0, SHOWN_LINES).map(itemOf), gap, itemOf(lines.at(-1)));
 }
 
@@ -178,8 +188,8 @@ export function showScripts(list, summaryLine, scripts, summary, {text, onAction
 
 // Coverage as kaland-check --cover prints it; a note about a map line (the
 // engine's {text, line}) is a button that goes there. `label(line)`: the
-// button's title.
-export function showCoverage(list, coverage, text, {onGoToLine, label}) {
+// button's title; `onShowAll()`: the notes the engine left out are wanted.
+export function showCoverage(list, coverage, text, {onGoToLine, label, onShowAll}) {
   if (coverage.refused) {
     list.replaceChildren(item('The runner refuses the map: see Problems.', 'hint'));
     return;
@@ -189,5 +199,6 @@ export function showCoverage(list, coverage, text, {onGoToLine, label}) {
     const note = {text: text(raw.text), line: raw.line};
     return note.line > 0 ? {text: note.text, go: () => onGoToLine(note.line), title: label(note.line)} : {text: note.text};
   };
-  showLines(list, [...coverage.errors.map((raw) => ({raw, error: true})), ...coverage.notes.map((raw) => ({raw}))], shape);
+  showLines(list, [...coverage.errors.map((raw) => ({raw, error: true})), ...coverage.notes.map((raw) => ({raw}))], shape,
+            {omitted: coverage.omittedNotes ?? 0, onShowAll});
 }
