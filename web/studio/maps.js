@@ -16,6 +16,26 @@ const LONGEST_UNKEPT_MS = 3000; // however long the author keeps typing
 const CURRENT = 'current';     // the setting that names the map on the page
 const OLD_WORK_TAKEN = 'old-work-taken';
 const PREVIEW_WAIT_MS = 50;    // for the library, before the bundled adventure is shown
+// Set once the library has kept a map in this browser: where it is not, the
+// library can only be empty, and the bundled adventure is shown at once
+// rather than after the library is made.
+const KEPT_BEFORE = 'kaland-studio:maps-kept';
+
+function keptBefore() {
+  try {
+    return localStorage.getItem(KEPT_BEFORE) !== null;
+  } catch (error) {
+    return true;  // storage off: the library will say so, as before
+  }
+}
+
+function noteKept() {
+  try {
+    localStorage.setItem(KEPT_BEFORE, '1');
+  } catch (error) {
+    // Without it the next visit waits for the library, as a first one would not.
+  }
+}
 const LIBRARY_WAIT_MS = 8000;  // for the library at all, before the studio goes on without it
 
 // `fields`: the list's elements (see studio.html). `host`: {open(record,
@@ -110,6 +130,7 @@ export function createMaps(fields, host) {
       }
       delete record.unkept;
       showProblem(null);
+      noteKept();
       return true;
     } catch (error) {
       // A browser that cannot keep a file's handle keeps the map without it
@@ -416,10 +437,11 @@ export function createMaps(fields, host) {
     return serially(async () => {
       const bundledWork = () => ({bytes: host.bundled.bytes(), lines: [], scripts: []});
       let previewed = false;
-      const previewTimer = setTimeout(() => {
+      const preview = () => {
         previewed = true;
         host.preview({name: host.bundled.name}, bundledWork());
-      }, PREVIEW_WAIT_MS);
+      };
+      const previewTimer = keptBefore() ? setTimeout(preview, PREVIEW_WAIT_MS) : (preview(), 0);
       try {
         library = await answerWithin(openLibrary(), LIBRARY_WAIT_MS);
       } catch (error) {
