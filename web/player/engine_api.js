@@ -11,17 +11,12 @@ const KalandReadEffect = {};
 
 const UTF8_DECODER = new TextDecoder();
 
-// How far a save's lines lead on the loaded map (readSave's `outcome`).
-const KalandSaveOutcome = Object.freeze({
-  Whole: 0,             // every line is read where it was when the game was saved
-  Unchecked: 1,         // the save does not say where: every line the game reads
-  EndsSooner: 2,        // ... and the game ends before the last
-  StartsElsewhere: 3,   // the first line is read elsewhere: nothing is restored
-  LineLeadsElsewhere: 4,  // line `line` leads elsewhere than it did
-});
-
-// Which map a save was made for (readSave's `map`).
-const KalandSaveMap = Object.freeze({Unnamed: 0, This: 1, Other: 2});
+// How far a save's lines lead on the loaded map (readSave's `outcome`:
+// Whole, Unchecked, EndsSooner, StartsElsewhere, LineLeadsElsewhere) and
+// which map a save was made for (readSave's `map`: Unnamed, This, Other),
+// as the engine defines them: filled in by the first engine made.
+const KalandSaveOutcome = {};
+const KalandSaveMap = {};
 
 // Wraps an instantiated engine module.
 function makeKalandEngine(module) {
@@ -36,11 +31,13 @@ function makeKalandEngine(module) {
     return heap.slice(pointer, end);
   }
 
-  // The engine's constants: its game states, read effects and the largest
-  // map the page opens.
+  // The engine's constants: its game states, read effects, the largest map
+  // the page opens, and what a save's report says.
   const constants = JSON.parse(UTF8_DECODER.decode(terminatedText(module._kaland_constants())));
   Object.assign(KalandGameState, constants.GameState);
   Object.assign(KalandReadEffect, constants.ReadEffect);
+  Object.assign(KalandSaveOutcome, constants.SaveOutcome);
+  Object.assign(KalandSaveMap, constants.SaveMap);
 
   // Hands the engine a text (UTF-8) in its text buffer; returns its length in bytes.
   function putText(text) {

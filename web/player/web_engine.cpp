@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -68,6 +69,9 @@ const char* trimmed(char* text) {
     text[begin + length] = '\0';
     return text + begin;
 }
+
+// Which map a save names (kaland_save_report's second number).
+enum SaveMap { SaveForNoMap, SaveForThisMap, SaveForOtherMap };
 
 }  // namespace
 
@@ -207,9 +211,20 @@ EMSCRIPTEN_KEEPALIVE const char* kaland_words_language() {
 }
 
 /// What the engine tells the page once: the game states, what a line read
-/// did and the largest map the page opens, as JSON.
+/// did, the largest map the page opens, and what kaland_save_report's
+/// numbers mean, as JSON.
 EMSCRIPTEN_KEEPALIVE const char* kaland_constants() {
-    static const std::string constants = pageConstantsJson();
+    static const std::string constants = [] {
+        std::string json = pageConstantsJson();
+        char saves[200];
+        std::snprintf(saves, sizeof saves,
+                      ",\"SaveOutcome\":{\"Whole\":%d,\"Unchecked\":%d,\"EndsSooner\":%d,\"StartsElsewhere\":%d,"
+                      "\"LineLeadsElsewhere\":%d},\"SaveMap\":{\"Unnamed\":%d,\"This\":%d,\"Other\":%d}}",
+                      ReplayWhole, ReplayUnchecked, ReplayEndsSooner, ReplayStartsElsewhere, ReplayLineLeadsElsewhere,
+                      SaveForNoMap, SaveForThisMap, SaveForOtherMap);
+        json.pop_back();
+        return json + saves;
+    }();
     return constants.c_str();
 }
 
@@ -374,7 +389,7 @@ EMSCRIPTEN_KEEPALIVE const char* kaland_read_save(std::size_t size) {
     engine.answer = typed;
     auto count = [](std::size_t value) { return value > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(value); };
     engine.saveReport[0] = check.outcome;
-    engine.saveReport[1] = saved.map.empty() ? 0 : saved.map == engine.fingerprint ? 1 : 2;
+    engine.saveReport[1] = saved.map.empty() ? SaveForNoMap : saved.map == engine.fingerprint ? SaveForThisMap : SaveForOtherMap;
     engine.saveReport[2] = count(saved.lines.size());
     engine.saveReport[3] = count(check.linesKept);
     engine.saveReport[4] = count(check.line);
