@@ -383,6 +383,8 @@ DiagnosticSubject findingSubject(const MapCheck& check, const Finding& finding) 
 // a note under the mistake that causes it.
 void reportFindings(MapCheck* check, const std::vector<Finding>& findings) {
     std::vector<FindingPlace> places = placeFindings(*check, findings, check->reported);
+    // Proposals that add a room all name the same free number: found once.
+    if (check->proposer != nullptr && !findings.empty()) check->newRoom = findNewRoomNumber(*check);
     for (std::size_t i = 0; i < findings.size(); ++i) {
         const Finding& finding = findings[i];
         const FindingPlace& place = places[i];

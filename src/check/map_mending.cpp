@@ -1,7 +1,6 @@
 #include "map_mending.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 #include "diagnostic_text.h"
 #include "key_words.h"
@@ -20,23 +19,11 @@ Mending replaceInLine(const MapLine& line, std::size_t begin, std::size_t end, c
     return Mending{std::move(title), {MapEdit{line.physicalLine, 1, bytes + "\n"}}};
 }
 
-// The number a new room gets: the first above the highest room that no
-// exit leads to already, so that no existing exit suddenly finds it.
+// The number a new room gets (findNewRoomNumber), as the analysis found it
+// for the map's proposals, or found now for a proposal asked of it later.
 bool nextFreeRoom(const MapCheck& check, std::uint32_t* number) {
-    std::unordered_set<std::uint32_t> targets;
-    for (const auto& entry : check.rooms) {
-        for (std::uint32_t slot = 0; slot < MAX_EXITS; ++slot) {
-            if (entry.second.exitLines[slot] != 0) targets.insert(entry.second.exits[slot].target);
-        }
-    }
-    // 4294967295 is the one number the runner can make no table for.
-    for (std::uint64_t free = std::uint64_t{check.highestRoom} + 1; free < UINT32_MAX; ++free) {
-        if (targets.count(static_cast<std::uint32_t>(free)) == 0) {
-            *number = static_cast<std::uint32_t>(free);
-            return true;
-        }
-    }
-    return false;
+    *number = check.newRoom != 0 ? check.newRoom : findNewRoomNumber(check);
+    return *number != 0;
 }
 
 // A new room's lines, added after the map's last line. It ends the game:

@@ -85,6 +85,19 @@ std::uint64_t roomLine(const MapCheck& check, std::uint32_t number) {
     return reached != check.reachedBy.end() ? reached->second : room.kindLine;
 }
 
+std::uint32_t findNewRoomNumber(const MapCheck& check) {
+    std::unordered_set<std::uint32_t> targets;
+    for (const auto& entry : check.rooms) {
+        for (std::uint32_t slot = 0; slot < MAX_EXITS; ++slot) {
+            if (entry.second.exitLines[slot] != 0) targets.insert(entry.second.exits[slot].target);
+        }
+    }
+    for (std::uint64_t free = std::uint64_t{check.highestRoom} + 1; free < UINT32_MAX; ++free) {
+        if (targets.count(static_cast<std::uint32_t>(free)) == 0) return static_cast<std::uint32_t>(free);
+    }
+    return 0;
+}
+
 ExitSlots takenExits(const CheckedRoom& room) {
     ExitSlots taken;
     if (room.kind == Automatic) {

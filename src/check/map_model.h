@@ -127,6 +127,9 @@ struct MapCheck {
     const MendingProposer* proposer = nullptr;  // null: no mending is proposed
     std::uint64_t lastLine = 0;  // the last physical line read; 0 for an empty file
     std::uint64_t firstHeadingLine = 0;  // the first #helyiseg line; 0 for none
+    // The number a room added by a proposal gets (findNewRoomNumber), found
+    // once for all of a map's proposals; 0 before then or when none is free.
+    std::uint32_t newRoom = 0;
     // The game's facts as far as proposals need them: whether an #ifid is
     // taken, the last fact line taken, and the first #ifid line that is not
     // taken for being empty or no UUID (0: none).
@@ -167,6 +170,11 @@ struct ExitSlots {
     const std::uint32_t* begin() const { return slots; }
     const std::uint32_t* end() const { return slots + count; }
 };
+
+/// The number a new room gets: the first above the highest room that no
+/// exit leads to already, so that no existing exit suddenly finds it; 0
+/// when there is none below the one number the runner makes no table for.
+std::uint32_t findNewRoomNumber(const MapCheck& check);
 
 /// The exit slots a player can actually take from a room, by the rules of a
 /// move: those a line takes (lineTakingExit) and the first exit of an
