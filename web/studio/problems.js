@@ -26,13 +26,16 @@ export function createProblems(fields, host) {
     return `${diagnostic.severity} ${rest}`;
   }
 
+  // Makes `fix`, unless the map changed since it was proposed. Returns
+  // whether it was made.
   function apply(fix) {
     if (host.stale()) {
       host.say(words.get('fixStale'));
-      return;
+      return false;
     }
     editor.replaceLines(fix.edits.map(({line, remove, insert}) => ({line, remove, insert: host.text(insert ?? '')})));
     host.say(words.get('fixed', fix.title));
+    return true;
   }
 
   function button(text, className, onClick) {
@@ -78,7 +81,8 @@ export function createProblems(fields, host) {
 
   return {
     show,
-    // Makes a fix: {title, edits} as the engine's byte strings.
+    // Makes a fix: {title, edits} as the engine's byte strings. Returns
+    // whether it was made.
     applyFix: (fix) => apply({title: host.text(fix.title), edits: fix.edits ?? []}),
     // Another map: its problems are not news.
     reset() {

@@ -14,8 +14,8 @@ import {decodeBase64, download} from './text.js';
 // `host`: {engine(), upToDate(), text(byteString), work() → {name,
 // modified: the file's date while the text is as opened, or null},
 // remember(refuse) (keeps the switch's choice), playerPage() (the element
-// with the page template), applyFix(fix) (as a quick fix is applied),
-// goToLine(line), say(message), words}.
+// with the page template), applyFix(fix) (makes it as a quick fix is made;
+// returns whether it was), goToLine(line), say(message), words}.
 export function createPublishing(fields, host) {
   const {words} = host;
   let template = null;  // the player page's bytes
@@ -87,7 +87,7 @@ export function createPublishing(fields, host) {
   fields.insertIfid.addEventListener('click', () => {
     if (!ifidFix) return;
     const ifid = fields.freshIfid.textContent;
-    host.applyFix(ifidFix);
+    if (!host.applyFix(ifidFix)) return;
     ifidFix = null;
     fields.ifidOffer.hidden = true;
     host.say(words.get('ifidInserted', ifid));
