@@ -2,7 +2,7 @@
 // from its analysis: what the text at a place is (a room number, an exit's
 // target or key, a key the room text names) and what a hover there tells,
 // where a room is named, what part of its line a diagnostic is about, what
-// a proposed mending changes, what fits where the author types. Nothing
+// fits where the author types. Nothing
 // here knows an editor's protocol: places are physical lines (1-based) and
 // byte offsets within them (map_outline.h).
 #pragma once

@@ -5,29 +5,33 @@
 // agreed with the client.
 #include "lsp_answers.h"
 
+#include "map_questions.h"
+
 namespace {
 
-// The proposal's new lines with the document's own line ends.
-std::string insertedText(const Document& document, const std::string& insert) {
-    if (documentBytes(document).find("\r\n") == std::string::npos) return insert;
+// The proposal's new lines with the map's own line ends, `separator`.
+std::string insertedText(const std::string& insert, const std::string& separator) {
+    if (separator == "\n") return insert;
     std::string text;
-    for (char byte : insert) text += byte == '\n' ? std::string("\r\n") : std::string(1, byte);
+    for (char byte : insert) text += byte == '\n' ? separator : std::string(1, byte);
     return text;
 }
 
 // A whole-line edit as a TextEdit: from the start of line `line` to the
 // start of the line `remove` lines further on. Lines added after the last
-// one go at the very end of the text, on a line of their own.
+// one go at the very end of the text, on a line of their own. Line ends
+// are the map's own (mapLineSeparator).
 json textEdit(const Document& document, const MapEdit& edit, PositionEncoding encoding) {
     const std::string& bytes = documentBytes(document);
     const std::vector<std::size_t>& lineStarts = documentLineStarts(document);
-    std::string text = insertedText(document, edit.insert);
+    std::string separator = mapLineSeparator(document.analysis);
+    std::string text = insertedText(edit.insert, separator);
     Position start{edit.line - 1, 0};
     Position end{edit.line - 1 + edit.remove, 0};
     std::size_t lastStart = lineStarts.back();  // the start of the last line
     if (edit.line > lineStarts.size() && edit.remove == 0) {
         start = end = positionOf(document, lineStarts.size(), bytes.size() - lastStart, encoding);
-        if (lastStart < bytes.size() && bytes.back() != '\n') text = insertedText(document, "\n") + text;
+        if (lastStart < bytes.size() && bytes.back() != '\n') text = separator + text;
     }
     return json{{"range", {{"start", positionJson(start)}, {"end", positionJson(end)}}}, {"newText", text}};
 }

@@ -163,7 +163,6 @@ function refresh(options = {changed: true}) {
   clearTimeout(checkTimer);
   editPending = false;
   work.shownEncoding = engine.setMap(currentBytes()).encoding;
-  engine.setName(encodeText(work.name, work.encoding));
   showProblems(engine.check());
   mapViewsStale = true;
   replay(options);
